@@ -1,0 +1,122 @@
+#include "hex_text.h"
+
+#include <cctype>
+
+namespace device {
+namespace {
+
+constexpr char kDigits[] = "0123456789ABCDEF";
+
+int digitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+std::string hexText(uint32_t value, int digits) {
+    std::string out;
+    do {
+        out.insert(out.begin(), kDigits[value & 0xF]);
+        value >>= 4;
+    } while (value != 0);
+    if (static_cast<int>(out.size()) < digits)
+        out.insert(0, digits - out.size(), '0');
+    return out;
+}
+
+std::string addressText(int address) { return hexText(static_cast<uint32_t>(address) & 0xFFFF, 4); }
+
+AddressHalves splitAddress(int address) {
+    const std::string text = addressText(address);
+    return {text.substr(0, 2), text.substr(2, 2)};
+}
+
+std::string byteText(int value) { return hexText(static_cast<uint32_t>(value) & 0xFF, 2); }
+
+bool isHexDigits(std::string_view text) {
+    for (char c : text)
+        if (digitValue(c) < 0)
+            return false;
+    return true;
+}
+
+std::optional<uint32_t> parseHex(std::string_view digits) {
+    if (digits.empty() || digits.size() > 8)
+        return std::nullopt;
+    uint32_t value = 0;
+    for (char c : digits) {
+        const int d = digitValue(c);
+        if (d < 0)
+            return std::nullopt;
+        value = value * 16 + static_cast<uint32_t>(d);
+    }
+    return value;
+}
+
+std::optional<int> byteAt(std::string_view hex, std::size_t offset) {
+    if (hex.size() < 2 * offset + 2)
+        return std::nullopt;
+    const auto v = parseHex(hex.substr(2 * offset, 2));
+    if (!v)
+        return std::nullopt;
+    return static_cast<int>(*v);
+}
+
+std::optional<int> wordAt(std::string_view hex, std::size_t offset) {
+    const auto low = byteAt(hex, offset);
+    const auto high = byteAt(hex, offset + 1);
+    if (!low || !high)
+        return std::nullopt;
+    return *high * 256 + *low;
+}
+
+std::string HexToBits(std::string_view hex) {
+    std::string bits;
+    bits.reserve(hex.size() * 4);
+    for (char c : hex) {
+        const int d = digitValue(c);
+        for (int bit = 3; bit >= 0; --bit)
+            bits.push_back(d >= 0 && ((d >> bit) & 1) ? '1' : '0');
+    }
+    return bits;
+}
+
+void MarkBlocks(std::string& blockMap, std::size_t first, std::size_t count) {
+    if (blockMap.size() < first)
+        blockMap.resize(first, '0');
+    const std::size_t end = first + count;
+    const std::string tail = end < blockMap.size() ? blockMap.substr(end) : std::string();
+    blockMap.resize(first);
+    blockMap.append(count, '1');
+    blockMap += tail;
+}
+
+std::string BitsToHex(std::string_view bits) {
+    std::string hex;
+    hex.reserve(bits.size() / 4 + 2);
+    for (std::size_t i = 0; i < bits.size(); i += 8) {
+        int value = 0;
+        for (std::size_t j = 0; j < 8; ++j)
+            value = value * 2 + (i + j < bits.size() && bits[i + j] == '1' ? 1 : 0);
+        hex += byteText(value);
+    }
+    return hex;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+} // namespace device
