@@ -1,0 +1,150 @@
+#include "platform/urcmem/factory_image.h"
+
+#include "platform/urcmem/memory_map.h"
+
+#include <stdexcept>
+
+namespace urcmem {
+
+namespace {
+
+// clang-format off
+constexpr std::array<Profile, 8> kProfiles = {{
+    {"good",        1, 4, {0x10, 0x04}, "1020 QZT-617 USB 2.2"},
+    {"outdated",    1, 4, {0x88, 0x88}, "1020 QZT-617 USB 2.2"},
+    {"wrong-type",  1, 4, {0x10, 0x05}, "1020 QZT-617 USB 2.2"},
+    {"fw0",         0, 9, {0x10, 0x04}, "1020 QZT-617 USB 2.2"},
+    {"fw10",        1, 0, {0x10, 0x04}, "1020 QZT-617 USB 2.2"},
+    {"fw15",        1, 5, {0x10, 0x04}, "1020 QZT-617 USB 2.2"},
+    {"fw2",         2, 1, {0x10, 0x04}, "1020 QZT-617 USB 2.2"},
+    {"bad-version", 1, 4, {0x10, 0x04}, "1019 QZT-617 USB 1.9"},
+}};
+// clang-format on
+
+void writeIdentityBlock(Memory& m, const FactoryOptions& options, const Profile& profile) {
+    m.write(kIdentityAddress, options.identity);
+    m.setByte(kIdentityAddress + kFirmwareMajorOffset, profile.firmwareMajor);
+    m.setByte(kIdentityAddress + kFirmwareMinorOffset, profile.firmwareMinor);
+    m.setByte(kIdentityAddress + 34, 0x00);
+    m.write(kIdentityAddress + kTypeCodeOffset, profile.typeCode);
+}
+
+void writeLayoutBlock(Memory& m) {
+    m.setWord(kLayoutAddress, factory::kHeaderAddress);
+    m.setWord(kLayoutAddress + 6, factory::kPointerBase);
+    m.setByte(kWriteSelectorAddress, factory::kWriteSelector);
+}
+
+int storedAboveBase(int address) {
+    return address + factory::kPointerBase;
+}
+int storedBelowBase(int address) {
+    return address - factory::kHeaderAddress;
+}
+
+void writeHeader(Memory& m, const std::vector<uint8_t>& keyCodes) {
+    const int h = factory::kHeaderAddress;
+    const int count = static_cast<int>(keyCodes.size());
+    m.setWord(h, count); // R
+    m.setByte(h + 7, factory::kAllocRecordCount);
+    m.setWord(h + 8, factory::kStorageBlockCount);
+    m.setWord(h + 16, storedAboveBase(factory::kKeyTableAddress));
+    m.setWord(h + 24, storedBelowBase(factory::kCodeIdTableAddress));
+    m.setWord(h + 26, storedAboveBase(factory::kAllocAreaAddress));
+    m.setWord(h + 28, storedBelowBase(factory::kStorageAddress));
+    m.setByte(h + kKeyListOffset, static_cast<uint8_t>(count)); // K
+    m.write(h + kKeyListOffset + 1, keyCodes);
+}
+
+void writePresets(Memory& m, const FactoryOptions& options) {
+    for (const auto& preset : options.presets) {
+        for (std::size_t i = 0; i < options.keyCodes.size(); ++i) {
+            if (options.keyCodes[i] != preset.keyCode)
+                continue;
+            const int address = factory::kKeyTableAddress + kKeyRecordSize * static_cast<int>(i);
+            m.setByte(address, 0x80);
+            m.setByte(address + 1, 0x00);
+            m.setByte(address + 2, 0x00);
+            m.setByte(address + 3, static_cast<uint8_t>(preset.identifier >> 16));
+            m.setByte(address + 4, static_cast<uint8_t>(preset.identifier >> 8));
+            m.setByte(address + 5, static_cast<uint8_t>(preset.identifier));
+            m.write(address + 6, preset.parameters);
+            break;
+        }
+    }
+}
+
+void writeCodeIdTable(Memory& m) {
+    const auto ids = factoryCodeIdentifiers();
+    const int table = factory::kCodeIdTableAddress;
+    m.setWord(table, static_cast<int>(ids.size()));
+    for (std::size_t i = 0; i < ids.size(); ++i) {
+        const int entry = table + 2 + kCodeIdEntrySize * static_cast<int>(i);
+        m.setByte(entry, static_cast<uint8_t>(ids[i] >> 16));
+        m.setByte(entry + 1, static_cast<uint8_t>(ids[i] >> 8));
+        m.setByte(entry + 2, static_cast<uint8_t>(ids[i]));
+        // The entry's last three bytes: the protocol's number in the table.
+        m.setByte(entry + 3, static_cast<uint8_t>(i + 1));
+    }
+}
+
+} // namespace
+
+const Profile* findProfile(std::string_view name) {
+    for (const auto& profile : kProfiles)
+        if (profile.name == name)
+            return &profile;
+    return nullptr;
+}
+
+const Profile& defaultProfile() {
+    return kProfiles[0];
+}
+
+std::vector<std::string_view> profileNames() {
+    std::vector<std::string_view> names;
+    for (const auto& profile : kProfiles)
+        names.push_back(profile.name);
+    return names;
+}
+
+std::vector<PresetCode> defaultPresets() {
+    // Parameters: device and command of the preset code, the rest zero.
+    return {
+        {0x00, 0x010000, {0x04, 0x08}}, // POWER/TV: NEC device 0x04 command 0x08
+        {0x17, 0x030000, {0x00, 0x0C}}, // CBL/GUIDE: RC5 address 0 command 12
+        {0x85, 0x040000, {0x01, 0x15}}, // last key: SIRC 12 device 1 command 21
+    };
+}
+
+std::vector<uint32_t> factoryCodeIdentifiers() {
+    return {
+        0x010000, // NEC
+        0x020000, // NEC extended
+        0x030000, // RC5
+        0x040000, // SIRC 12
+        0x050000, // SIRC 15
+        0x060000, // SIRC 20
+        0x070000, // RC6
+        0x080000, // JVC
+        0x090000, // Panasonic
+        0x0A0000, // Samsung
+    };
+}
+
+Memory makeFactoryImage(const FactoryOptions& options) {
+    if (options.keyCodes.size() > static_cast<std::size_t>(factory::kMaxKeys))
+        throw std::invalid_argument("the factory key table holds at most " +
+                                    std::to_string(factory::kMaxKeys) + " keys");
+    const Profile& profile = options.profile ? *options.profile : defaultProfile();
+    Memory m;
+    writeIdentityBlock(m, options, profile);
+    writeLayoutBlock(m);
+    writeHeader(m, options.keyCodes);
+    writePresets(m, options);
+    writeCodeIdTable(m);
+    // Allocation area and code storage stay zero: no block used, no record in use.
+    return m;
+}
+
+} // namespace urcmem
