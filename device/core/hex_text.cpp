@@ -30,14 +30,18 @@ std::string hexText(uint32_t value, int digits) {
     return out;
 }
 
-std::string addressText(int address) { return hexText(static_cast<uint32_t>(address) & 0xFFFF, 4); }
+std::string addressText(int address) {
+    return hexText(static_cast<uint32_t>(address) & 0xFFFF, 4);
+}
 
 AddressHalves splitAddress(int address) {
     const std::string text = addressText(address);
     return {text.substr(0, 2), text.substr(2, 2)};
 }
 
-std::string byteText(int value) { return hexText(static_cast<uint32_t>(value) & 0xFF, 2); }
+std::string byteText(int value) {
+    return hexText(static_cast<uint32_t>(value) & 0xFF, 2);
+}
 
 bool isHexDigits(std::string_view text) {
     for (char c : text)

@@ -67,8 +67,9 @@ class QtMessageBoxes final : public MessageBoxes {
 public:
     BoxAnswer show(BoxKind kind, const QString& title, const QString& text,
                    BoxButtons buttons) override {
-        QMessageBox box(iconFor(kind), title.isEmpty() ? QApplication::applicationDisplayName() : title,
-                        text, buttonsFor(buttons), QApplication::activeWindow());
+        QMessageBox box(iconFor(kind),
+                        title.isEmpty() ? QApplication::applicationDisplayName() : title, text,
+                        buttonsFor(buttons), QApplication::activeWindow());
         box.setObjectName(QStringLiteral("qzt617MessageBox"));
         const int chosen = box.exec();
         if (box.clickedButton() == nullptr)
@@ -86,6 +87,8 @@ MessageBoxes& messageBoxes() {
     return installed ? *installed : real;
 }
 
-void setMessageBoxes(MessageBoxes* boxes) { installed = boxes; }
+void setMessageBoxes(MessageBoxes* boxes) {
+    installed = boxes;
+}
 
 } // namespace winsys

@@ -44,10 +44,16 @@ Shell& shell() {
     static DesktopShell real;
     return installedShell ? *installedShell : real;
 }
-void setShell(Shell* s) { installedShell = s; }
+void setShell(Shell* s) {
+    installedShell = s;
+}
 
-Display& display() { return installedDisplay ? *installedDisplay : realDisplay(); }
-void setDisplay(Display* d) { installedDisplay = d; }
+Display& display() {
+    return installedDisplay ? *installedDisplay : realDisplay();
+}
+void setDisplay(Display* d) {
+    installedDisplay = d;
+}
 
 void registerCursor(int n, std::optional<QCursor> cursor) {
     if (cursor)
@@ -56,7 +62,11 @@ void registerCursor(int n, std::optional<QCursor> cursor) {
         cursorTable().remove(n);
 }
 
-QCursor numberedCursor(int n) { return cursorTable().value(n, QCursor(Qt::ArrowCursor)); }
-bool hasNumberedCursor(int n) { return cursorTable().contains(n); }
+QCursor numberedCursor(int n) {
+    return cursorTable().value(n, QCursor(Qt::ArrowCursor));
+}
+bool hasNumberedCursor(int n) {
+    return cursorTable().contains(n);
+}
 
 } // namespace winsys

@@ -18,8 +18,12 @@ winsys::BoxAnswer defaultAnswer(winsys::BoxButtons buttons) {
 
 } // namespace
 
-ScriptedMessageBoxes::ScriptedMessageBoxes() { winsys::setMessageBoxes(this); }
-ScriptedMessageBoxes::~ScriptedMessageBoxes() { winsys::setMessageBoxes(nullptr); }
+ScriptedMessageBoxes::ScriptedMessageBoxes() {
+    winsys::setMessageBoxes(this);
+}
+ScriptedMessageBoxes::~ScriptedMessageBoxes() {
+    winsys::setMessageBoxes(nullptr);
+}
 
 winsys::BoxAnswer ScriptedMessageBoxes::show(winsys::BoxKind kind, const QString& title,
                                              const QString& text, winsys::BoxButtons buttons) {

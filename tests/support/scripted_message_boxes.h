@@ -29,7 +29,7 @@ struct ScriptedAnswer {
 
 class ScriptedMessageBoxes final : public winsys::MessageBoxes {
 public:
-    ScriptedMessageBoxes();  // installs itself
+    ScriptedMessageBoxes();           // installs itself
     ~ScriptedMessageBoxes() override; // restores the real boxes
 
     winsys::BoxAnswer show(winsys::BoxKind kind, const QString& title, const QString& text,

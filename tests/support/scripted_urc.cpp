@@ -49,8 +49,8 @@ bool ScriptedUrc::ReadVersion(char* buffer) {
 bool ScriptedUrc::readdatav20(char* buffer, int32_t blocks, const char* high, const char* low,
                               const char* unit) {
     std::lock_guard lock(mutex_);
-    record("readdatav20", {std::to_string(blocks), high ? high : "", low ? low : "",
-                           unit ? unit : ""});
+    record("readdatav20",
+           {std::to_string(blocks), high ? high : "", low ? low : "", unit ? unit : ""});
     const auto address = addressOf(high, low);
     if (!connected_ || !address || blocks <= 0 || std::strcmp(unit, "08") != 0)
         return false;
@@ -68,8 +68,8 @@ bool ScriptedUrc::readdatav20(char* buffer, int32_t blocks, const char* high, co
 bool ScriptedUrc::writedatav20(const char* selector, const char* high, const char* low,
                                const char* data) {
     std::lock_guard lock(mutex_);
-    record("writedatav20", {selector ? selector : "", high ? high : "", low ? low : "",
-                            data ? data : ""});
+    record("writedatav20",
+           {selector ? selector : "", high ? high : "", low ? low : "", data ? data : ""});
     const auto address = addressOf(high, low);
     const std::string hex = data ? data : "";
     if (!connected_ || !address || hex.size() % 2 != 0 || !device::isHexDigits(hex))

@@ -14,8 +14,8 @@
 namespace testsupport {
 
 struct DeviceCall {
-    std::string function;           // "readdatav20", "writedatav20", ...
-    std::vector<std::string> args;  // the text arguments (and block count) in order
+    std::string function;          // "readdatav20", "writedatav20", ...
+    std::vector<std::string> args; // the text arguments (and block count) in order
 };
 
 class ScriptedUrc final : public device::UrcLibrary {
@@ -38,20 +38,20 @@ public:
     std::array<uint8_t, 65536> memory{};
     void setBytes(int address, const std::vector<uint8_t>& bytes);
     std::vector<uint8_t> bytes(int address, int count) const;
-    void setVersionText(std::string text);  // empty: ReadVersion fails
+    void setVersionText(std::string text); // empty: ReadVersion fails
     void setConnected(bool connected);
     // Answers of the next link_state calls; when used up, the connected state.
     void scriptLinkStates(std::vector<bool> states);
-    void failReadsAt(int address);           // reads starting at address fail
+    void failReadsAt(int address); // reads starting at address fail
     void failNextWrites(int count);
-    void failWritesAt(int address);          // writes starting at address fail
-    void setCaptureModeResult(bool ok);      // SetCodeCarrierWave's answer
+    void failWritesAt(int address);     // writes starting at address fail
+    void setCaptureModeResult(bool ok); // SetCodeCarrierWave's answer
     // A capture text the next RCollectCodeInfo call delivers (zero-padded).
     void queueCapture(std::string captureHex);
     // RCollectCodeInfo answers false this many times before a queued capture.
     void setEmptyPollsBeforeCapture(int polls);
-    void setIdentityText(std::string text);  // RBasicInfo text; empty: it fails
-    std::string selector() const;            // byte 0xB044 as two hex digits
+    void setIdentityText(std::string text); // RBasicInfo text; empty: it fails
+    std::string selector() const;           // byte 0xB044 as two hex digits
 
     std::vector<DeviceCall> calls() const;
     std::vector<DeviceCall> callsOf(const std::string& function) const;
@@ -88,7 +88,7 @@ struct TestImageLayout {
     int storageBlocks = 512;
     int allocRecords = 64;
 };
-TestImageLayout buildTestImage(ScriptedUrc& urc, int major = 1, int minor = 4,
-                               uint8_t type0 = 0x10, uint8_t type1 = 0x04);
+TestImageLayout buildTestImage(ScriptedUrc& urc, int major = 1, int minor = 4, uint8_t type0 = 0x10,
+                               uint8_t type1 = 0x04);
 
 } // namespace testsupport

@@ -1,0 +1,31 @@
+// Program entry: the splash window stays up while the main window is created
+// (which reads the URC) and for half a second more, then the message loop runs
+// until the main window closes.
+#include "app/maintarnvik.h"
+#include "app/qidong.h"
+#include "device/urc_library.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QThread>
+
+#include <memory>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+
+    auto splash = std::make_unique<TForm1>(QImage());
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    device::LinkedUrcLibrary device;
+    Tmaintarnvik window(device);
+
+    QThread::msleep(500);
+    splash->hide();
+    splash.reset();
+
+    window.show();
+    return QApplication::exec();
+}

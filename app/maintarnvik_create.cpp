@@ -1,0 +1,58 @@
+// The creation handler: the device handshake and the one reading of the URC's
+// memory that gives the window its copies of the URC's tables.
+#include "app/core/startup_reading.h"
+#include "app/maintarnvik.h"
+#include "app/messages.h"
+#include "platform/winsys/message_boxes.h"
+
+#include <QApplication>
+
+namespace {
+
+constexpr auto kUrcType = "QZT-617";
+
+} // namespace
+
+// Asks until the URC answers; false when the user gave up.
+bool Tmaintarnvik::waitForUrc() {
+    while (!device_.link_state()) {
+        const auto answer =
+            winsys::messageBoxes().show(winsys::BoxKind::Confirmation, QString(), app::kNoUrcFound,
+                                        winsys::BoxButtons::RetryCancel);
+        if (answer != winsys::BoxAnswer::Retry)
+            return false;
+    }
+    return true;
+}
+
+void Tmaintarnvik::FormCreate() {
+    QApplication::setApplicationDisplayName(QString::fromLatin1(kUrcType));
+    static_cast<device::UrcTables&>(*this) = device::UrcTables{};
+    StartFailed = false;
+    Closing = false;
+
+    if (!waitForUrc()) {
+        StartFailed = true;
+        return;
+    }
+    QApplication::processEvents();
+
+    const app::StartupResult result = app::readUrc(device_, *this);
+    if (result.identityRead)
+        lab_gjbb->setText(QStringLiteral(" 2.0"));
+    switch (result.failure) {
+    case app::StartupFailure::None:
+        lab_ykqtype->setText(QString::fromLatin1(kUrcType));
+        return;
+    case app::StartupFailure::VersionMessage:
+        winsys::messageBoxes().information(app::versionMessage());
+        break;
+    case app::StartupFailure::FirmwareMessage:
+        winsys::messageBoxes().information(app::firmwareMessage());
+        break;
+    case app::StartupFailure::NoDevice:
+        winsys::messageBoxes().information(app::kNoUrcFound);
+        break;
+    }
+    StartFailed = true;
+}
