@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, starts the emulated URC (with a factory
+# image in the per-user data folder) unless one is running, and starts the
+# program against it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup-debian.sh
+tools/build.sh
+
+bin=build/bin
+data="${XDG_DATA_HOME:-$HOME/.local/share}/qzt617"
+mkdir -p "$data"
+
+if ! "$bin/urc-sim" status >/dev/null 2>&1; then
+  "$bin/urc-sim" serve --image "$data/urc.img" >"$data/urc-sim.log" 2>&1 &
+  for _ in $(seq 50); do
+    "$bin/urc-sim" status >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+  echo "Emulated URC started (image: $data/urc.img, log: $data/urc-sim.log)"
+fi
+
+if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+  echo "No display: set DISPLAY (or run under a desktop session) to see the program." >&2
+  exit 2
+fi
+exec "$bin/qzt617"
