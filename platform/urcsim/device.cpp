@@ -1,0 +1,334 @@
+#include "platform/urcsim/device.h"
+
+#include "platform/urcmem/image_check.h"
+#include "platform/urcmem/image_file.h"
+#include "platform/urcmem/memory_map.h"
+#include "platform/urcmem/wire_protocol.h"
+
+#include <thread>
+
+namespace urcsim {
+
+namespace {
+
+using urcwire::errorLine;
+using urcwire::okLine;
+
+constexpr int kMaxBlocks = 8192; // 64 KiB in blocks of 8 bytes
+constexpr int kMaxHoldMs = 600000;
+constexpr int kMaxLatencyMs = 1000;
+constexpr std::size_t kCaptureSize = 10240;
+constexpr std::size_t kUsbPacket = 64;
+
+const char* const kUnplugged = "the URC is unplugged";
+
+std::optional<int> parseAddress(std::string_view text) {
+    if (text.size() != 4 || !urcwire::isHexDigits(text))
+        return std::nullopt;
+    return std::stoi(std::string(text), nullptr, 16);
+}
+
+// Takes one pending fault; true when the operation must fail.
+bool takeFault(int& pending) {
+    if (pending <= 0)
+        return false;
+    --pending;
+    return true;
+}
+
+} // namespace
+
+Device::Device(DeviceSetup setup)
+    : memory_(std::move(setup.memory)), imagePath_(std::move(setup.imagePath)),
+      profile_(setup.profile ? setup.profile : &urcmem::defaultProfile()),
+      latencyMs_(setup.latencyMs), clock_(std::move(setup.clock)) {}
+
+urcmem::Memory Device::memory() const {
+    std::lock_guard lock(mutex_);
+    return memory_;
+}
+
+std::string Device::handle(std::string_view request) {
+    const Words w = urcwire::splitWords(request);
+    if (w.empty())
+        return errorLine("empty request");
+    const std::string& verb = w[0];
+    std::lock_guard lock(mutex_);
+    try {
+        static const std::vector<std::string_view> deviceVerbs = {
+            "LINK", "VERSION", "READ", "WRITE", "CAPTURE", "COLLECT", "BASICINFO", "CODETYPE"};
+        for (auto v : deviceVerbs) {
+            if (verb != v)
+                continue;
+            if (verb == "LINK")
+                return link();
+            if (!plugged_) {
+                waitTransfers(0);
+                return errorLine(kUnplugged);
+            }
+            if (verb == "VERSION")
+                return version();
+            if (verb == "READ")
+                return read(w);
+            if (verb == "WRITE")
+                return write(w);
+            if (verb == "CAPTURE")
+                return enterCapture();
+            if (verb == "COLLECT")
+                return collect();
+            if (verb == "BASICINFO")
+                return basicInfo();
+            return codeType(w);
+        }
+        if (verb == "PLUG" || verb == "UNPLUG")
+            return setPlugged(verb == "PLUG");
+        if (verb == "DUMP")
+            return dump(w);
+        if (verb == "CHECK")
+            return check();
+        if (verb == "IDENTITY")
+            return setIdentity(w);
+        if (verb == "FAIL")
+            return fail(w);
+        if (verb == "STATUS")
+            return status();
+        if (verb == "LATENCY")
+            return setLatency(w);
+        if (verb == "PRESS")
+            return press(w);
+        if (verb == "STORED")
+            return storedCode(w);
+    } catch (const std::exception& e) {
+        return errorLine(std::string("internal error: ") + e.what());
+    }
+    return errorLine("unknown request " + verb);
+}
+
+void Device::waitTransfers(std::size_t dataBytes) const {
+    if (latencyMs_ <= 0)
+        return;
+    const std::size_t transfers = 1 + dataBytes / kUsbPacket;
+    std::this_thread::sleep_for(std::chrono::milliseconds(latencyMs_ * transfers));
+}
+
+std::string Device::link() {
+    waitTransfers(0);
+    return okLine(plugged_ ? "1" : "0");
+}
+
+std::string Device::version() {
+    waitTransfers(0);
+    return okLine(profile_->versionText);
+}
+
+std::string Device::read(const Words& w) {
+    if (w.size() != 3)
+        return errorLine("READ takes an address and a block count");
+    auto address = parseAddress(w[1]);
+    auto blocks = urcwire::parseDecimal(w[2], kMaxBlocks);
+    if (!address || !blocks || *blocks == 0)
+        return errorLine("READ takes four hex digits of address and 1 to 8192 blocks");
+    const long size = *blocks * urcmem::kStorageBlockSize;
+    if (!urcmem::Memory::inRange(*address, size))
+        return errorLine("the read passes 0xFFFF");
+    waitTransfers(static_cast<std::size_t>(size));
+    if (takeFault(failReads_))
+        return errorLine("injected read failure");
+    return okLine(urcmem::toHex(memory_.read(*address, static_cast<std::size_t>(size))));
+}
+
+std::string Device::write(const Words& w) {
+    if (w.size() != 4)
+        return errorLine("WRITE takes a selector, an address and data");
+    auto address = parseAddress(w[2]);
+    auto data = urcmem::parseHexBytes(w[3]);
+    if (!urcwire::isTwoHexDigits(w[1]) || !address || !data || data->empty())
+        return errorLine("WRITE takes two hex digits, four hex digits and even-length hex data");
+    if (std::stoi(w[1], nullptr, 16) != memory_.byte(urcmem::kWriteSelectorAddress))
+        return errorLine("the write selector does not match the URC's");
+    if (!urcmem::Memory::inRange(*address, static_cast<long long>(data->size())))
+        return errorLine("the write passes 0xFFFF");
+    waitTransfers(data->size());
+    if (takeFault(failWrites_))
+        return errorLine("injected write failure");
+    urcmem::Memory next = memory_;
+    next.write(static_cast<std::size_t>(*address), *data);
+    if (std::string problem = commit(std::move(next)); !problem.empty())
+        return errorLine(problem);
+    return okLine();
+}
+
+std::string Device::commit(urcmem::Memory next) {
+    if (!imagePath_.empty()) {
+        if (auto problem = urcmem::saveImage(next, imagePath_))
+            return *problem;
+    }
+    memory_ = std::move(next);
+    return {};
+}
+
+bool Device::keyHeld() const {
+    return !heldKey_.empty() && clock_() < heldUntil_;
+}
+
+// A URC in capture mode takes the key held in front of it and leaves capture mode.
+void Device::takeHeldKey() {
+    if (captureMode_ && keyHeld()) {
+        captured_ = heldKey_;
+        captureMode_ = false;
+    }
+}
+
+std::string Device::enterCapture() {
+    waitTransfers(0);
+    if (takeFault(failCaptures_))
+        return errorLine("injected capture failure");
+    captureMode_ = true;
+    captured_.clear();
+    takeHeldKey();
+    return okLine();
+}
+
+std::string Device::collect() {
+    if (captured_.empty()) {
+        waitTransfers(0);
+        return errorLine("nothing captured");
+    }
+    waitTransfers(kCaptureSize);
+    std::string text = std::move(captured_);
+    captured_.clear();
+    return okLine(text);
+}
+
+std::string Device::basicInfo() {
+    waitTransfers(urcmem::kIdentityBlockSize);
+    return okLine(
+        urcmem::toHex(memory_.read(urcmem::kIdentityAddress, urcmem::kIdentityBlockSize)));
+}
+
+std::string Device::codeType(const Words& w) {
+    waitTransfers(0);
+    if (w.size() != 2 || !urcwire::isEvenHex(w[1]))
+        return errorLine("CODETYPE takes even-length hex data");
+    return okLine();
+}
+
+std::string Device::setPlugged(bool plugged) {
+    plugged_ = plugged;
+    if (!plugged) {
+        // Losing power ends capture mode and forgets an uncollected capture.
+        captureMode_ = false;
+        captured_.clear();
+    }
+    return okLine(plugged ? "plugged" : "unplugged");
+}
+
+std::string Device::dump(const Words& w) {
+    if (w.size() != 3)
+        return errorLine("DUMP takes an address and a length");
+    auto address = urcwire::parseDecimal(w[1], 0xFFFF);
+    auto length = urcwire::parseDecimal(w[2], 0x10000);
+    if (!address || !length || !urcmem::Memory::inRange(*address, *length))
+        return errorLine("the range passes the end of memory 0xFFFF");
+    return okLine(urcmem::toHex(
+        memory_.read(static_cast<std::size_t>(*address), static_cast<std::size_t>(*length))));
+}
+
+std::string Device::check() {
+    if (auto problem = urcmem::checkImage(memory_))
+        return errorLine(*problem);
+    return okLine("ok");
+}
+
+std::string Device::setIdentity(const Words& w) {
+    std::optional<std::vector<uint8_t>> bytes;
+    if (w.size() == 2)
+        bytes = urcmem::parseHexBytes(w[1]);
+    if (!bytes || bytes->size() != urcmem::kIdentitySize)
+        return errorLine("the identity is 30 hexadecimal digits");
+    urcmem::Memory next = memory_;
+    next.write(urcmem::kIdentityAddress, *bytes);
+    if (std::string problem = commit(std::move(next)); !problem.empty())
+        return errorLine(problem);
+    return okLine(urcmem::toHex(*bytes));
+}
+
+std::string Device::fail(const Words& w) {
+    std::optional<long> count;
+    if (w.size() == 3)
+        count = urcwire::parseDecimal(w[2], 1000000);
+    if (!count)
+        return errorLine("FAIL takes reads, writes or capture and a count");
+    if (w[1] == "reads")
+        failReads_ = static_cast<int>(*count);
+    else if (w[1] == "writes")
+        failWrites_ = static_cast<int>(*count);
+    else if (w[1] == "capture")
+        failCaptures_ = static_cast<int>(*count);
+    else
+        return errorLine("FAIL takes reads, writes or capture");
+    return okLine();
+}
+
+std::string Device::status() {
+    std::string pending = "none";
+    if (!captured_.empty()) {
+        pending = "captured, waiting to be collected";
+    } else if (keyHeld()) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(heldUntil_ - clock_());
+        pending = "held, " + std::to_string(left.count()) + " ms left";
+    }
+    const std::string fields[] = {
+        "plugged=" + std::string(plugged_ ? "yes" : "no"),
+        "profile=" + std::string(profile_->name),
+        "capture mode=" + std::string(captureMode_ ? "on" : "off"),
+        "pending key=" + pending,
+        "faults=reads " + std::to_string(failReads_) + ", writes " + std::to_string(failWrites_) +
+            ", capture " + std::to_string(failCaptures_),
+        "latency=" + std::to_string(latencyMs_) + " ms",
+        "image=" + (imagePath_.empty() ? std::string("(none)") : imagePath_),
+    };
+    std::string payload;
+    for (const auto& f : fields)
+        payload += (payload.empty() ? "" : "\t") + f;
+    return okLine(payload);
+}
+
+std::string Device::setLatency(const Words& w) {
+    std::optional<long> ms;
+    if (w.size() == 2)
+        ms = urcwire::parseDecimal(w[1], kMaxLatencyMs);
+    if (!ms)
+        return errorLine("the latency is 0 to 1000 ms");
+    latencyMs_ = static_cast<int>(*ms);
+    return okLine();
+}
+
+std::string Device::press(const Words& w) {
+    std::optional<long> holdMs;
+    if (w.size() == 3)
+        holdMs = urcwire::parseDecimal(w[1], kMaxHoldMs);
+    if (!holdMs || !urcwire::isHexDigits(w[2]) || w[2].size() > kCaptureSize)
+        return errorLine("PRESS takes a hold time and at most 10240 hex digits of capture");
+    heldKey_ = w[2];
+    heldUntil_ = clock_() + std::chrono::milliseconds(*holdMs);
+    takeHeldKey();
+    return okLine(captured_.empty() ? "held" : "captured");
+}
+
+std::string Device::storedCode(const Words& w) {
+    std::optional<std::vector<uint8_t>> code;
+    if (w.size() == 2)
+        code = urcmem::parseHexBytes(w[1]);
+    if (!code || code->size() != 1)
+        return errorLine("STORED takes a key code of two hex digits");
+    auto lookup = urcmem::storedCode(memory_, (*code)[0]);
+    if (!lookup.code)
+        return errorLine(lookup.error);
+    std::string payload = urcmem::toHex(lookup.code->record.bytes);
+    payload += " ";
+    payload += lookup.code->data ? urcmem::toHex(*lookup.code->data) : "-";
+    return okLine(payload);
+}
+
+} // namespace urcsim

@@ -1,0 +1,214 @@
+#include "platform/urcsim/server.h"
+
+#include "platform/urcmem/image_file.h"
+#include "platform/urcmem/socket_path.h"
+#include "platform/urcmem/wire_protocol.h"
+#include "platform/urcsim/device.h"
+#include "platform/urcsim/factory_keys.h"
+
+#include <atomic>
+#include <cerrno>
+#include <condition_variable>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <iostream>
+#include <mutex>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <thread>
+#include <unistd.h>
+
+namespace urcsim {
+
+namespace {
+
+int stopPipe[2] = {-1, -1};
+
+extern "C" void onStopSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] auto n = ::write(stopPipe[1], &byte, 1);
+}
+
+bool installSignals(std::string& error) {
+    if (::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        error = std::string("cannot create a pipe: ") + std::strerror(errno);
+        return false;
+    }
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+    return true;
+}
+
+// Connections in flight, so that stopping waits for their answers.
+struct Connections {
+    std::mutex mutex;
+    std::condition_variable idle;
+    int active = 0;
+};
+
+void answer(int fd, Device& device, Connections& connections) {
+    const auto deadline = urcwire::deadlineIn(urcwire::kReplyTimeoutMs);
+    if (auto request = urcwire::readLine(fd, deadline))
+        urcwire::writeAll(fd, device.handle(*request),
+                          urcwire::deadlineIn(urcwire::kReplyTimeoutMs));
+    ::close(fd);
+    std::lock_guard lock(connections.mutex);
+    if (--connections.active == 0)
+        connections.idle.notify_all();
+}
+
+std::string defaultImagePath(const std::string& socketPath) {
+    auto slash = socketPath.find_last_of('/');
+    return (slash == std::string::npos ? std::string(".") : socketPath.substr(0, slash)) +
+           "/urc.img";
+}
+
+// Takes the socket over: refuses a live server or a path that is no socket;
+// removes the socket file a dead server left behind.
+bool claimSocketPath(const std::string& path, int& lockFd, std::string& error) {
+    const std::string lockPath = path + ".lock";
+    lockFd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (lockFd < 0) {
+        error = "cannot open " + lockPath + ": " + std::strerror(errno);
+        return false;
+    }
+    if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
+        error = "another urc-sim already serves " + path;
+        return false;
+    }
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0)
+        return true;
+    if (!S_ISSOCK(info.st_mode)) {
+        error = path + " exists and is not a socket; refusing to replace it";
+        return false;
+    }
+    auto probe = urcwire::call(path, "LINK", 200, 500);
+    if (probe.status != urcwire::CallStatus::NoServer) {
+        error = "another server is live on " + path;
+        return false;
+    }
+    ::unlink(path.c_str());
+    return true;
+}
+
+int listenOn(const std::string& path, std::string& error) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.data(), path.size());
+    const mode_t oldMask = ::umask(077); // the socket file is for this user only
+    bool ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+              ::listen(fd, 128) == 0;
+    ::umask(oldMask);
+    if (!ok) {
+        error = "cannot listen on " + path + ": " + std::strerror(errno);
+        if (fd >= 0)
+            ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool loadOrCreateImage(const std::string& path, const urcmem::Profile& profile,
+                       urcmem::Memory& memory, std::string& error) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 && errno == ENOENT) {
+        memory = factoryImageFor(profile);
+        if (auto problem = urcmem::saveImage(memory, path)) {
+            error = *problem;
+            return false;
+        }
+        std::cerr << "urc-sim: created a factory image in " << path << "\n";
+        return true;
+    }
+    auto loaded = urcmem::loadImage(path);
+    if (!loaded.memory) {
+        error = loaded.error;
+        return false;
+    }
+    memory = std::move(*loaded.memory);
+    return true;
+}
+
+void acceptUntilStopped(int listenFd, Device& device, Connections& connections) {
+    for (;;) {
+        pollfd fds[2] = {{listenFd, POLLIN, 0}, {stopPipe[0], POLLIN, 0}};
+        if (::poll(fds, 2, -1) < 0) {
+            if (errno == EINTR)
+                continue;
+            return;
+        }
+        if (fds[1].revents != 0)
+            return;
+        int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0)
+            continue;
+        {
+            std::lock_guard lock(connections.mutex);
+            ++connections.active;
+        }
+        std::thread(answer, fd, std::ref(device), std::ref(connections)).detach();
+    }
+}
+
+} // namespace
+
+int serve(const ServeOptions& options) {
+    const urcmem::Profile* profile = urcmem::findProfile(options.profile);
+    if (!profile) {
+        std::cerr << "urc-sim: unknown profile " << options.profile << "\n";
+        return 2;
+    }
+    std::string socketPath = options.socketPath;
+    if (socketPath.empty()) {
+        auto resolved = urcwire::resolveSocketPath(true);
+        if (resolved.path.empty()) {
+            std::cerr << "urc-sim: " << resolved.error << "\n";
+            return 1;
+        }
+        socketPath = resolved.path;
+    } else if (!urcwire::fitsSocketAddress(socketPath)) {
+        std::cerr << "urc-sim: the socket path is too long for a Unix socket\n";
+        return 1;
+    }
+    const std::string imagePath =
+        options.imagePath.empty() ? defaultImagePath(socketPath) : options.imagePath;
+    std::string error;
+    int lockFd = -1;
+    urcmem::Memory memory;
+    int listenFd = -1;
+    if (!installSignals(error) || !claimSocketPath(socketPath, lockFd, error) ||
+        !loadOrCreateImage(imagePath, *profile, memory, error) ||
+        (listenFd = listenOn(socketPath, error)) < 0) {
+        std::cerr << "urc-sim: " << error << "\n";
+        if (lockFd >= 0)
+            ::close(lockFd);
+        return 1;
+    }
+    Device device({std::move(memory), imagePath, profile, options.latencyMs});
+    Connections connections;
+    std::cerr << "urc-sim: serving " << socketPath << " (image " << imagePath << ", profile "
+              << profile->name << ")" << std::endl;
+    acceptUntilStopped(listenFd, device, connections);
+    ::close(listenFd);
+    ::unlink(socketPath.c_str());
+    {
+        // Answers in flight use the device; each ends within its time bounds.
+        std::unique_lock lock(connections.mutex);
+        connections.idle.wait(lock, [&] { return connections.active == 0; });
+    }
+    ::close(lockFd);
+    std::cerr << "urc-sim: stopped" << std::endl;
+    return 0;
+}
+
+} // namespace urcsim
