@@ -1,0 +1,115 @@
+// The capture worker against a scripted URC and a scripted clock.
+#include "learning/collect_code.h"
+#include "tests/support/scripted_urc.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+
+using learning::TCollectCode;
+using testsupport::ScriptedUrc;
+
+namespace {
+
+// Hands out the given readings in turn, then keeps giving the last one.
+learning::SecondsClock scriptedClock(std::vector<int64_t> readings) {
+    auto left = std::make_shared<std::deque<int64_t>>(readings.begin(), readings.end());
+    return [left] {
+        const int64_t now = left->front();
+        if (left->size() > 1)
+            left->pop_front();
+        return now;
+    };
+}
+
+struct Capture {
+    ScriptedUrc urc;
+    std::atomic<int32_t> control{learning::kCaptureMayRun};
+    std::string captured = "left over from an earlier capture";
+
+    void run(learning::SecondsClock clock = scriptedClock({100})) {
+        TCollectCode worker(urc, control, captured, std::move(clock));
+        worker.Execute();
+    }
+    std::size_t polls() const { return urc.callsOf("RCollectCodeInfo").size(); }
+    std::size_t linkTests() const { return urc.callsOf("link_state").size(); }
+};
+
+TEST(CaptureWorker, RefusedCaptureModeEndsWithoutPolling) {
+    Capture c;
+    c.urc.setCaptureModeResult(false);
+    c.run();
+    EXPECT_TRUE(c.captured.empty());
+    EXPECT_EQ(c.polls(), 0u);
+    EXPECT_EQ(c.linkTests(), 0u);
+}
+
+TEST(CaptureWorker, KeepsTheWholeBufferOfTheFirstCode) {
+    Capture c;
+    c.urc.queueCapture("8D000700");
+    c.urc.setEmptyPollsBeforeCapture(3);
+    c.run();
+    ASSERT_EQ(c.captured.size(), 10240u);
+    EXPECT_EQ(c.captured.substr(0, 8), "8D000700");
+    EXPECT_EQ(c.captured[8], '\0');
+    EXPECT_EQ(c.polls(), 4u);
+    EXPECT_EQ(c.linkTests(), 3u); // the link is tested only after an empty poll
+}
+
+TEST(CaptureWorker, AnAllZeroCodeIsStillACode) {
+    Capture c;
+    c.urc.queueCapture("");
+    c.run();
+    EXPECT_EQ(c.captured, std::string(10240, '\0'));
+}
+
+TEST(CaptureWorker, AStopRequestedBeforeTheFirstPassStillSetsCaptureMode) {
+    Capture c;
+    c.control = learning::kCaptureStopRequested;
+    c.urc.queueCapture("8D00");
+    c.run();
+    EXPECT_EQ(c.urc.callsOf("SetCodeCarrierWave").size(), 1u);
+    EXPECT_EQ(c.polls(), 0u);
+    EXPECT_TRUE(c.captured.empty());
+}
+
+TEST(CaptureWorker, LosingTheLinkAfterAnEmptyPollEnds) {
+    Capture c;
+    c.urc.scriptLinkStates({true, true, false});
+    c.run();
+    EXPECT_EQ(c.polls(), 3u);
+    EXPECT_TRUE(c.captured.empty());
+}
+
+TEST(CaptureWorker, TheTimeWindowEndsAtTheFirstReadingMoreThanEightSecondsOn) {
+    struct Case {
+        const char* what;
+        std::vector<int64_t> readings; // the first is the start reading
+        std::size_t polls;
+    };
+    const int64_t midnight = 86400;
+    const Case cases[] = {
+        {"across midnight", {midnight - 5, midnight - 1, midnight + 3, midnight + 4}, 2},
+        {"into the next minute", {59, 60, 67, 68}, 2},
+        {"exactly eight seconds still polls", {10, 18, 19}, 1},
+    };
+    for (const auto& c : cases) {
+        Capture capture;
+        capture.run(scriptedClock(c.readings));
+        EXPECT_EQ(capture.polls(), c.polls) << c.what;
+        EXPECT_TRUE(capture.captured.empty());
+    }
+}
+
+TEST(CaptureWorker, RunsOnItsOwnThreadAndStopsOnRequest) {
+    Capture c;
+    TCollectCode worker(c.urc, c.control, c.captured, learning::localClockSeconds);
+    worker.start();
+    while (c.polls() < 5)
+        QThread::msleep(1);
+    c.control = learning::kCaptureStopRequested;
+    ASSERT_TRUE(worker.wait(2000));
+    EXPECT_TRUE(c.captured.empty());
+}
+
+} // namespace
