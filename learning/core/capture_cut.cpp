@@ -1,0 +1,54 @@
+#include "device/core/hex_text.h"
+#include "learning/core/capture_text.h"
+
+namespace learning {
+namespace {
+
+constexpr std::size_t kWord = 4;
+constexpr std::size_t kMarkerLength = 20 * kWord;
+constexpr std::size_t kTailLength = kMarkerLength + 2 * kWord;
+constexpr std::size_t kLongHead = 3000;
+
+const std::string& endMarker() {
+    static const std::string marker = [] {
+        std::string m;
+        for (int i = 0; i < 20; ++i)
+            m += "7FFF";
+        return m;
+    }();
+    return marker;
+}
+
+// The device's data ends where the zero-filled rest of its buffer begins.
+std::string_view dataOf(std::string_view capture) {
+    const std::size_t zero = capture.find('\0');
+    return zero == std::string_view::npos ? capture : capture.substr(0, zero);
+}
+
+bool startsWithSpaceDigit(std::string_view word) {
+    const auto digit = device::parseHex(word.substr(0, 1));
+    return digit && *digit < 8;
+}
+
+} // namespace
+
+std::string CutAtEndMarker(std::string_view capture) {
+    const std::string_view data = dataOf(capture);
+    const std::size_t marker = data.find(endMarker());
+    if (marker == std::string_view::npos)
+        return "0000";
+    // marker is the 1-based position p less one.
+    std::size_t headLength = marker;
+    if (marker + 1 > kLongHead) {
+        std::size_t words = marker / kWord;
+        if (words % 2 == 0)
+            --words;
+        headLength = words * kWord;
+    }
+    std::string head(data.substr(0, headLength));
+    if (head.size() >= kWord && startsWithSpaceDigit(head.substr(head.size() - kWord)))
+        head.resize(head.size() - (kWord - 1));
+    return head + std::string(data.substr(marker, kTailLength));
+}
+
+} // namespace learning

@@ -1,0 +1,32 @@
+#pragma once
+// Reading the URC's capture text: words of four hex digits (a word of 0x8000
+// or more is a mark of its low 15 bits, a smaller one a space, in units of 1/3
+// microsecond; "7FFF" is the filler), the end marker of 20 fillers, two
+// carrier words, then characters of code 0 up to the buffer's 10240.
+#include <string>
+#include <string_view>
+
+namespace learning {
+
+// The capture cut down to its data before the end marker, the marker and the
+// two carrier words. "0000" when the capture holds no end marker. Characters
+// of code 0 end the capture's data. Captures longer than 3000 characters
+// before the marker keep an odd number of words; a head ending in a space word
+// keeps only that word's first digit (the encoder then reads across the join).
+std::string CutAtEndMarker(std::string_view capture);
+
+struct EncodeResult {
+    // Count of gap groups, carrier, tag and body; empty when failed.
+    std::string text;
+    bool failed = true;
+};
+
+// The timing text of a cut capture: durations in microseconds (a mark less the
+// receiver's 58 us stretch, a space plus it), long marks joined, long silences
+// as gap groups "FEFE" + milliseconds + "EDED", the end as "EDED" (with
+// "FEFE0014" before it when no gap came earlier). Fails on text that ends
+// before the end marker's carrier words, or on a word that is not hex where
+// its value is needed. The caller keeps the failed capture.
+EncodeResult EncodeTimings(std::string_view cut);
+
+} // namespace learning

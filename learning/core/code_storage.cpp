@@ -1,0 +1,177 @@
+#include "learning/core/code_storage.h"
+
+#include "device/core/hex_text.h"
+
+#include <algorithm>
+
+namespace learning {
+namespace {
+
+constexpr std::size_t kIdDigits = 6;
+constexpr std::size_t kBlockDigits = 16;
+constexpr std::size_t kRecordBytes = 22;
+constexpr std::size_t kAllocRecordDigits = 12;
+constexpr int kMaxBlocks = 255;
+constexpr int kMemorySize = 0x10000;
+constexpr int kFirstStoredIdByte = 0x22;
+
+bool containsIgnoringCase(const std::vector<std::string>& list, std::string_view id) {
+    return std::any_of(list.begin(), list.end(), [id](const std::string& entry) {
+        return device::equalsIgnoringCase(entry, id);
+    });
+}
+
+bool fitsMemory(const Write& write) {
+    return write.address >= 0 &&
+           write.address + static_cast<long>(write.hex.size() / 2) <= kMemorySize;
+}
+
+// The block map as the allocation area holds it: exactly one bit per block of
+// the storage, so the records that follow it stay where the URC reads them.
+std::string allocAreaMap(std::string_view blockMap, int storageBlockCount) {
+    const std::size_t bits = static_cast<std::size_t>((storageBlockCount + 7) / 8) * 8;
+    std::string map(blockMap.substr(0, std::min(bits, blockMap.size())));
+    map.resize(bits, '0');
+    return BlockMapToHex(map);
+}
+
+} // namespace
+
+std::optional<ConvertedCode> SplitConvertedText(std::string_view text) {
+    const std::size_t idEnd = text.find("::");
+    if (idEnd == std::string_view::npos)
+        return std::nullopt;
+    std::string_view rest = text.substr(idEnd + 2);
+    const std::size_t pEnd = rest.find(':');
+    if (pEnd == std::string_view::npos)
+        return std::nullopt;
+    ConvertedCode code{
+        std::string(text.substr(0, idEnd)), std::string(rest.substr(0, pEnd)), {}, {}};
+    rest = rest.substr(pEnd + 1);
+    const std::size_t qEnd = rest.find(":::");
+    if (qEnd == std::string_view::npos)
+        return std::nullopt;
+    code.q = rest.substr(0, qEnd);
+    code.data = rest.substr(qEnd + 3);
+    const bool digitsOk = code.id.size() == kIdDigits && device::isHexDigits(code.id) &&
+                          device::isHexDigits(code.p) && device::isHexDigits(code.q) &&
+                          device::isHexDigits(code.data);
+    // Data whose length is not whole blocks would spill into the next block.
+    const bool dataOk = code.data.size() >= kBlockDigits && code.data.size() % kBlockDigits == 0;
+    if (!digitsOk || !dataOk)
+        return std::nullopt;
+    return code;
+}
+
+bool IsBuiltinCode(const device::UrcTables& tables, std::string_view id) {
+    return containsIgnoringCase(tables.BuiltinCodeIds, id);
+}
+
+bool IsStoredCode(const device::UrcTables& tables, std::string_view id) {
+    return containsIgnoringCase(tables.StoredCodeIds, id);
+}
+
+std::string StorageFlag(const device::UrcTables& tables, std::string_view id) {
+    if (IsBuiltinCode(tables, id))
+        return "00";
+    const auto first = device::parseHex(id.substr(0, 2));
+    if (first && *first >= kFirstStoredIdByte)
+        return "80";
+    return id.size() >= kIdDigits && id.substr(2, 4) == "0000" ? "00" : "80";
+}
+
+std::string KeyRecordText(std::string_view flag, const ConvertedCode& code) {
+    return "C000" + std::string(flag) + code.id + code.p + code.q;
+}
+
+std::string AllocRecordText(std::string_view id, int firstBlock, int blockCount) {
+    const int word = 0x8000 + firstBlock;
+    return std::string(id) + device::byteText(word & 0xFF) + device::byteText(word >> 8) +
+           device::byteText(blockCount);
+}
+
+std::string BlockMapToHex(std::string_view blockMap) {
+    return device::BitsToHex(blockMap);
+}
+
+std::optional<int> FindFreeRun(std::string_view blockMap, int storageBlockCount, int count) {
+    const long mapLength = static_cast<long>(blockMap.size());
+    const long searchEnd = std::min<long>(storageBlockCount, mapLength);
+    for (long b = 0; b < searchEnd; ++b) {
+        if (blockMap[b] != '0')
+            continue;
+        // A run reaching the map's last character is refused, as the URC's
+        // own search does; nor may a run leave the code storage.
+        if (b + count >= mapLength || b + count > storageBlockCount)
+            return std::nullopt;
+        const auto run = blockMap.substr(b, count);
+        if (run.find_first_not_of('0') == std::string_view::npos)
+            return static_cast<int>(b);
+    }
+    return std::nullopt;
+}
+
+std::string_view FailureText(PlanFailure failure) {
+    switch (failure) {
+    case PlanFailure::BadConvertedText:
+        return "the converted code is malformed";
+    case PlanFailure::BadRecordLength:
+        return "the key record is not 22 bytes";
+    case PlanFailure::NoSuchKey:
+        return "the key has no record";
+    case PlanFailure::TooManyBlocks:
+        return "the code needs more than 255 storage blocks";
+    case PlanFailure::NoFreeBlocks:
+        return "the code storage has no free run of blocks";
+    case PlanFailure::NoFreeAllocRecord:
+        return "every allocation record is in use";
+    case PlanFailure::OutsideMemory:
+        return "a write would pass the end of the URC's memory";
+    }
+    return "";
+}
+
+std::variant<StoragePlan, PlanFailure>
+PlanLearnedCode(const device::UrcTables& tables, std::size_t keyIndex, std::string_view converted) {
+    const auto code = SplitConvertedText(converted);
+    if (!code)
+        return PlanFailure::BadConvertedText;
+    const std::string flag = StorageFlag(tables, code->id);
+    const std::string record = KeyRecordText(flag, *code);
+    if (record.size() != 2 * kRecordBytes)
+        return PlanFailure::BadRecordLength;
+    if (keyIndex >= tables.LearnedKeys.size())
+        return PlanFailure::NoSuchKey;
+
+    StoragePlan plan;
+    plan.after = tables;
+    if (flag == "80" && !IsStoredCode(tables, code->id)) {
+        const std::size_t blocks = code->data.size() / kBlockDigits;
+        if (blocks > kMaxBlocks)
+            return PlanFailure::TooManyBlocks;
+        const int count = static_cast<int>(blocks);
+        const auto first = FindFreeRun(tables.BlockMap, tables.StorageBlockCount, count);
+        if (!first)
+            return PlanFailure::NoFreeBlocks;
+        if (tables.AllocRecords.size() / kAllocRecordDigits >=
+            static_cast<std::size_t>(std::max(tables.AllocRecordCapacity, 0)))
+            return PlanFailure::NoFreeAllocRecord;
+        device::MarkBlocks(plan.after.BlockMap, *first, blocks);
+        plan.after.AllocRecords += AllocRecordText(code->id, *first, count);
+        plan.after.StoredCodeIds.push_back(code->id);
+        plan.writes.push_back({tables.StorageAddress + 8 * *first, code->data});
+        plan.writes.push_back(
+            {tables.AllocAreaAddress, allocAreaMap(plan.after.BlockMap, tables.StorageBlockCount) +
+                                          plan.after.AllocRecords});
+    }
+    plan.writes.push_back(
+        {tables.KeyTableAddress + static_cast<int>(kRecordBytes * keyIndex), record});
+    for (const Write& write : plan.writes)
+        if (!fitsMemory(write))
+            return PlanFailure::OutsideMemory;
+    std::string& entry = plan.after.LearnedKeys[keyIndex];
+    entry = entry.substr(0, 2) + "|2";
+    return plan;
+}
+
+} // namespace learning

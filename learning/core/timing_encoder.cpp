@@ -1,0 +1,169 @@
+// The walk over a cut capture that produces the timing text. The state and its
+// steps follow the order in which the URC's words arrive: fillers are
+// collected in `fillers` until the word after them tells whether they were a
+// long mark, a gap between frames or the end marker.
+#include "device/core/hex_text.h"
+#include "learning/core/capture_text.h"
+
+#include <optional>
+#include <vector>
+
+namespace learning {
+namespace {
+
+constexpr std::string_view kFiller = "7FFF";
+constexpr uint32_t kFillerUnits = 0x7FFF;
+constexpr uint32_t kMarkBit = 0x8000;
+constexpr int64_t kStretchUs = 58;
+constexpr std::size_t kEndMarkerFillers = 20;
+
+// At least four upper-case digits; a negative value as its 32-bit two's
+// complement (eight digits).
+std::string durationText(int64_t us) {
+    return device::hexText(static_cast<uint32_t>(us), 4);
+}
+
+std::optional<uint32_t> wordValue(std::string_view word) {
+    if (word.size() != 4)
+        return std::nullopt;
+    return device::parseHex(word);
+}
+
+// Trunc(1000 / (s / 9)) is 9000 div s for the positive whole s used here.
+std::optional<std::string> carrierAndTag(std::string_view first, std::string_view second) {
+    const auto a = device::parseHex(first.substr(0, 2));
+    const auto b = first.size() >= 4 ? device::parseHex(first.substr(2, 2)) : std::nullopt;
+    const auto c = second.size() >= 2 ? device::parseHex(second.substr(0, 2)) : std::nullopt;
+    if (!a || !b || !c)
+        return std::nullopt;
+    const uint32_t s = *a + *b + *c;
+    if (s == 0)
+        return std::string("0000");
+    return device::hexText(9000 / s, 2) + "12";
+}
+
+struct Walk {
+    std::string_view text;
+    std::size_t i = 0; // 0-based: the description's position i less one
+    int64_t n = 0;
+    std::vector<std::string_view> fillers;
+    std::string_view prev;
+    bool joined = false;
+    bool final = false;
+    int gaps = 0;
+    std::string body;
+
+    EncodeResult run();
+    bool appendDuration(std::string_view w);
+    bool appendGap(std::string_view w);
+    void endMarkerPassed(std::string_view w);
+};
+
+bool Walk::appendDuration(std::string_view w) {
+    const auto v = wordValue(w);
+    if (!v)
+        return false;
+    if (*v >= kMarkBit) {
+        const int64_t m = (*v & kFillerUnits) + (joined ? kFillerUnits : 0);
+        body += durationText(m / 3 - kStretchUs);
+    } else {
+        body += durationText(*v / 3 + kStretchUs);
+    }
+    return true;
+}
+
+// A silence of fewer fillers than the end marker, then the remainder word.
+bool Walk::appendGap(std::string_view w) {
+    const auto v = wordValue(w);
+    if (!v)
+        return false;
+    const int64_t y = (static_cast<int64_t>(fillers.size()) * kFillerUnits + *v) / 3 + kStretchUs;
+    body += "FEFE" + device::hexText(static_cast<uint32_t>(y / 1000), 4) + "EDED";
+    ++gaps;
+    fillers.clear();
+    prev = w;
+    --n;
+    i += 4;
+    return true;
+}
+
+void Walk::endMarkerPassed(std::string_view w) {
+    fillers.assign(1, w);
+    ++gaps;
+    if (gaps == 1)
+        body += "FEFE0014";
+    body += "EDED";
+    final = true;
+}
+
+EncodeResult Walk::run() {
+    const EncodeResult failed{};
+    const std::size_t length = text.size();
+    while (i < length) {
+        const bool more = length - i >= 5;
+        if (!more && !final)
+            return failed;
+        const std::string_view w = more ? text.substr(i, 4) : text.substr(i);
+        if (more)
+            ++n;
+        const std::string_view next = more ? text.substr(i + 4, 4) : std::string_view();
+        if (w == kFiller && n % 2 != 0 && more) {
+            const auto nextValue = wordValue(next);
+            if (nextValue && *nextValue >= kMarkBit) { // a mark longer than a filler
+                --n;
+                joined = true;
+                i += 4;
+                continue;
+            }
+            if (!final) { // a mark of exactly a filler's length
+                body += durationText(kFillerUnits / 3 - kStretchUs);
+                i += 4;
+                continue;
+            }
+        }
+        if (w == kFiller || final)
+            fillers.push_back(w);
+        if (w == kFiller && more) {
+            if (next == kFiller)
+                --n;
+            prev = kFiller;
+            i += 4;
+            continue;
+        }
+        if (final && fillers.size() == 2) {
+            const auto carrier = carrierAndTag(fillers[0], fillers[1]);
+            if (!carrier)
+                return failed;
+            return {std::to_string(gaps) + *carrier + body, false};
+        }
+        if (prev == kFiller && fillers.size() >= kEndMarkerFillers && w != kFiller) {
+            endMarkerPassed(w);
+        } else if (prev == kFiller && !fillers.empty() && fillers.size() < kEndMarkerFillers &&
+                   w != kFiller && !final) {
+            const auto v = wordValue(w);
+            if (!v)
+                return failed;
+            if (*v < kMarkBit) {
+                if (!appendGap(w))
+                    return failed;
+                continue;
+            }
+        }
+        if (!final && !appendDuration(w))
+            return failed;
+        prev = w;
+        i += 4;
+        joined = false;
+    }
+    return failed;
+}
+
+} // namespace
+
+EncodeResult EncodeTimings(std::string_view cut) {
+    Walk walk;
+    walk.text = cut;
+    return walk.run();
+}
+
+} // namespace learning

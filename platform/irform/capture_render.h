@@ -1,0 +1,44 @@
+#pragma once
+// What the URC captures when a remote's key is pressed in front of it: the hex
+// capture text, words of four upper-case digits.
+//  - time unit 1/3 us; a mark is 0x8000 | length, a space a word below 0x8000;
+//  - the receiver stretches every mark by 58 us (and shortens the following
+//    space by as much); the timing encoder takes those 58 us off again, so a
+//    rendered signal encodes back to its own microseconds;
+//  - a mark longer than 32767 units is "7FFF" and a mark word with the rest;
+//  - a space of 32767 units or more is that many "7FFF" fillers and a word
+//    with the remainder;
+//  - the signal's final space becomes the end marker (20 fillers), and so does
+//    any space long enough to hold 20 fillers: the URC stops capturing there;
+//  - two carrier words follow: bytes a b and c 00 with a + b + c = s, where
+//    the carrier in kHz is Trunc(9000 / s).
+#include "platform/irform/signal.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace irform {
+
+inline constexpr uint32_t kUnitsPerUs = 3;
+inline constexpr uint32_t kReceiverStretchUs = 58;
+inline constexpr uint32_t kFillerUnits = 0x7FFF;
+inline constexpr int kEndMarkerFillers = 20;
+// The URC's capture buffer: the capture text never grows past it.
+inline constexpr std::size_t kCaptureCapacity = 10240;
+
+// The capture text without the zero bytes that fill the rest of the buffer.
+// A signal too long for the buffer is cut after its last whole mark that
+// leaves room for the end marker and the carrier words.
+std::string renderCapture(const Signal& signal);
+
+// The two carrier words for a carrier frequency (12 kHz to 94 kHz exact;
+// outside that range, the nearest that three bytes can express).
+std::string carrierWords(int carrierHz);
+
+// The capture of one key press of a protocol remote (names as protocolName);
+// nullopt for an unknown protocol or a device/command out of range.
+std::optional<std::string> pressCapture(std::string_view protocolName, uint32_t device,
+                                        uint32_t command);
+
+} // namespace irform

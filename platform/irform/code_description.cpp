@@ -1,0 +1,111 @@
+// Reading a stored code back: what the URC sends for a key record.
+#include "device/core/hex_text.h"
+#include "platform/irform/code_form.h"
+#include "platform/irform/code_form_detail.h"
+
+#include <charconv>
+#include <cstdio>
+
+namespace irform {
+namespace {
+
+using detail::kIdDigits;
+using detail::kPDigits;
+using detail::kQDigits;
+constexpr std::size_t kHeadDigits = 6; // flags, a byte, storage flag
+constexpr std::size_t kRecordDigits = kHeadDigits + kIdDigits + kPDigits + kQDigits;
+
+std::optional<uint32_t> field(std::string_view text, std::size_t at, std::size_t digits) {
+    return device::parseHex(text.substr(at, digits));
+}
+
+std::string describeBuiltin(Protocol protocol, std::string_view p) {
+    const auto number = field(p, 0, 2);
+    const auto deviceValue = field(p, 2, 4);
+    const auto command = field(p, 6, 4);
+    if (!number || !deviceValue || !command ||
+        *number != static_cast<uint32_t>(detail::protocolNumber(protocol)) ||
+        *deviceValue > maxDevice(protocol) || *command > maxCommand(protocol))
+        return {};
+    return describeDecoded(Decoded{protocol, *deviceValue, *command});
+}
+
+std::string describeRaw(std::string_view p, std::string_view q, std::string_view data) {
+    const auto khz = field(p, 0, 2);
+    const auto blocks = field(p, 2, 2);
+    const auto count = field(p, 4, 4);
+    if (!khz || !blocks || !count || *blocks == 0 || *count == 0 || *count > *blocks * 4)
+        return {};
+    const std::size_t dataDigits = *blocks * kBlockDigits;
+    if (data.size() < dataDigits || !device::isHexDigits(data.substr(0, dataDigits)))
+        return {};
+    data = data.substr(0, dataDigits);
+    const uint64_t digest = detail::rawDigest(p.substr(0, 2), data);
+    const auto high = field(q, 0, 8);
+    const auto low = field(q, 8, 8);
+    if (!high || !low || ((uint64_t{*high} << 32) | *low) != digest)
+        return {};
+    Signal signal;
+    signal.carrierHz = static_cast<int>(*khz) * 1000;
+    for (uint32_t i = 0; i < *count; ++i)
+        signal.durations.push_back(detail::durationFromWord(*field(data, 4 * i, 4)));
+    return describeSignal(signal);
+}
+
+} // namespace
+
+std::string describeDecoded(const Decoded& decoded) {
+    char text[64];
+    const bool wideDevice = decoded.protocol == Protocol::NecExtended;
+    std::snprintf(text, sizeof text, wideDevice ? "%s 0x%04x 0x%02x" : "%s 0x%02x 0x%02x",
+                  std::string(protocolName(decoded.protocol)).c_str(), decoded.device,
+                  decoded.command);
+    return text;
+}
+
+std::string describeSignal(const Signal& signal) {
+    std::string text = "raw " + std::to_string(signal.carrierHz);
+    for (std::size_t i = 0; i < signal.durations.size(); ++i)
+        text += (i % 2 == 0 ? " +" : " -") + std::to_string(signal.durations[i]);
+    return text;
+}
+
+std::optional<Signal> parseRawDescription(std::string_view text) {
+    constexpr std::string_view kPrefix = "raw ";
+    if (!text.starts_with(kPrefix))
+        return std::nullopt;
+    text.remove_prefix(kPrefix.size());
+    Signal signal;
+    const char* at = text.data();
+    const char* end = text.data() + text.size();
+    auto result = std::from_chars(at, end, signal.carrierHz);
+    if (result.ec != std::errc())
+        return std::nullopt;
+    at = result.ptr;
+    while (at != end) {
+        const char sign = signal.durations.size() % 2 == 0 ? '+' : '-';
+        if (end - at < 3 || at[0] != ' ' || at[1] != sign)
+            return std::nullopt;
+        uint32_t us = 0;
+        result = std::from_chars(at + 2, end, us);
+        if (result.ec != std::errc())
+            return std::nullopt;
+        signal.durations.push_back(us);
+        at = result.ptr;
+    }
+    return signal;
+}
+
+std::string describeStoredCode(std::string_view record, std::string_view storageData) {
+    if (record.size() != kRecordDigits || !device::isHexDigits(record))
+        return {};
+    const std::string_view id = record.substr(kHeadDigits, kIdDigits);
+    const std::string_view p = record.substr(kHeadDigits + kIdDigits, kPDigits);
+    const std::string_view q = record.substr(kHeadDigits + kIdDigits + kPDigits, kQDigits);
+    for (Protocol protocol : kAllProtocols)
+        if (device::equalsIgnoringCase(id, builtinId(protocol)))
+            return describeBuiltin(protocol, p);
+    return describeRaw(p, q, storageData);
+}
+
+} // namespace irform

@@ -1,0 +1,154 @@
+#include "platform/irform/code_form.h"
+
+#include "device/core/hex_text.h"
+#include "platform/irform/code_form_detail.h"
+#include "platform/irform/protocols.h"
+
+#include <algorithm>
+
+namespace irform {
+namespace detail {
+
+int protocolNumber(Protocol protocol) {
+    int number = 1;
+    for (Protocol p : kAllProtocols) {
+        if (p == protocol)
+            return number;
+        ++number;
+    }
+    return 0;
+}
+
+std::optional<Protocol> protocolFromNumber(int number) {
+    if (number < 1 || number > static_cast<int>(std::size(kAllProtocols)))
+        return std::nullopt;
+    return kAllProtocols[number - 1];
+}
+
+int framesPerPress(Protocol protocol) {
+    switch (protocol) {
+    case Protocol::Nec:
+    case Protocol::NecExtended:
+    case Protocol::Rc5:
+        return 2;
+    default:
+        return 3;
+    }
+}
+
+int bitsPerFrame(Protocol protocol) {
+    switch (protocol) {
+    case Protocol::Nec:
+    case Protocol::NecExtended:
+        return 32;
+    case Protocol::Rc5:
+        return 14;
+    case Protocol::Sirc12:
+        return 12;
+    case Protocol::Sirc15:
+        return 15;
+    case Protocol::Sirc20:
+        return 20;
+    }
+    return 0;
+}
+
+int framePeriod100us(Protocol protocol) {
+    switch (protocol) {
+    case Protocol::Nec:
+    case Protocol::NecExtended:
+        return 1080;
+    case Protocol::Rc5:
+        return 1138;
+    default:
+        return 450;
+    }
+}
+
+uint64_t rawDigest(std::string_view carrierDigits, std::string_view data) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    auto mix = [&hash](std::string_view text) {
+        for (char c : text) {
+            hash ^= static_cast<unsigned char>(c);
+            hash *= 0x100000001b3ull;
+        }
+    };
+    mix(carrierDigits);
+    mix(":");
+    mix(data);
+    return hash;
+}
+
+std::string rawId(uint64_t digest) {
+    // The first byte stays at 0x22 or more, which marks a code kept in storage.
+    const uint32_t first = 0x22 + static_cast<uint32_t>((digest >> 32) % (0x100 - 0x22));
+    return device::hexText(first, 2) + device::hexText(static_cast<uint32_t>(digest & 0xFFFF), 4);
+}
+
+uint32_t durationWord(uint32_t us) {
+    if (us < kLongDurationFlag)
+        return us;
+    const uint32_t steps = (us + kLongDurationStepUs / 2) / kLongDurationStepUs;
+    return kLongDurationFlag | std::min<uint32_t>(steps, 0x7FFF);
+}
+
+uint32_t durationFromWord(uint32_t word) {
+    if (word < kLongDurationFlag)
+        return word;
+    return (word & 0x7FFF) * kLongDurationStepUs;
+}
+
+} // namespace detail
+
+std::string builtinId(Protocol protocol) {
+    return device::hexText(static_cast<uint32_t>(detail::protocolNumber(protocol)), 2) + "0000";
+}
+
+CodeForm toCodeForm(const Decoded& decoded) {
+    using device::hexText;
+    const Protocol protocol = decoded.protocol;
+    CodeForm form;
+    form.id = builtinId(protocol);
+    form.p = hexText(static_cast<uint32_t>(detail::protocolNumber(protocol)), 2) +
+             hexText(decoded.device & 0xFFFF, 4) + hexText(decoded.command & 0xFFFF, 4) +
+             hexText(static_cast<uint32_t>(protocolCarrierHz(protocol) / 1000), 2) +
+             hexText(static_cast<uint32_t>(detail::framesPerPress(protocol)), 2) + "00";
+    form.q = hexText(static_cast<uint32_t>(detail::bitsPerFrame(protocol)), 2) +
+             hexText(static_cast<uint32_t>(detail::framePeriod100us(protocol)), 4) +
+             std::string(10, '0');
+    form.data = form.p;
+    return form;
+}
+
+std::optional<CodeForm> rawCodeForm(const Signal& signal) {
+    using device::hexText;
+    const auto& d = signal.durations;
+    if (d.empty() || d.size() > kMaxRawDurations)
+        return std::nullopt;
+    CodeForm form;
+    for (uint32_t us : d)
+        form.data += hexText(detail::durationWord(us), 4);
+    const std::size_t blocks = (form.data.size() + kBlockDigits - 1) / kBlockDigits;
+    form.data.resize(blocks * kBlockDigits, '0');
+    const uint32_t khz = static_cast<uint32_t>(std::clamp((signal.carrierHz + 500) / 1000, 1, 255));
+    const std::string carrier = hexText(khz, 2);
+    const uint64_t digest = detail::rawDigest(carrier, form.data);
+    form.id = detail::rawId(digest);
+    form.p = carrier + hexText(static_cast<uint32_t>(blocks), 2) +
+             hexText(static_cast<uint32_t>(d.size()), 4) + std::string(8, '0');
+    form.q = hexText(static_cast<uint32_t>(digest >> 32), 8) +
+             hexText(static_cast<uint32_t>(digest & 0xFFFFFFFFu), 8);
+    return form;
+}
+
+std::optional<CodeForm> toCodeForm(const Signal& signal) {
+    if (const auto decoded = decode(signal))
+        return toCodeForm(*decoded);
+    return rawCodeForm(signal);
+}
+
+std::string convertedText(const CodeForm& form) {
+    return form.id + "::" + form.p + ":" + form.q + ":::" + form.data;
+}
+
+} // namespace irform

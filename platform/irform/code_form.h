@@ -1,0 +1,62 @@
+#pragma once
+// The URC's code form: what the conversion library makes of a signal and what
+// the URC reads back when it sends a stored code. A key record holds "C0", a
+// byte, the storage flag, then I (3 bytes), P and Q (8 bytes each).
+//
+// Built-in forms (no code storage; I's first byte is below 0x22, then 0000):
+//   I  "010000" nec, "020000" necx, "030000" rc5, "040000" sirc12,
+//      "050000" sirc15, "060000" sirc20
+//   P  protocol number (2 digits), device (4), command (4), carrier kHz (2),
+//      frames a press sends (2), "00"
+//   Q  bits a frame holds (2 digits), frame period in 100 us (4), ten zeros
+//   D  a copy of P: one block, so that every converted text carries data
+// Raw learned codes (kept in code storage):
+//   I  24-bit digest of carrier and data, first byte 0x22 or more
+//   P  carrier kHz (2 digits), block count (2), duration count (4), "00000000"
+//   Q  64-bit digest of carrier and data (16 digits), checked on read back
+//   D  the durations, one 16-bit word each, most significant byte first: below
+//      0x8000 microseconds, else 0x8000 | tens of microseconds; padded with
+//      zero words to whole 8-byte blocks, at most 255 blocks
+// All digits upper case.
+#include "platform/irform/signal.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace irform {
+
+struct CodeForm {
+    std::string id; // I
+    std::string p;
+    std::string q;
+    std::string data; // D
+};
+
+inline constexpr std::size_t kBlockDigits = 16;
+inline constexpr std::size_t kMaxBlocks = 255;
+inline constexpr std::size_t kMaxRawDurations = kMaxBlocks * 4;
+
+std::string builtinId(Protocol protocol);
+CodeForm toCodeForm(const Decoded& decoded);
+// A recognised protocol gives its built-in form, anything else a raw form;
+// nullopt for a signal without marks or too long for 255 blocks.
+std::optional<CodeForm> toCodeForm(const Signal& signal);
+std::optional<CodeForm> rawCodeForm(const Signal& signal);
+
+// "I::P:Q:::D".
+std::string convertedText(const CodeForm& form);
+
+// What the URC sends for a stored key record (44 digits) and the data of its
+// code storage blocks (ignored for built-in forms): "nec 0x04 0x08" for a
+// protocol, describeSignal's timings for a raw code. Empty when the record or
+// the data cannot be read (wrong length, not hex, digest mismatch).
+std::string describeStoredCode(std::string_view record, std::string_view storageData);
+
+// "nec 0x04 0x08", "necx 0x1234 0x08"; lower-case digits, at least two.
+std::string describeDecoded(const Decoded& decoded);
+// "raw 38000 +9000 -4500 +560 ...": carrier in Hz, marks +, spaces -.
+std::string describeSignal(const Signal& signal);
+std::optional<Signal> parseRawDescription(std::string_view text);
+
+} // namespace irform

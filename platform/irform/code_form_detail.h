@@ -1,0 +1,33 @@
+#pragma once
+// Pieces of the code form shared by the writer (code_form.cpp) and the reader
+// (code_description.cpp), so the layout is spelled out once.
+#include "platform/irform/signal.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace irform::detail {
+
+inline constexpr std::size_t kIdDigits = 6;
+inline constexpr std::size_t kPDigits = 16;
+inline constexpr std::size_t kQDigits = 16;
+inline constexpr uint32_t kLongDurationFlag = 0x8000;
+inline constexpr uint32_t kLongDurationStepUs = 10;
+
+// Protocol numbers 1..6, in kAllProtocols order.
+int protocolNumber(Protocol protocol);
+std::optional<Protocol> protocolFromNumber(int number);
+int framesPerPress(Protocol protocol);
+int bitsPerFrame(Protocol protocol);
+int framePeriod100us(Protocol protocol);
+
+// 64-bit FNV-1a over the carrier's two digits and the data digits.
+uint64_t rawDigest(std::string_view carrierDigits, std::string_view data);
+std::string rawId(uint64_t digest);
+
+uint32_t durationWord(uint32_t us);
+uint32_t durationFromWord(uint32_t word);
+
+} // namespace irform::detail
