@@ -1,6 +1,7 @@
 #include "message_boxes.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 
 namespace winsys {
@@ -63,10 +64,40 @@ BoxAnswer escapeAnswer(BoxButtons buttons) {
     return BoxAnswer::Ok;
 }
 
+const char* kindName(BoxKind kind) {
+    switch (kind) {
+    case BoxKind::Information:
+        return "information";
+    case BoxKind::Confirmation:
+        return "confirmation";
+    case BoxKind::Warning:
+        return "warning";
+    case BoxKind::Error:
+        return "error";
+    }
+    return "box";
+}
+
+// End-to-end runs drive the program from outside and cannot read a box's text
+// off the screen; with QZT617_BOX_LOG set, each box is also appended to that
+// file as one line (kind, tab, text with line breaks as "\n") when it opens.
+void logBox(BoxKind kind, QString text) {
+    const QString path = qEnvironmentVariable("QZT617_BOX_LOG");
+    if (path.isEmpty())
+        return;
+    QFile log(path);
+    if (!log.open(QIODevice::Append | QIODevice::Text))
+        return;
+    text.remove(QLatin1Char('\r'));
+    text.replace(QLatin1Char('\n'), QLatin1String("\\n"));
+    log.write(QByteArray(kindName(kind)) + '\t' + text.toUtf8() + '\n');
+}
+
 class QtMessageBoxes final : public MessageBoxes {
 public:
     BoxAnswer show(BoxKind kind, const QString& title, const QString& text,
                    BoxButtons buttons) override {
+        logBox(kind, text);
         QMessageBox box(iconFor(kind),
                         title.isEmpty() ? QApplication::applicationDisplayName() : title, text,
                         buttonsFor(buttons), QApplication::activeWindow());
