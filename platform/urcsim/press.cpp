@@ -21,8 +21,7 @@ CaptureText rawCaptureFromText(const std::string& text) {
         if (c == '\0')
             break; // the zero padding that follows a capture
         if (!urcwire::isHexDigits(std::string_view(&c, 1))) {
-            result.error = "the capture holds a character that is not a hexadecimal digit";
-            return result;
+            return {"", "the capture holds a character that is not a hexadecimal digit"};
         }
         result.hex.push_back(c);
     }
