@@ -13,6 +13,7 @@
 #include "learning/skins.h"
 
 #include <QLabel>
+#include <QMetaObject>
 #include <QPlainTextEdit>
 #include <atomic>
 #include <cstdint>
@@ -71,6 +72,9 @@ public:
     // makes sure its end handler never runs on a window that is going away.
     void stopCaptureWorkerForClose();
 
+    // The clock the next capture workers read (tests step it by hand).
+    void setCaptureClock(learning::SecondsClock clock) { captureClock = std::move(clock); }
+
 protected:
     explicit LearningWindow(device::UrcLibrary& device);
     virtual ~LearningWindow();
@@ -85,4 +89,29 @@ protected:
     device::UrcLibrary& urc;
     // The clock capture workers read; tests replace it.
     learning::SecondsClock captureClock = learning::localClockSeconds;
+
+private:
+    // Learning mode and the capture worker.
+    void startCaptureWorker();
+    void captureWorkerEnded(uint64_t workerNumber);
+    void chooseKeyForLearning(IBtn* key);
+    void showIdleHintPanels();
+    void showLearningHintPanels();
+    // The end of a capture.
+    void abandonCapture(IBtn* key);
+    void storeCapturedCode(IBtn* key);
+    std::string timingTextOf(const std::string& capture);
+    bool writeToUrc(int address, const std::string& hex);
+    void showCodeStored(IBtn* key);
+    void updateDeleteButtons();
+    // Deleting.
+    void deleteSingleKey(IBtn* key);
+    void showNothingToDelete();
+    void giveKeyPlainPicture(IBtn* key);
+
+    // The connection that runs the worker's end handler, and the number of the
+    // worker it belongs to: a worker stopped for closing is cut off from the
+    // window, and a stale end notice is recognised by its number.
+    QMetaObject::Connection captureEnded_;
+    uint64_t captureWorkerNumber_ = 0;
 };
