@@ -8,6 +8,7 @@
 #include "platform/urcsim/press.h"
 #include "platform/urcsim/server.h"
 
+#include <cstdio>
 #include <iostream>
 #include <map>
 #include <optional>
@@ -68,6 +69,12 @@ long number(const std::string& text, long limit, const std::string& what) {
     return *value;
 }
 
+std::string hexLimit(long limit) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%lX", limit);
+    return text;
+}
+
 // A hexadecimal number, with or without "0x".
 long hexNumber(std::string text, long limit, const std::string& what) {
     if (text.starts_with("0x") || text.starts_with("0X"))
@@ -76,9 +83,7 @@ long hexNumber(std::string text, long limit, const std::string& what) {
         throw UsageError{what + " must be a hexadecimal number"};
     long value = std::stol(text, nullptr, 16);
     if (value > limit)
-        throw UsageError{what + " may be at most 0x" +
-                         urcmem::toHex(std::vector<uint8_t>{uint8_t(limit >> 16),
-                                                            uint8_t(limit >> 8), uint8_t(limit)})};
+        throw UsageError{what + " may be at most 0x" + hexLimit(limit)};
     return value;
 }
 

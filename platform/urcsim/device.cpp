@@ -28,6 +28,14 @@ std::optional<int> parseAddress(std::string_view text) {
     return std::stoi(std::string(text), nullptr, 16);
 }
 
+bool isDeviceRequest(std::string_view verb) {
+    for (std::string_view v :
+         {"VERSION", "READ", "WRITE", "CAPTURE", "COLLECT", "BASICINFO", "CODETYPE"})
+        if (verb == v)
+            return true;
+    return false;
+}
+
 // Takes one pending fault; true when the operation must fail.
 bool takeFault(int& pending) {
     if (pending <= 0)
@@ -55,31 +63,28 @@ std::string Device::handle(std::string_view request) {
     const std::string& verb = w[0];
     std::lock_guard lock(mutex_);
     try {
-        static const std::vector<std::string_view> deviceVerbs = {
-            "LINK", "VERSION", "READ", "WRITE", "CAPTURE", "COLLECT", "BASICINFO", "CODETYPE"};
-        for (auto v : deviceVerbs) {
-            if (verb != v)
-                continue;
-            if (verb == "LINK")
-                return link();
-            if (!plugged_) {
-                waitTransfers(0);
-                return errorLine(kUnplugged);
-            }
-            if (verb == "VERSION")
-                return version();
-            if (verb == "READ")
-                return read(w);
-            if (verb == "WRITE")
-                return write(w);
-            if (verb == "CAPTURE")
-                return enterCapture();
-            if (verb == "COLLECT")
-                return collect();
-            if (verb == "BASICINFO")
-                return basicInfo();
-            return codeType(w);
+        // The eight functions' requests; all but the link query need the cable.
+        if (verb == "LINK")
+            return link();
+        if (isDeviceRequest(verb) && !plugged_) {
+            waitTransfers(0);
+            return errorLine(kUnplugged);
         }
+        if (verb == "VERSION")
+            return version();
+        if (verb == "READ")
+            return read(w);
+        if (verb == "WRITE")
+            return write(w);
+        if (verb == "CAPTURE")
+            return enterCapture();
+        if (verb == "COLLECT")
+            return collect();
+        if (verb == "BASICINFO")
+            return basicInfo();
+        if (verb == "CODETYPE")
+            return codeType(w);
+        // The bench's requests work whatever the cable.
         if (verb == "PLUG" || verb == "UNPLUG")
             return setPlugged(verb == "PLUG");
         if (verb == "DUMP")
