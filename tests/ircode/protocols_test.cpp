@@ -1,0 +1,123 @@
+#include "platform/irform/protocols.h"
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+
+using namespace irform;
+
+namespace {
+
+uint32_t total(const Signal& s) {
+    return std::accumulate(s.durations.begin(), s.durations.end(), 0u);
+}
+
+struct KnownCase {
+    Protocol protocol;
+    uint32_t device;
+    uint32_t command;
+    std::vector<uint32_t> firstDurations;
+    std::size_t elements;
+    uint32_t length;
+};
+
+class Known : public ::testing::TestWithParam<KnownCase> {};
+
+// Leading durations, element count and press length of known frames.
+TEST_P(Known, HasExactTimings) {
+    const KnownCase c = GetParam();
+    const auto s = encode(c.protocol, c.device, c.command);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->carrierHz, protocolCarrierHz(c.protocol));
+    ASSERT_GE(s->durations.size(), c.firstDurations.size());
+    EXPECT_EQ(
+        std::vector<uint32_t>(s->durations.begin(), s->durations.begin() + c.firstDurations.size()),
+        c.firstDurations);
+    EXPECT_EQ(s->durations.size(), c.elements);
+    EXPECT_EQ(total(*s), c.length);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encode, Known,
+    ::testing::Values(
+        // NEC 0x04: bits 0,0,1,0,...: third bit is a one.
+        KnownCase{
+            Protocol::Nec, 0x04, 0x08, {9000, 4500, 560, 560, 560, 560, 560, 1690}, 72, 216000},
+        // NEC extended 0x1234: low byte 0x34 first: 0,0,1,0,1,1.
+        KnownCase{Protocol::NecExtended,
+                  0x1234,
+                  0x08,
+                  {9000, 4500, 560, 560, 560, 560, 560, 1690, 560, 560, 560, 1690},
+                  72,
+                  216000},
+        // RC5 address 5, command 0x35: bits 1 1 0 00101 110101.
+        KnownCase{
+            Protocol::Rc5, 0x05, 0x35, {889, 889, 1778, 889, 889, 889, 889, 1778}, 40, 227556},
+        // SIRC 12, command 0x15 (1,0,1,0,1,0,0), device 1.
+        KnownCase{Protocol::Sirc12, 0x01, 0x15, {2400, 600, 1200, 600, 600, 600, 1200}, 78, 135000},
+        KnownCase{Protocol::Sirc15, 0x01, 0x15, {2400, 600, 1200}, 96, 135000},
+        KnownCase{Protocol::Sirc20, 0x01, 0x15, {2400, 600, 1200}, 126, 135000}));
+
+TEST(Encode, RefusesValuesOutOfRange) {
+    EXPECT_FALSE(encode(Protocol::Nec, 0x100, 0));
+    EXPECT_FALSE(encode(Protocol::Nec, 0, 0x100));
+    EXPECT_FALSE(encode(Protocol::NecExtended, 0x10000, 0));
+    EXPECT_FALSE(encode(Protocol::Rc5, 0x20, 0));
+    EXPECT_FALSE(encode(Protocol::Rc5, 0, 0x80));
+    EXPECT_FALSE(encode(Protocol::Sirc12, 0x20, 0));
+    EXPECT_FALSE(encode(Protocol::Sirc15, 0x100, 0));
+    EXPECT_FALSE(encode(Protocol::Sirc20, 0x2000, 0));
+    EXPECT_TRUE(encode(Protocol::Sirc20, 0x1FFF, 0x7F));
+}
+
+// Every device and command a protocol carries decodes back, also with every
+// duration off by 20%.
+TEST(Decode, EveryProtocolDecodesItsOwnSignals) {
+    for (Protocol p : kAllProtocols) {
+        for (uint32_t device = 0; device <= maxDevice(p); device += 1 + maxDevice(p) / 40) {
+            for (uint32_t command = 0; command <= maxCommand(p); command += 3) {
+                if (p == Protocol::NecExtended && (device >> 8) == (~device & 0xFF))
+                    continue; // that frame is plain NEC
+                auto s = encode(p, device, command);
+                ASSERT_TRUE(s);
+                EXPECT_EQ(decode(*s), (Decoded{p, device, command})) << protocolName(p);
+                for (std::size_t i = 0; i < s->durations.size(); ++i)
+                    s->durations[i] = s->durations[i] * (i % 3 == 0 ? 12 : 8) / 10;
+                EXPECT_EQ(decode(*s), (Decoded{p, device, command}))
+                    << protocolName(p) << " skewed";
+            }
+        }
+    }
+}
+
+TEST(Decode, NecExtendedWithInverseHighByteReadsAsNec) {
+    EXPECT_EQ(decode(*encode(Protocol::NecExtended, 0xFB04, 0x08)),
+              (Decoded{Protocol::Nec, 0x04, 0x08}));
+}
+
+TEST(Decode, RefusesDamagedFrames) {
+    auto nec = *encode(Protocol::Nec, 0x04, 0x08);
+    nec.durations[2 + 2 * 24 + 1] = nec.durations[2 + 2 * 24 + 1] == 560 ? 1690 : 560;
+    EXPECT_FALSE(decode(nec)) << "inverse command byte broken";
+
+    auto sirc = *encode(Protocol::Sirc12, 1, 2);
+    sirc.durations.erase(sirc.durations.begin() + 1, sirc.durations.begin() + 3);
+    EXPECT_FALSE(decode(sirc)) << "11 bits";
+
+    auto rc5 = *encode(Protocol::Rc5, 1, 2);
+    rc5.durations[3] = 3000;
+    EXPECT_FALSE(decode(rc5));
+
+    EXPECT_FALSE(decode(Signal{}));
+    EXPECT_FALSE(decode(Signal{38000, {9000}}));
+    EXPECT_FALSE(decode(Signal{38000, {9000, 4500, 560, 100000}}));
+}
+
+TEST(ProtocolNames, RoundTrip) {
+    for (Protocol p : kAllProtocols)
+        EXPECT_EQ(protocolFromName(protocolName(p)), p);
+    EXPECT_FALSE(protocolFromName("NEC"));
+    EXPECT_FALSE(protocolFromName(""));
+}
+
+} // namespace
