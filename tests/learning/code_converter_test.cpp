@@ -1,0 +1,52 @@
+// Loading the conversion library by file name: the real library beside the
+// program converts a timing body; a missing library or a library without
+// ConvertCode gives an empty result.
+#include "learning/code_converter.h"
+#include "learning/core/capture_text.h"
+#include "platform/irform/capture_render.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string timingBodyOf(const std::string& capture) {
+    const auto encoded = learning::EncodeTimings(learning::CutAtEndMarker(capture));
+    EXPECT_FALSE(encoded.failed);
+    return encoded.text.substr(5);
+}
+
+TEST(CodeConverter, ConvertsAnNecPressIntoItsBuiltinForm) {
+    const auto capture = irform::pressCapture("nec", 0x04, 0x08);
+    ASSERT_TRUE(capture);
+    const std::string converted = learning::ConvertCode(timingBodyOf(*capture));
+    // Built-in NEC form: identifier 010000, then the parts after it.
+    EXPECT_EQ(converted.rfind("010000::", 0), 0u) << converted;
+    EXPECT_NE(converted.find(":::"), std::string::npos);
+}
+
+TEST(CodeConverter, EmptyBodyGivesEmptyResult) {
+    EXPECT_EQ(learning::ConvertCode(""), "");
+}
+
+TEST(CodeConverter, MissingLibraryOrFunctionGivesEmptyResult) {
+    const auto capture = irform::pressCapture("nec", 0x04, 0x08);
+    ASSERT_TRUE(capture);
+    const std::string body = timingBodyOf(*capture);
+    const char* libraries[] = {"libNoSuchConverter.so", "/nonexistent/libRorORuru.so",
+                               // A real library that has no ConvertCode.
+                               "libm.so.6"};
+    for (const char* library : libraries)
+        EXPECT_EQ(learning::ConvertCode(body, library), "") << library;
+}
+
+TEST(CodeConverter, RepeatedUseLoadsTheLibraryEachTime) {
+    const auto capture = irform::pressCapture("rc5", 0x05, 0x11);
+    ASSERT_TRUE(capture);
+    const std::string body = timingBodyOf(*capture);
+    const std::string first = learning::ConvertCode(body);
+    ASSERT_FALSE(first.empty());
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(learning::ConvertCode(body), first);
+}
+
+} // namespace
