@@ -126,7 +126,7 @@ function(qzt_add_resource_library target)
   set_target_properties(${target} PROPERTIES
     PREFIX "" SUFFIX ".so" OUTPUT_NAME ${arg_OUTPUT_NAME}
     LIBRARY_OUTPUT_DIRECTORY ${arg_OUTPUT_DIRECTORY}
-    C_VISIBILITY_PRESET hidden)
+    C_VISIBILITY_PRESET hidden AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
   if(arg_DEPENDS)
     add_dependencies(${target} ${arg_DEPENDS})
   endif()
@@ -140,6 +140,7 @@ function(qzt_add_resource_archive target)
   set(source ${CMAKE_CURRENT_BINARY_DIR}/${target}_table.c)
   _qzt_write_resource_table(${source} ${arg_FUNCTION} ${arg_FUNCTION}_res files ${arg_RESOURCES})
   add_library(${target} STATIC ${source})
+  set_target_properties(${target} PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
   set_source_files_properties(${source} PROPERTIES OBJECT_DEPENDS "${files}")
   if(arg_DEPENDS)
     add_dependencies(${target} ${arg_DEPENDS})

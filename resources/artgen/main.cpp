@@ -65,7 +65,7 @@ void writeLayoutPictures(Writer& out, const QImage& urcCase, const QImage& urcFr
     for (const keypanel::KeyDefinition& key : keypanel::kKeyTable)
         out.gif(u"layout/key_"_s + QString::fromLatin1(key.code.data(), key.code.size()) +
                     u".gif"_s,
-                art::drawKeyPicture(urcCase, key, art::KeyLook::Plain));
+                art::drawKeyPicture(urcCase, urcFront, key, art::KeyLook::Plain));
     out.jpeg(u"layout/learn_start.jpg"_s,
              art::drawCommandButton(u"Start to learn"_s, ButtonStyle::Action));
     out.jpeg(u"layout/learn_stop.jpg"_s,
@@ -79,7 +79,7 @@ void writeLayoutPictures(Writer& out, const QImage& urcCase, const QImage& urcFr
     out.gif(u"layout/hint_deleting.gif"_s, art::drawHintPanel(HintPanel::Deleting));
 }
 
-void writeKeyBanks(Writer& out, const QImage& urcCase) {
+void writeKeyBanks(Writer& out, const QImage& urcCase, const QImage& urcFront) {
     struct Bank {
         const char* library;
         art::KeyLook look;
@@ -95,7 +95,7 @@ void writeKeyBanks(Writer& out, const QImage& urcCase) {
                 QString::fromLatin1(bank.library) + u"/gif"_s + QString::number(n) + u".gif"_s;
             const keypanel::KeyDefinition* key = keyWithValue(n);
             if (key)
-                out.gif(file, art::drawKeyPicture(urcCase, *key, bank.look));
+                out.gif(file, art::drawKeyPicture(urcCase, urcFront, *key, bank.look));
             else
                 out.write(file, neutral);
         }
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     const QImage urcCase = art::drawUrcCase();
     const QImage urcFront = art::drawUrcFront(urcCase);
     writeLayoutPictures(out, urcCase, urcFront);
-    writeKeyBanks(out, urcCase);
+    writeKeyBanks(out, urcCase, urcFront);
     writeSkins(out);
     if (out.failed())
         return EXIT_FAILURE;

@@ -111,18 +111,50 @@ QImage drawUrcCase() {
     return image;
 }
 
+QRect capRect(const keypanel::KeyDefinition& key) {
+    const QRect own(key.left, key.top, key.width, key.height);
+    QRect cap = own;
+    for (const keypanel::KeyDefinition& other : keypanel::kKeyTable) {
+        const QRect theirs(other.left, other.top, other.width, other.height);
+        const QRect shared = own & theirs;
+        if (other.code == key.code || shared.isEmpty())
+            continue;
+        // Split across the overlap's thinner side, at its middle.
+        if (shared.width() <= shared.height()) {
+            const int middle = shared.left() + shared.width() / 2;
+            if (own.center().x() < theirs.center().x())
+                cap.setRight(std::min(cap.right(), middle - 1));
+            else
+                cap.setLeft(std::max(cap.left(), middle));
+        } else {
+            const int middle = shared.top() + shared.height() / 2;
+            if (own.center().y() < theirs.center().y())
+                cap.setBottom(std::min(cap.bottom(), middle - 1));
+            else
+                cap.setTop(std::max(cap.top(), middle));
+        }
+    }
+    return cap;
+}
+
 QImage drawUrcFront(const QImage& urcCase) {
     QImage image = urcCase.copy();
     QPainter p(&image);
     for (const keypanel::KeyDefinition& key : keypanel::kKeyTable)
-        drawKeyCap(p, QRectF(key.left, key.top, key.width, key.height), KeyLook::Plain, key.path);
+        drawKeyCap(p, capRect(key), KeyLook::Plain, key.path);
     return image;
 }
 
-QImage drawKeyPicture(const QImage& urcCase, const keypanel::KeyDefinition& key, KeyLook look) {
-    QImage image = urcCase.copy(key.left, key.top, key.width, key.height);
+QImage drawKeyPicture(const QImage& urcCase, const QImage& urcFront,
+                      const keypanel::KeyDefinition& key, KeyLook look) {
+    QImage image = urcFront.copy(key.left, key.top, key.width, key.height);
+    const QRect cap = capRect(key);
+    const QPoint inside = cap.topLeft() - QPoint(key.left, key.top);
     QPainter p(&image);
-    drawKeyCap(p, QRectF(0, 0, key.width, key.height), look, key.path);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.drawImage(inside, urcCase.copy(cap)); // the bare case under this key's cap
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    drawKeyCap(p, QRectF(QPointF(inside), QSizeF(cap.size())), look, key.path);
     return image;
 }
 

@@ -18,8 +18,14 @@ QImage drawUrcCase();
 // The front: the case with every key of the key table in the plain look.
 QImage drawUrcFront(const QImage& urcCase);
 
-// One key at its own size in a look, on the case behind it.
-QImage drawKeyPicture(const QImage& urcCase, const keypanel::KeyDefinition& key, KeyLook look);
+// Where a key's cap is drawn: its rectangle, less what it shares with a
+// neighbour (the overlap is split between the two), so no cap covers another.
+QRect capRect(const keypanel::KeyDefinition& key);
+
+// One key at its own size in a look, cut from the front so that any sliver
+// of a neighbour inside the key's rectangle matches the front exactly.
+QImage drawKeyPicture(const QImage& urcCase, const QImage& urcFront,
+                      const keypanel::KeyDefinition& key, KeyLook look);
 
 // The small picture stored under the names that belong to no key.
 QImage drawNeutralPicture();
