@@ -15,7 +15,7 @@ constexpr auto kUrcType = "QZT-617";
 
 // Asks until the URC answers; false when the user gave up.
 bool Tmaintarnvik::waitForUrc() {
-    while (!device_.link_state()) {
+    while (!urc.link_state()) {
         const auto answer =
             winsys::messageBoxes().show(winsys::BoxKind::Confirmation, QString(), app::kNoUrcFound,
                                         winsys::BoxButtons::RetryCancel);
@@ -37,7 +37,7 @@ void Tmaintarnvik::FormCreate() {
     }
     QApplication::processEvents();
 
-    const app::StartupResult result = app::readUrc(device_, *this);
+    const app::StartupResult result = app::readUrc(urc, *this);
     if (result.identityRead)
         lab_gjbb->setText(QStringLiteral(" 2.0"));
     switch (result.failure) {
