@@ -1,0 +1,237 @@
+// The end of a capture: a captured code is converted and written into the URC
+// (code data, allocation area, key record last) and shown as learned; any
+// failure says so, leaves the key as it was and the URC holding no half-made
+// code.
+#include "device/core/hex_text.h"
+#include "keypanel/core/key_table.h"
+#include "platform/flash/flash_player.h"
+#include "platform/irform/code_form.h"
+#include "platform/irform/raw_example.h"
+#include "platform/winsys/fixed_files.h"
+#include "tests/learning/learning_fixture.h"
+
+#include <QFile>
+
+using winsys::BoxAnswer;
+
+namespace learningtest {
+namespace {
+
+constexpr char kFailly[] = "RC code is learned failly!";
+constexpr char kChooseAgain[] = "choose one button needs to learn again!";
+
+class CaptureEnd : public LearningWindowTest {
+protected:
+    // Learning on, the key chosen, the capture delivered and handled.
+    void learn(const QString& code, const std::string& capture) {
+        if (!window_->LearnMode)
+            switchLearningOn();
+        urc_.queueCapture(capture);
+        window_->KeyClick(key(code));
+        ASSERT_TRUE(waitForCaptureEnd());
+    }
+    std::string memoryHex(int address, int bytes) const {
+        std::string hex;
+        for (const uint8_t byte : urc_.bytes(address, bytes))
+            hex += device::byteText(byte);
+        return hex;
+    }
+    std::string recordOf(const QString& code) const {
+        return memoryHex(keyRecordAddress(code), 22);
+    }
+    int writeAddress(const testsupport::DeviceCall& call) const {
+        return static_cast<int>(*device::parseHex(call.args[1] + call.args[2]));
+    }
+    void expectFailedStorageWrite(int failingAddress, std::size_t attemptedWrites) {
+        urc_.failWritesAt(failingAddress);
+        const std::string recordBefore = recordOf("05");
+        const device::UrcTables before = *window_;
+        learn("05", rawCapture(5));
+        EXPECT_EQ(boxes_.texts(), std::vector<QString>{kFailly});
+        EXPECT_EQ(writes().size(), attemptedWrites);
+        EXPECT_EQ(recordOf("05"), recordBefore);
+        EXPECT_EQ(window_->LearnedKeys, before.LearnedKeys);
+        EXPECT_EQ(window_->StoredCodeIds, before.StoredCodeIds);
+        EXPECT_EQ(window_->BlockMap, before.BlockMap);
+        EXPECT_EQ(window_->AllocRecords, before.AllocRecords);
+        expectAbandoned("05");
+    }
+    void expectAbandoned(const QString& code) {
+        EXPECT_EQ(window_->runstate_lab->text(), kChooseAgain);
+        EXPECT_TRUE(window_->LearningKeys.empty());
+        EXPECT_TRUE(window_->LearnMode);
+        EXPECT_FALSE(window_->donghuaflash2->isVisibleTo(window_.get()));
+        EXPECT_EQ(window_->Imagehint->picture(), window_->skins.jpgjingtai);
+        EXPECT_EQ(key(code)->picture(), slotPicture(keypanel::kPlainBank, code));
+    }
+};
+
+TEST_F(CaptureEnd, NecCodeIsStoredInTheKeyRecordAlone) {
+    learn("44", necCapture(0x04, 0x08));
+    EXPECT_EQ(boxes_.texts(), std::vector<QString>{"RC code is received!"});
+    const auto written = writes();
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(written[0].args[0], urc_.selector());
+    EXPECT_EQ(writeAddress(written[0]), keyRecordAddress("44"));
+    // A built-in form: flag 00, nothing in the code storage.
+    EXPECT_EQ(recordOf("44").substr(0, 12), "C00000010000");
+    EXPECT_EQ(irform::describeStoredCode(recordOf("44"), ""), "nec 0x04 0x08");
+    EXPECT_EQ(window_->LearnedKeys[entryIndex("44")], "44|2");
+    EXPECT_TRUE(window_->StoredCodeIds.empty());
+    // What the user sees: the learned key, learning still on for the next.
+    EXPECT_EQ(key("44")->picture(), slotPicture(keypanel::kLearnedBank, "44"));
+    EXPECT_EQ(window_->runstate_lab->text(), "RC code has been stored in ButtonCBL/OK");
+    EXPECT_EQ(window_->Imagehint->picture(), window_->skins.gifkolvar);
+    EXPECT_TRUE(window_->Imagehint->isVisibleTo(window_.get()));
+    EXPECT_FALSE(window_->donghuaflash2->isVisibleTo(window_.get()));
+    EXPECT_TRUE(window_->LearnMode);
+    EXPECT_TRUE(window_->LearningKeys.empty());
+    EXPECT_TRUE(window_->delstudykey->isEnabled());
+    EXPECT_EQ(window_->delstudykey->picture(), window_->skins.delete_);
+    EXPECT_TRUE(window_->delallstudykey->isEnabled());
+    EXPECT_EQ(window_->delallstudykey->picture(), window_->skins.clear);
+    // Both trace lines: the timing text and the converted text.
+    EXPECT_TRUE(window_->Memo2->toPlainText().contains("010000::"));
+}
+
+TEST_F(CaptureEnd, RawCodeWritesDataThenAllocationThenRecord) {
+    learn("05", rawCapture(7));
+    EXPECT_EQ(boxes_.texts(), std::vector<QString>{"RC code is received!"});
+    const auto written = writes();
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_EQ(writeAddress(written[0]), layout_.storage);
+    EXPECT_EQ(writeAddress(written[1]), layout_.allocArea);
+    EXPECT_EQ(writeAddress(written[2]), keyRecordAddress("05"));
+    const std::string record = recordOf("05");
+    EXPECT_EQ(record.substr(0, 6), "C00080");
+    const std::string id = record.substr(6, 6);
+    ASSERT_EQ(window_->StoredCodeIds, std::vector<std::string>{id});
+    // The allocation record names the blocks the data went to.
+    const std::size_t blocks = written[0].args[3].size() / 16;
+    EXPECT_EQ(window_->AllocRecords, id + "0080" + device::byteText(static_cast<int>(blocks)));
+    EXPECT_EQ(window_->BlockMap.substr(0, blocks + 1), std::string(blocks, '1') + "0");
+    // The URC sends back the signal that was pressed.
+    const std::string data = memoryHex(layout_.storage, static_cast<int>(8 * blocks));
+    // All but the final silence, which the URC captures as its end marker.
+    const auto withoutFinalSpace = [](const std::string& text) {
+        return text.substr(0, text.rfind(" -"));
+    };
+    const std::string sent = irform::describeStoredCode(record, data);
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(withoutFinalSpace(sent),
+              withoutFinalSpace(irform::describeSignal(irform::rawExampleSignal(7))));
+}
+
+TEST_F(CaptureEnd, SameRawCodeForTwoKeysIsStoredOnce) {
+    learn("05", rawCapture(11));
+    urc_.clearCalls();
+    learn("06", rawCapture(11));
+    const auto written = writes();
+    ASSERT_EQ(written.size(), 1u);
+    EXPECT_EQ(writeAddress(written[0]), keyRecordAddress("06"));
+    EXPECT_EQ(recordOf("06"), recordOf("05"));
+    EXPECT_EQ(window_->StoredCodeIds.size(), 1u);
+}
+
+TEST_F(CaptureEnd, CaptureWithoutEndMarkerKeepsItForTheTestButton) {
+    learn("44", std::string("8D000700830003008300"));
+    EXPECT_EQ(boxes_.texts(), std::vector<QString>{kFailly});
+    expectAbandoned("44");
+    EXPECT_TRUE(writes().empty());
+    QFile file(*winsys::fixedFilePath("123.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readLine().trimmed(), "0000");
+}
+
+TEST_F(CaptureEnd, NoRoomForTheCodeWritesNothing) {
+    struct Case {
+        const char* name;
+        std::function<void(Tmaintarnvik&)> fill;
+    };
+    const Case cases[] = {
+        {"no free blocks", [](Tmaintarnvik& w) { w.BlockMap.assign(w.BlockMap.size(), '1'); }},
+        {"no free allocation record",
+         [](Tmaintarnvik& w) {
+             w.AllocRecordCapacity = static_cast<int>(w.AllocRecords.size() / 12);
+         }},
+    };
+    const device::UrcTables original = *window_;
+    for (const Case& c : cases) {
+        static_cast<device::UrcTables&>(*window_) = original;
+        c.fill(*window_);
+        const device::UrcTables before = *window_;
+        learn("05", rawCapture(3));
+        EXPECT_EQ(boxes_.texts(), std::vector<QString>{kFailly}) << c.name;
+        EXPECT_TRUE(writes().empty()) << c.name;
+        EXPECT_EQ(window_->LearnedKeys, before.LearnedKeys);
+        EXPECT_EQ(window_->BlockMap, before.BlockMap);
+        EXPECT_EQ(window_->AllocRecords, before.AllocRecords);
+        EXPECT_EQ(window_->StoredCodeIds, before.StoredCodeIds);
+        expectAbandoned("05");
+        boxes_.clear();
+        window_->beginstudyibtnClick();
+    }
+}
+
+TEST_F(CaptureEnd, FailedDataWriteLeavesTheKeyRecordUntouched) {
+    expectFailedStorageWrite(layout_.storage, 1);
+}
+
+TEST_F(CaptureEnd, FailedAllocationWriteLeavesTheKeyRecordUntouched) {
+    expectFailedStorageWrite(layout_.allocArea, 2);
+}
+
+TEST_F(CaptureEnd, FailedKeyRecordWriteKeepsTheKeysFormerState) {
+    setEntryState("44", '1');
+    urc_.failWritesAt(keyRecordAddress("44"));
+    learn("44", necCapture(0x04, 0x08));
+    EXPECT_EQ(boxes_.texts(), std::vector<QString>{kFailly});
+    EXPECT_EQ(window_->LearnedKeys[entryIndex("44")], "44|1");
+    EXPECT_EQ(window_->runstate_lab->text(), kChooseAgain);
+    // Restored, then shown as the state-1 key it still is.
+    EXPECT_EQ(key("44")->picture(), slotPicture(keypanel::kPresetBank, "44"));
+}
+
+TEST_F(CaptureEnd, FailedRecordWriteAfterStoredDataKeepsTheDataAccounted) {
+    urc_.failWritesAt(keyRecordAddress("05"));
+    learn("05", rawCapture(9));
+    EXPECT_EQ(boxes_.texts(), std::vector<QString>{kFailly});
+    ASSERT_EQ(writes().size(), 3u);
+    EXPECT_EQ(window_->LearnedKeys[entryIndex("05")], "05|0");
+    // The URC holds the data and its allocation: the window's copies agree,
+    // so a later key with the same code refers to it without storing it again.
+    ASSERT_EQ(window_->StoredCodeIds.size(), 1u);
+    urc_.clearCalls();
+    boxes_.clear();
+    learn("06", rawCapture(9));
+    EXPECT_EQ(boxes_.texts(), std::vector<QString>{"RC code is received!"});
+    EXPECT_EQ(writes().size(), 1u);
+}
+
+TEST_F(CaptureEnd, RelearningALearnedKeyReplacesItsRecord) {
+    learn("44", necCapture(0x04, 0x08));
+    boxes_.clear();
+    boxes_.answerNext(BoxAnswer::Yes);
+    learn("44", necCapture(0x10, 0x20));
+    EXPECT_EQ(boxes_.texts(),
+              (std::vector<QString>{"CBL/OKbutton has learnt, do you need to learn again?",
+                                    "RC code is received!"}));
+    EXPECT_EQ(irform::describeStoredCode(recordOf("44"), ""), "nec 0x10 0x20");
+    EXPECT_EQ(window_->LearnedKeys[entryIndex("44")], "44|2");
+}
+
+TEST_F(CaptureEnd, CodeComingAfterLearningStoppedIsDropped) {
+    startCapturing("44");
+    window_->beginstudyibtnClick();
+    ASSERT_TRUE(waitForCaptureEnd());
+    // A code that came in the worker's last poll finds no key to go to.
+    window_->CapturedCode = necCapture(0x04, 0x08);
+    window_->CaptureFinished();
+    EXPECT_TRUE(writes().empty());
+    EXPECT_TRUE(boxes_.boxes().empty());
+    EXPECT_EQ(window_->LearnedKeys[entryIndex("44")], "44|0");
+    EXPECT_EQ(window_->runstate_lab->text(), "");
+}
+
+} // namespace
+} // namespace learningtest
