@@ -143,6 +143,24 @@ TEST_F(CaptureEnd, CaptureWithoutEndMarkerKeepsItForTheTestButton) {
     EXPECT_EQ(file.readLine().trimmed(), "0000");
 }
 
+TEST_F(CaptureEnd, TestButtonReencodesTheKeptCapture) {
+    const QString path = *winsys::fixedFilePath("123.txt");
+    const auto contentAfterButton = [&](const QByteArray& content) {
+        EXPECT_TRUE(winsys::writeFileAtomically(path, content));
+        window_->Button1Click();
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return file.readAll();
+    };
+    // A capture that encodes leaves the file alone; one that does not is kept
+    // again, cut as the encoder saw it.
+    const QByteArray good = QByteArray::fromStdString(necCapture(0x04, 0x08)) + "\n";
+    EXPECT_EQ(contentAfterButton(good), good);
+    EXPECT_EQ(contentAfterButton("8D0007008300\n"), "0000\n");
+    EXPECT_TRUE(boxes_.boxes().empty());
+    EXPECT_TRUE(writes().empty());
+}
+
 TEST_F(CaptureEnd, NoRoomForTheCodeWritesNothing) {
     struct Case {
         const char* name;
