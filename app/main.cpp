@@ -1,12 +1,12 @@
 // Program entry: the splash window stays up while the main window is created
 // (which reads the URC) and for half a second more, then the message loop runs
 // until the main window closes.
+#include "app/layout_pictures.h"
 #include "app/maintarnvik.h"
 #include "app/qidong.h"
 #include "device/urc_library.h"
 
 #include <QApplication>
-#include <QImage>
 #include <QThread>
 
 #include <memory>
@@ -14,7 +14,7 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
 
-    auto splash = std::make_unique<TForm1>(QImage());
+    auto splash = std::make_unique<TForm1>(layoutPicture("splash"));
     splash->show();
     splash->repaint();
     QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

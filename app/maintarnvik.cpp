@@ -8,6 +8,10 @@
 #include "keypanel/key_panel.h"
 #include "platform/flash/flash_player.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <algorithm>
+
 namespace {
 
 const QColor kWindowColour(53, 124, 168);
@@ -62,6 +66,15 @@ Tmaintarnvik::~Tmaintarnvik() {
     stopCaptureWorkerForClose();
 }
 
+// The window sits at the top edge of the screen's work area and takes its full
+// width; its height is that of its content.
+void Tmaintarnvik::placeAtTopOfWorkArea() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(0, 0, 1028, 737);
+    setFixedSize(std::max(area.width(), 1028), 737);
+    move(area.topLeft());
+}
+
 const std::vector<IBtn*>& Tmaintarnvik::keyButtons() const {
     return keyPanel_->buttons();
 }
@@ -73,7 +86,8 @@ std::vector<IBtn*> Tmaintarnvik::ownedButtons() const {
 }
 
 void Tmaintarnvik::createLayout() {
-    setFixedSize(1028, 737);
+    setWindowTitle(QStringLiteral("QZT-617"));
+    placeAtTopOfWorkArea();
     setAutoFillBackground(true);
     QPalette colours = palette();
     colours.setColor(QPalette::Window, kWindowColour);

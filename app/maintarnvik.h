@@ -114,6 +114,7 @@ protected:
 
 private:
     void createLayout();
+    void placeAtTopOfWorkArea();
     void createPictures();
     void createCommandButtons();
     void createLabels();

@@ -1,0 +1,264 @@
+// The main window's first showing, its closing, and the update and exit
+// buttons, on the real window with a scripted URC, boxes and display.
+#include "app/maintarnvik.h"
+#include "keypanel/core/key_table.h"
+#include "platform/reslib/resource_library.h"
+#include "tests/support/fake_display.h"
+#include "tests/support/scripted_message_boxes.h"
+#include "tests/support/scripted_urc.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMouseEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using testsupport::FakeDisplay;
+using testsupport::ScriptedMessageBoxes;
+using testsupport::ScriptedUrc;
+
+namespace {
+
+const QString kLoadFailed = QStringLiteral("load picture failly");
+
+QString programFolder() {
+    return QString::fromStdString(reslib::programFolder());
+}
+
+void waitUntil(const std::function<bool()>& condition, int ms = 2000) {
+    for (int waited = 0; waited < ms && !condition(); waited += 10)
+        QTest::qWait(10);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
+// The pointer passing over a widget, with no button held.
+void hover(QWidget* widget) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), widget->mapToGlobal(QPointF(3, 3)),
+                     Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+struct Window {
+    ScriptedUrc urc;
+    testsupport::TestImageLayout layout = testsupport::buildTestImage(urc);
+    ScriptedMessageBoxes boxes;
+    FakeDisplay display;
+    std::unique_ptr<Tmaintarnvik> window;
+
+    explicit Window(QSize screen = {1280, 1024}, const QString& resources = {}) : display(screen) {
+        create(resources);
+    }
+    void create(const QString& resources = {}) {
+        window = std::make_unique<Tmaintarnvik>(urc);
+        window->resourceFolder = resources;
+    }
+    void learnKey(int index) { urc.setBytes(layout.keyTable + 22 * index, {0xC0}); }
+    void show() {
+        window->show();
+        QTest::qWait(20);
+    }
+};
+
+TEST(WindowShow, LoadsEveryPictureAndShowsTheIdlePanels) {
+    Window w;
+    w.show();
+    Tmaintarnvik& win = *w.window;
+    EXPECT_TRUE(w.boxes.boxes().empty());
+    for (int slot = 1; slot <= 672; ++slot)
+        ASSERT_FALSE(win.KeyPictures.at(slot).isNull()) << slot;
+    EXPECT_EQ(win.lab_softver->text(), "V 2.2");
+    EXPECT_EQ(win.Imagehint->picture(), win.skins.gifkolvar);
+    EXPECT_TRUE(win.Image8->isVisible());
+    EXPECT_FALSE(win.Image4->isVisible());
+    EXPECT_FALSE(win.Image5->isVisible());
+    EXPECT_FALSE(win.Image7->isVisible());
+    EXPECT_FALSE(win.delstudykey->isEnabled());
+    EXPECT_EQ(win.delstudykey->picture(), win.skins.deletehui);
+    EXPECT_EQ(win.delallstudykey->picture(), win.skins.clearhui);
+    EXPECT_FALSE(win.LinkThread.isNull());
+    waitUntil([&] { return win.lab_usbstate->text() == " Connected"; });
+    EXPECT_EQ(win.lab_usbstate->text(), " Connected");
+}
+
+TEST(WindowShow, LearnedKeysShowTheirPictureAndEnableDeleting) {
+    Window w;
+    w.learnKey(5); // code 05, "TV/MUTE"
+    w.create();
+    w.show();
+    Tmaintarnvik& win = *w.window;
+    IBtn* mute = win.keyButtons()[5];
+    ASSERT_EQ(mute->Path(), "TV/MUTE");
+    EXPECT_EQ(mute->picture(), win.KeyPictures.at(keypanel::kLearnedBank + 5));
+    EXPECT_FALSE(mute->IsEnable());
+    EXPECT_TRUE(win.Image4->isVisible());
+    EXPECT_FALSE(win.Image8->isVisible());
+    EXPECT_TRUE(win.delstudykey->isEnabled());
+    EXPECT_EQ(win.delstudykey->picture(), win.skins.delete_);
+    EXPECT_EQ(win.delallstudykey->picture(), win.skins.clear);
+}
+
+TEST(WindowShow, TheAnimationFileIsTheMovieResourceAndIsReplacedAtEveryStart) {
+    const QString path = Tmaintarnvik::animationFile();
+    ASSERT_FALSE(path.isEmpty());
+    writeFile(path, "stale movie from an earlier run");
+    Window w;
+    w.show();
+    reslib::ResourceLibrary skins("bne1004.so");
+    ASSERT_TRUE(skins.isLoaded());
+    EXPECT_EQ(readFile(path), skins.read("flash1").value());
+    w.window->close();
+    EXPECT_FALSE(QFile::exists(path)) << "a normal close deletes the animation file";
+}
+
+TEST(WindowShow, AMissingLibraryReadsNoPictureAndClosesTheWindow) {
+    const QString path = Tmaintarnvik::animationFile();
+    writeFile(path, "left from an earlier run");
+    Window w({1280, 1024}, programFolder() + "/missing-dne1004");
+    w.show();
+    EXPECT_EQ(w.boxes.lastText(), kLoadFailed);
+    EXPECT_TRUE(w.window->StartFailed);
+    EXPECT_EQ(w.window->KeyPictures.count(), 0);
+    waitUntil([&] { return !w.window->isVisible(); });
+    EXPECT_FALSE(w.window->isVisible());
+    EXPECT_EQ(readFile(path), "left from an earlier run");
+}
+
+TEST(WindowShow, AMissingKeyPictureStopsTheBanksWhereTheyAre) {
+    Window w({1280, 1024}, programFolder() + "/broken-gif100");
+    w.show();
+    const KeyPictureTable& pictures = w.window->KeyPictures;
+    EXPECT_EQ(w.boxes.lastText(), kLoadFailed);
+    auto filled = [&](int first, int last) {
+        for (int slot = first; slot <= last; ++slot)
+            if (pictures.at(slot).isNull())
+                return false;
+        return true;
+    };
+    EXPECT_TRUE(filled(1, 101));
+    EXPECT_TRUE(filled(169, 269));
+    EXPECT_TRUE(filled(337, 436));
+    EXPECT_TRUE(filled(505, 604));
+    EXPECT_TRUE(pictures.exists(437));
+    EXPECT_TRUE(pictures.at(437).isNull());
+    EXPECT_TRUE(pictures.exists(605));
+    EXPECT_TRUE(pictures.at(605).isNull());
+    EXPECT_FALSE(pictures.exists(102));
+    EXPECT_FALSE(pictures.exists(606));
+}
+
+TEST(WindowShow, AFailedStartClosesWithoutPicturesMonitorOrDisplayCheck) {
+    const QString path = Tmaintarnvik::animationFile();
+    writeFile(path, "kept after a failed start");
+    Window w({800, 600});
+    w.urc.setVersionText("");
+    w.boxes.clear();
+    w.create();
+    ASSERT_TRUE(w.window->StartFailed);
+    w.show();
+    waitUntil([&] { return !w.window->isVisible(); });
+    EXPECT_FALSE(w.window->isVisible());
+    EXPECT_EQ(w.window->KeyPictures.count(), 0);
+    EXPECT_TRUE(w.window->LinkThread.isNull());
+    EXPECT_TRUE(w.display.switches.empty());
+    EXPECT_EQ(w.boxes.boxes().size(), 1u); // the version message only
+    EXPECT_EQ(readFile(path), "kept after a failed start");
+}
+
+TEST(DisplayCheck, ANarrowScreenIsToldAndSwitchedForTheSession) {
+    Window w({800, 600});
+    w.show();
+    ASSERT_FALSE(w.boxes.boxes().empty());
+    EXPECT_EQ(w.boxes.boxes()[0].text, "Current differentiate rate of your display is800*600\r\n"
+                                       "To run this software, please change it to  1024*768");
+    ASSERT_EQ(w.display.switches.size(), 1u);
+    EXPECT_EQ(w.display.switches[0], QSize(1024, 768));
+}
+
+TEST(DisplayCheck, AWideEnoughScreenIsLeftAlone) {
+    for (QSize screen : {QSize(1024, 768), QSize(1024, 600), QSize(1920, 1080)}) {
+        Window w(screen);
+        w.show();
+        EXPECT_TRUE(w.boxes.boxes().empty());
+        EXPECT_TRUE(w.display.switches.empty());
+    }
+}
+
+TEST(Closing, RefusedWhileLearningWithTheUrcConnected) {
+    Window w;
+    w.show();
+    Tmaintarnvik& win = *w.window;
+    win.LearnMode = true;
+    win.IBtn79Click();
+    EXPECT_EQ(w.boxes.lastText(), "It is learning now! Please stop learning first if you want to "
+                                  "quit operational system！");
+    EXPECT_TRUE(win.isVisible());
+    EXPECT_FALSE(win.Closing);
+    EXPECT_FALSE(win.close()) << "the window system's close request meets the same refusal";
+    EXPECT_TRUE(win.isVisible());
+
+    w.urc.scriptLinkStates({false});
+    win.IBtn79Click();
+    EXPECT_FALSE(win.isVisible());
+    EXPECT_TRUE(win.Closing);
+}
+
+TEST(Closing, TheMonitorEndingOnItsOwnClosesTheWindow) {
+    Window w;
+    w.show();
+    w.window->LinkMonitorEnded();
+    EXPECT_FALSE(w.window->isVisible());
+    EXPECT_TRUE(w.window->LinkThread.isNull());
+}
+
+TEST(UpdateButton, SaysWhatIsGoingOnAndChangesNothing) {
+    struct Case {
+        bool learning;
+        bool deleting;
+        const char* text;
+    };
+    const Case cases[] = {
+        {true, false, "It is learning now! Please quit learning mode before updating！"},
+        {true, true, "It is learning now! Please quit learning mode before updating！"},
+        {false, true, "It is deleting now! Please quit deleting mode before updating"},
+        {false, false, "Your software do not need to update"},
+    };
+    Window w;
+    w.show();
+    for (const auto& c : cases) {
+        w.window->LearnMode = c.learning;
+        w.window->DeleteMode = c.deleting;
+        QTest::mouseClick(w.window->updateibtn, Qt::LeftButton);
+        EXPECT_EQ(w.boxes.lastText(), QString::fromUtf8(c.text));
+        EXPECT_EQ(w.window->LearnMode, c.learning);
+        EXPECT_EQ(w.window->DeleteMode, c.deleting);
+    }
+}
+
+TEST(HoverHandlers, CommandButtonsKeepTheHandCursorKeysDoNot) {
+    Window w;
+    w.learnKey(0); // so that the delete buttons are enabled
+    w.create();
+    w.show();
+    Tmaintarnvik& win = *w.window;
+    EXPECT_NE(win.delstudykey->cursor().shape(), Qt::PointingHandCursor);
+    hover(win.delstudykey);
+    hover(win.keyButtons()[0]);
+    EXPECT_EQ(win.delstudykey->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(win.keyButtons()[0]->cursor().shape(), Qt::ArrowCursor);
+    EXPECT_EQ(win.helpibtn->toolTip(), "HELP");
+    EXPECT_EQ(win.updateibtn->toolTip(), "UPDATE");
+    EXPECT_EQ(win.IBtn79->toolTip(), "EXIT");
+    EXPECT_FALSE(win.helpibtn->isVisible());
+}
+
+} // namespace
