@@ -108,15 +108,6 @@ std::vector<std::string_view> profileNames() {
     return names;
 }
 
-std::vector<PresetCode> defaultPresets() {
-    // Parameters: device and command of the preset code, the rest zero.
-    return {
-        {0x00, 0x010000, {0x04, 0x08}}, // POWER/TV: NEC device 0x04 command 0x08
-        {0x17, 0x030000, {0x00, 0x0C}}, // CBL/GUIDE: RC5 address 0 command 12
-        {0x85, 0x040000, {0x01, 0x15}}, // last key: SIRC 12 device 1 command 21
-    };
-}
-
 std::vector<uint32_t> factoryCodeIdentifiers() {
     return {
         0x010000, // NEC

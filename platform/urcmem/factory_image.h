@@ -43,7 +43,9 @@ const Profile& defaultProfile(); // "good"
 std::vector<std::string_view> profileNames();
 
 // A key holding a code that was not learned (state "1"): flags 0x80, storage
-// flag 0x00, a built-in identifier and the 16 bytes that follow it.
+// flag 0x00, a built-in identifier and the 16 bytes that follow it. The image
+// only places these bytes; what they mean is the code form's business, so the
+// caller that knows the form supplies them.
 struct PresetCode {
     uint8_t keyCode;
     uint32_t identifier;
@@ -53,7 +55,6 @@ struct PresetCode {
 inline constexpr std::array<uint8_t, 15> kDefaultIdentity = {
     0x51, 0x5A, 0x54, 0x36, 0x31, 0x37, 0x00, 0x01, 0x20, 0x24, 0x06, 0x17, 0x00, 0x2A, 0x5C};
 
-std::vector<PresetCode> defaultPresets();
 // The identifiers of the code-identifier table, built-in protocols first.
 std::vector<uint32_t> factoryCodeIdentifiers();
 
@@ -61,7 +62,7 @@ struct FactoryOptions {
     std::vector<uint8_t> keyCodes;    // in the URC's order; at most factory::kMaxKeys
     const Profile* profile = nullptr; // nullptr: the default profile
     std::array<uint8_t, 15> identity = kDefaultIdentity;
-    std::vector<PresetCode> presets = defaultPresets(); // keys missing from keyCodes are skipped
+    std::vector<PresetCode> presets; // keys missing from keyCodes are skipped
 };
 
 // Throws std::invalid_argument when there are more keys than the table holds.

@@ -5,69 +5,16 @@
 #include "platform/urcmem/image_file.h"
 #include "platform/urcmem/socket_path.h"
 #include "platform/urcmem/wire_protocol.h"
-#include "platform/urcsim/press.h"
+#include "platform/urcsim/client.h"
+#include "platform/urcsim/command_line.h"
 #include "platform/urcsim/server.h"
 
 #include <cstdio>
 #include <iostream>
-#include <map>
-#include <optional>
 
 namespace urcsim {
 
 namespace {
-
-constexpr int kDefaultHoldMs = 2000;
-
-struct UsageError {
-    std::string message;
-};
-
-// Splits "--name value" options from the words; only the given names are accepted.
-struct Parsed {
-    std::vector<std::string> words;
-    std::map<std::string, std::string> options;
-};
-
-Parsed parse(const std::vector<std::string>& args, std::initializer_list<const char*> names) {
-    Parsed parsed;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (!a.starts_with("--")) {
-            parsed.words.push_back(a);
-            continue;
-        }
-        bool known = false;
-        for (const char* name : names)
-            known = known || a == name;
-        if (!known)
-            throw UsageError{"unknown option " + a};
-        if (i + 1 >= args.size())
-            throw UsageError{a + " needs a value"};
-        parsed.options[a] = args[++i];
-    }
-    return parsed;
-}
-
-void expectWords(const Parsed& p, std::size_t count, const std::string& command) {
-    if (p.words.size() != count)
-        throw UsageError{command + " takes " + std::to_string(count) + " argument" +
-                         (count == 1 ? "" : "s")};
-}
-
-std::optional<std::string> option(const Parsed& p, const std::string& name) {
-    auto it = p.options.find(name);
-    if (it == p.options.end())
-        return std::nullopt;
-    return it->second;
-}
-
-long number(const std::string& text, long limit, const std::string& what) {
-    auto value = urcwire::parseDecimal(text, limit);
-    if (!value)
-        throw UsageError{what + " must be a whole number from 0 to " + std::to_string(limit)};
-    return *value;
-}
 
 std::string hexLimit(long limit) {
     char text[16];
@@ -85,42 +32,6 @@ long hexNumber(std::string text, long limit, const std::string& what) {
     if (value > limit)
         throw UsageError{what + " may be at most 0x" + hexLimit(limit)};
     return value;
-}
-
-// Sends one request to the running server and reports the outcome.
-struct Outcome {
-    int status;
-    std::string payload;
-};
-
-Outcome ask(const Parsed& p, const std::string& request) {
-    std::string path;
-    if (auto given = option(p, "--socket")) {
-        path = *given;
-    } else {
-        auto resolved = urcwire::resolveSocketPath(false);
-        if (resolved.path.empty()) {
-            std::cerr << "urc-sim: " << resolved.error << "\n";
-            return {kExitNoServer, {}};
-        }
-        path = resolved.path;
-    }
-    auto reply = urcwire::call(path, request);
-    switch (reply.status) {
-    case urcwire::CallStatus::Ok:
-        return {kExitOk, reply.text};
-    case urcwire::CallStatus::Refused:
-        std::cerr << "urc-sim: " << reply.text << "\n";
-        return {kExitFailed, {}};
-    case urcwire::CallStatus::NoServer:
-        std::cerr << "urc-sim: no URC server is running on " << path
-                  << " (start one with: urc-sim serve)\n";
-        return {kExitNoServer, {}};
-    case urcwire::CallStatus::Failed:
-        break;
-    }
-    std::cerr << "urc-sim: " << reply.text << "\n";
-    return {kExitFailed, {}};
 }
 
 int printed(const Outcome& o) {
@@ -171,40 +82,9 @@ int statusCommand(const Parsed& p) {
     auto o = ask(p, "STATUS");
     if (o.status != kExitOk)
         return o.status;
-    // Fields arrive as name=value separated by tabs.
-    std::size_t start = 0;
-    while (start <= o.payload.size()) {
-        auto end = o.payload.find('\t', start);
-        std::string field = o.payload.substr(start, end - start);
-        auto eq = field.find('=');
-        std::cout << field.substr(0, eq) << ": " << field.substr(eq + 1) << "\n";
-        if (end == std::string::npos)
-            break;
-        start = end + 1;
-    }
+    for (const auto& [name, value] : statusFields(o.payload))
+        std::cout << name << ": " << value << "\n";
     return kExitOk;
-}
-
-int pressCommand(const Parsed& p) {
-    auto raw = option(p, "--raw");
-    if (!raw)
-        throw UsageError{"press needs --raw FILE"};
-    expectWords(p, 0, "press --raw FILE");
-    long holdMs = kDefaultHoldMs;
-    if (auto hold = option(p, "--hold-ms"))
-        holdMs = number(*hold, 600000, "--hold-ms");
-    CaptureText capture = rawCaptureFromFile(*raw);
-    if (!capture.error.empty()) {
-        std::cerr << "urc-sim: " << capture.error << "\n";
-        return kExitFailed;
-    }
-    auto o = ask(p, "PRESS " + std::to_string(holdMs) + " " + capture.hex);
-    if (o.status == kExitOk)
-        std::cout << (o.payload == "captured" ? "key pressed; the URC captured it\n"
-                                              : "key held for " + std::to_string(holdMs) +
-                                                    " ms; the URC captures it if put in "
-                                                    "capture mode meanwhile\n");
-    return o.status;
 }
 
 int clientCommand(const std::string& command, const std::vector<std::string>& args) {
@@ -250,6 +130,10 @@ int clientCommand(const std::string& command, const std::vector<std::string>& ar
     }
     if (command == "press")
         return pressCommand(p);
+    if (command == "send")
+        return sendCommand(p);
+    if (command == "panel")
+        return panelCommand(p);
     throw UsageError{"unknown command " + command};
 }
 
@@ -262,7 +146,12 @@ std::string usage() {
            "       urc-sim identity HEX30\n"
            "       urc-sim fail reads|writes|capture N\n"
            "       urc-sim latency MS\n"
+           "       urc-sim press PROTOCOL DEVICE COMMAND [--hold-ms N]\n"
+           "           (nec, necx, rc5, sirc12, sirc15, sirc20; decimal or 0x hex)\n"
            "       urc-sim press --raw FILE [--hold-ms N]\n"
+           "           (FILE: capture hex text, or \"raw 38000 +9000 -4500 ...\")\n"
+           "       urc-sim send CODE               (a key code, e.g. 05)\n"
+           "       urc-sim panel                   (the front panel window)\n"
            "Client commands take --socket PATH; otherwise QZT617_URC_SOCKET, then\n"
            "$XDG_RUNTIME_DIR/qzt617/urc.sock, then /tmp/qzt617-<uid>/urc.sock.\n"
            "Profiles: good, outdated, wrong-type, fw0, fw10, fw15, fw2, bad-version.\n";

@@ -1,8 +1,22 @@
 #pragma once
-// The factory image of this URC model: its 70 keys in code order.
+// The factory image of this URC model: its 70 keys in code order, a few of
+// them preloaded with codes of common remotes.
+#include "platform/irform/signal.h"
 #include "platform/urcmem/factory_image.h"
 
+#include <vector>
+
 namespace urcsim {
+
+// A key that leaves the factory holding a built-in code (state "1").
+struct FactoryPreset {
+    uint8_t keyCode;
+    irform::Decoded code;
+};
+
+std::vector<FactoryPreset> factoryPresets();
+// The key records' contents for those codes, in the shared code form.
+std::vector<urcmem::PresetCode> presetCodes(const std::vector<FactoryPreset>& presets);
 
 urcmem::Memory factoryImageFor(const urcmem::Profile& profile);
 

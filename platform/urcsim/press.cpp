@@ -1,7 +1,12 @@
 #include "platform/urcsim/press.h"
 
+#include "platform/irform/capture_render.h"
+#include "platform/irform/code_form.h"
+#include "platform/irform/protocols.h"
 #include "platform/urcmem/wire_protocol.h"
 
+#include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -11,12 +16,71 @@ namespace {
 constexpr std::size_t kCaptureDigits = 10240;
 // A capture file larger than this is surely not a capture.
 constexpr std::streamoff kMaxFileSize = 1 << 20;
+// The carriers whose capture words the URC records exactly.
+constexpr int kMinCarrierHz = 12000;
+constexpr int kMaxCarrierHz = 94000;
+// Ten seconds: far beyond any remote's gap, small enough for the unit arithmetic.
+constexpr uint32_t kMaxDurationUs = 10'000'000;
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
+
+std::string withSingleBlanks(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        if (!isBlank(c))
+            result.push_back(c);
+        else if (!result.empty() && result.back() != ' ')
+            result.push_back(' ');
+    }
+    if (!result.empty() && result.back() == ' ')
+        result.pop_back();
+    return result;
+}
+
+std::string hexText(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", value);
+    return text;
+}
+
+// Decimal, or hexadecimal after "0x"; nullopt for anything else or past 32 bits.
+std::optional<uint32_t> parseNumber(std::string_view text) {
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    uint32_t value = 0;
+    const auto end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value, base);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+std::string checkSignal(const irform::Signal& signal) {
+    if (signal.carrierHz < kMinCarrierHz || signal.carrierHz > kMaxCarrierHz)
+        return "the carrier must be " + std::to_string(kMinCarrierHz) + " to " +
+               std::to_string(kMaxCarrierHz) + " Hz";
+    if (signal.durations.empty())
+        return "the signal has no mark";
+    for (uint32_t us : signal.durations)
+        if (us == 0 || us > kMaxDurationUs)
+            return "every duration must be 1 to " + std::to_string(kMaxDurationUs) + " us";
+    return {};
+}
+
 } // namespace
 
 CaptureText rawCaptureFromText(const std::string& text) {
+    const std::string trimmed = withSingleBlanks(text);
+    if (trimmed.starts_with("raw"))
+        return captureFromRawDescription(trimmed);
     CaptureText result;
     for (char c : text) {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r')
+        if (isBlank(c))
             continue;
         if (c == '\0')
             break; // the zero padding that follows a capture
@@ -33,6 +97,38 @@ CaptureText rawCaptureFromText(const std::string& text) {
     if (!result.error.empty())
         result.hex.clear();
     return result;
+}
+
+CaptureText captureFromRawDescription(const std::string& text) {
+    const auto signal = irform::parseRawDescription(withSingleBlanks(text));
+    if (!signal)
+        return {"", "a raw signal is written \"raw CARRIER +MARK -SPACE +MARK ...\" "
+                    "(carrier in Hz, durations in microseconds)"};
+    if (std::string problem = checkSignal(*signal); !problem.empty())
+        return {"", "the raw signal is not usable: " + problem};
+    return {irform::renderCapture(*signal), ""};
+}
+
+CaptureText protocolCapture(const std::string& protocolText, const std::string& deviceText,
+                            const std::string& commandText) {
+    const auto protocol = irform::protocolFromName(protocolText);
+    if (!protocol)
+        return {"", "unknown protocol " + protocolText +
+                        " (one of nec, necx, rc5, sirc12, sirc15, sirc20)"};
+    const auto deviceValue = parseNumber(deviceText);
+    const auto command = parseNumber(commandText);
+    const uint32_t maxDevice = irform::maxDevice(*protocol);
+    const uint32_t maxCommand = irform::maxCommand(*protocol);
+    if (!deviceValue || *deviceValue > maxDevice)
+        return {"", "DEVICE must be a number from 0 to " + hexText(maxDevice) + " for " +
+                        protocolText + " (decimal, or hexadecimal after 0x)"};
+    if (!command || *command > maxCommand)
+        return {"", "COMMAND must be a number from 0 to " + hexText(maxCommand) + " for " +
+                        protocolText + " (decimal, or hexadecimal after 0x)"};
+    auto capture = irform::pressCapture(protocolText, *deviceValue, *command);
+    if (!capture)
+        return {"", "the " + protocolText + " code cannot be rendered"};
+    return {*capture, ""};
 }
 
 CaptureText rawCaptureFromFile(const std::string& path) {

@@ -10,9 +10,21 @@ struct CaptureText {
     std::string error; // a sentence for a person otherwise
 };
 
-// The hex text of a capture file; blanks and line breaks are ignored, anything
-// else but hexadecimal digits is refused, as is more than 10240 digits.
+// A capture file holds either the hex text of a capture (blanks and line
+// breaks are ignored, anything else but hexadecimal digits is refused, as is
+// more than 10240 digits) or a signal written as "raw 38000 +9000 -4500 ...",
+// which is rendered as the URC would capture it.
 CaptureText rawCaptureFromFile(const std::string& path);
 CaptureText rawCaptureFromText(const std::string& text);
+
+// The capture of a signal description ("raw CARRIER +MARK -SPACE ..."); any
+// run of blanks and line breaks counts as one blank.
+CaptureText captureFromRawDescription(const std::string& text);
+
+// One key press of an original remote of a known protocol (nec, necx, rc5,
+// sirc12, sirc15, sirc20); device and command in decimal or with "0x" in
+// hexadecimal, checked against what the protocol can carry.
+CaptureText protocolCapture(const std::string& protocol, const std::string& deviceText,
+                            const std::string& commandText);
 
 } // namespace urcsim

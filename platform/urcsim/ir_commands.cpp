@@ -1,0 +1,96 @@
+// The infrared commands: a remote's key pressed in front of the URC, the URC
+// sending a stored code, and the front panel that does both with the mouse.
+#include "platform/urcmem/wire_protocol.h"
+#include "platform/urcsim/client.h"
+#include "platform/urcsim/command_line.h"
+#include "platform/urcsim/commands.h"
+#include "platform/urcsim/press.h"
+
+#include <filesystem>
+#include <iostream>
+#include <system_error>
+#include <unistd.h>
+
+namespace urcsim {
+
+int pressCommand(const Parsed& p) {
+    long holdMs = kDefaultHoldMs;
+    if (auto hold = option(p, "--hold-ms"))
+        holdMs = number(*hold, kMaxHoldMs, "--hold-ms");
+    CaptureText capture;
+    if (auto raw = option(p, "--raw")) {
+        expectWords(p, 0, "press --raw FILE");
+        capture = rawCaptureFromFile(*raw);
+    } else {
+        if (p.words.size() != 3)
+            throw UsageError{"press needs PROTOCOL DEVICE COMMAND or --raw FILE"};
+        capture = protocolCapture(p.words[0], p.words[1], p.words[2]);
+        // A wrong protocol or number is a usage mistake, not a refusal by the URC.
+        if (!capture.error.empty())
+            throw UsageError{capture.error};
+    }
+    if (!capture.error.empty()) {
+        std::cerr << "urc-sim: " << capture.error << "\n";
+        return kExitFailed;
+    }
+    auto o = ask(p, pressRequest(capture.hex, holdMs));
+    if (o.status == kExitOk)
+        std::cout << pressOutcome(o.payload, holdMs) << "\n";
+    return o.status;
+}
+
+int sendCommand(const Parsed& p) {
+    expectWords(p, 1, "send");
+    const std::string& code = p.words[0];
+    if (code.size() != 2 || !urcwire::isHexDigits(code))
+        throw UsageError{"send takes a key code of two digits, e.g. 05"};
+    auto o = ask(p, "STORED " + code);
+    if (o.status != kExitOk)
+        return o.status;
+    SentCode sent = sentCode(code, o.payload);
+    if (!sent.error.empty()) {
+        std::cerr << "urc-sim: " << sent.error << "\n";
+        return kExitFailed;
+    }
+    std::cout << sent.description << "\n";
+    return kExitOk;
+}
+
+namespace {
+
+// The panel is a Qt program of its own, so that `urc-sim serve` stays free of
+// the window system; it is installed beside urc-sim.
+std::filesystem::path panelProgram() {
+    std::error_code error;
+    auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error)
+        return {};
+    return self.parent_path() / "urc-sim-panel";
+}
+
+} // namespace
+
+int panelCommand(const Parsed& p) {
+    expectWords(p, 0, "panel");
+    const auto program = panelProgram();
+    if (program.empty() || ::access(program.c_str(), X_OK) != 0) {
+        std::cerr << "urc-sim: the front panel program urc-sim-panel is not beside urc-sim"
+                  << (program.empty() ? std::string() : " (looked for " + program.string() + ")")
+                  << "\n";
+        return kExitFailed;
+    }
+    std::vector<std::string> args = {program.string()};
+    if (auto socket = option(p, "--socket")) {
+        args.push_back("--socket");
+        args.push_back(*socket);
+    }
+    std::vector<char*> argv;
+    for (auto& a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    std::cerr << "urc-sim: cannot start " << program.string() << "\n";
+    return kExitFailed;
+}
+
+} // namespace urcsim
