@@ -8,7 +8,7 @@ packages=(
   qt6-base-dev libgl-dev libx11-dev libxrandr-dev
   libgif-dev libjpeg62-turbo-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core
+  xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fonts-droid-fallback
   clang-format
 )
 
