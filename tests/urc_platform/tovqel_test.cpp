@@ -5,6 +5,7 @@
 #include <tovqel.h>
 
 #include <atomic>
+#include <cctype>
 #include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
@@ -225,6 +226,14 @@ TEST_P(TovqelProfiles, ShowTheirVersionAndIdentityBytes) {
 INSTANTIATE_TEST_SUITE_P(All, TovqelProfiles,
                          testing::Values(ProfileCase{"outdated", "1020", "0104008888"},
                                          ProfileCase{"fw2", "1020", "0201001004"},
-                                         ProfileCase{"bad-version", "1019", "0104001004"}));
+                                         ProfileCase{"bad-version", "1019", "0104001004"}),
+                         [](const testing::TestParamInfo<ProfileCase>& info) {
+                             // Test names allow letters, digits and underscores only.
+                             std::string name = info.param.profile;
+                             for (char& c : name)
+                                 if (!std::isalnum(static_cast<unsigned char>(c)))
+                                     c = '_';
+                             return name;
+                         });
 
 } // namespace

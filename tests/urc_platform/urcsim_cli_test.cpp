@@ -123,7 +123,7 @@ TEST(UrcSimUsage, BadArgumentsGetAMessageAndANonZeroExit) {
         {"fail sometimes 3", 2, "fail takes reads, writes or capture"},
         {"fail reads many", 2, "N must be a whole number"},
         {"identity 12345", 2, "identity takes 30 hexadecimal digits"},
-        {"press", 2, "press needs --raw FILE"},
+        {"press", 2, "press needs PROTOCOL DEVICE COMMAND or --raw FILE"},
         {"press --raw", 2, "--raw needs a value"},
         {"serve --profile purple", 2, "unknown profile purple"},
         {"serve --latency-ms x", 2, "--latency-ms must be a whole number"},
