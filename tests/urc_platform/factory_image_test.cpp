@@ -7,6 +7,7 @@
 #include "platform/urcsim/factory_keys.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace {
 
@@ -115,6 +116,11 @@ struct ProfileCase {
     const char* type;
     bool versionGood;
 };
+
+// Shown beside the test's name instead of the case's bytes.
+void PrintTo(const ProfileCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FactoryProfiles : public testing::TestWithParam<ProfileCase> {};
 

@@ -69,8 +69,8 @@ ServerProcess::~ServerProcess() {
     std::filesystem::remove_all(folder_, ignored);
 }
 
-int runUrcSim(const std::string& args, std::string* output) {
-    const std::string command = std::string(URC_SIM_PATH) + " " + args + " 2>&1";
+int runUrcSim(const std::string& args, std::string* output, const std::string& prefix) {
+    const std::string command = prefix + " " + std::string(URC_SIM_PATH) + " " + args + " 2>&1";
     FILE* pipe = ::popen(command.c_str(), "r");
     if (!pipe)
         return -1;

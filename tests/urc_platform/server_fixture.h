@@ -31,7 +31,9 @@ private:
 };
 
 // Runs `urc-sim ARGS` with the fixture's socket; output (stdout and stderr)
-// goes into *output when given. The exit status.
-int runUrcSim(const std::string& args, std::string* output = nullptr);
+// goes into *output when given; `prefix` goes before the command (variables,
+// a wrapper such as timeout). The exit status.
+int runUrcSim(const std::string& args, std::string* output = nullptr,
+              const std::string& prefix = "");
 
 } // namespace urctest

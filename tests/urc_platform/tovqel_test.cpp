@@ -9,6 +9,7 @@
 #include <chrono>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -209,6 +210,11 @@ struct ProfileCase {
     const char* versionPrefix;
     const char* firmwareAndType; // identity digits 64..73
 };
+
+// Shown beside the test's name instead of the case's bytes.
+void PrintTo(const ProfileCase& c, std::ostream* os) {
+    *os << c.profile;
+}
 
 class TovqelProfiles : public testing::TestWithParam<ProfileCase> {};
 

@@ -209,3 +209,17 @@ TEST_F(UrcSimIr, AnUnusableRawFileIsRefusedWithItsName) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(UrcSimPanel, StartsTheWindowProgramBesideUrcSim) {
+    // Still running after a second: the window is up (offscreen) and waits for
+    // the person; `timeout` then ends it with 124.
+    std::string output;
+    const int status = runUrcSim("panel --socket /nonexistent/urc.sock", &output,
+                                 "QT_QPA_PLATFORM=offscreen timeout 1");
+    EXPECT_EQ(status, 124) << output;
+    EXPECT_EQ(output.find("urc-sim:"), std::string::npos) << output;
+}
+
+} // namespace
