@@ -1,0 +1,71 @@
+// The conversion library's ConvertCode on the timing texts the program hands
+// it: a key press of each built-in protocol and raw codes of no protocol.
+#include "learning/core/capture_text.h"
+#include "platform/irform/capture_render.h"
+#include "platform/irform/raw_example.h"
+
+#include <benchmark/benchmark.h>
+#include <cstdint>
+#include <string>
+
+// The conversion library's one export.
+extern "C" const char* ConvertCode(const char* text, int32_t mode);
+
+namespace {
+
+// The program passes the timing text without its first five characters.
+std::string timingBody(const std::string& capture) {
+    const auto encoded = learning::EncodeTimings(learning::CutAtEndMarker(capture));
+    return encoded.failed || encoded.text.size() <= 5 ? std::string() : encoded.text.substr(5);
+}
+
+std::string pressBody(const char* protocol, uint32_t device, uint32_t command) {
+    const auto capture = irform::pressCapture(protocol, device, command);
+    return capture ? timingBody(*capture) : std::string();
+}
+
+void convert(benchmark::State& state, const std::string& body) {
+    if (body.empty()) {
+        state.SkipWithError("no timing text");
+        return;
+    }
+    for (auto _ : state) {
+        const char* converted = ConvertCode(body.c_str(), 2);
+        benchmark::DoNotOptimize(converted);
+        if (!converted || !*converted) {
+            state.SkipWithError("ConvertCode gave an empty result");
+            return;
+        }
+    }
+    state.counters["timing_chars"] = static_cast<double>(body.size());
+}
+
+void BM_ConvertCode_Nec(benchmark::State& state) {
+    convert(state, pressBody("nec", 0x04, 0x08));
+}
+void BM_ConvertCode_NecExtended(benchmark::State& state) {
+    convert(state, pressBody("necx", 0x1234, 0x56));
+}
+void BM_ConvertCode_Rc5(benchmark::State& state) {
+    convert(state, pressBody("rc5", 0x05, 0x0C));
+}
+void BM_ConvertCode_Sirc12(benchmark::State& state) {
+    convert(state, pressBody("sirc12", 0x01, 0x15));
+}
+void BM_ConvertCode_Sirc20(benchmark::State& state) {
+    convert(state, pressBody("sirc20", 0x1A, 0x2B));
+}
+void BM_ConvertCode_Raw(benchmark::State& state) {
+    convert(state, timingBody(irform::renderCapture(
+                       irform::rawExampleSignal(static_cast<uint32_t>(state.range(0))))));
+}
+
+} // namespace
+
+BENCHMARK(BM_ConvertCode_Nec)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ConvertCode_NecExtended)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ConvertCode_Rc5)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ConvertCode_Sirc12)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ConvertCode_Sirc20)->Unit(benchmark::kMicrosecond);
+// Seeds give one-frame and two-frame raw codes of different lengths.
+BENCHMARK(BM_ConvertCode_Raw)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);

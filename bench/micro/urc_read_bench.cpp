@@ -1,0 +1,31 @@
+// The start-up reading of the URC's whole memory map (version, identity,
+// layout, header, key codes, key records, allocation area, code identifiers)
+// from a factory image, with the device answering at memory speed.
+#include "app/core/startup_reading.h"
+#include "bench/micro/memory_urc.h"
+#include "platform/urcmem/factory_image.h"
+#include "platform/urcsim/factory_keys.h"
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void BM_ReadUrcMemoryMap(benchmark::State& state) {
+    const urcmem::Profile& profile = urcmem::defaultProfile();
+    bench::MemoryUrc urc(urcsim::factoryImageFor(profile), std::string(profile.versionText));
+    for (auto _ : state) {
+        device::UrcTables tables;
+        const app::StartupResult result = app::readUrc(urc, tables);
+        benchmark::DoNotOptimize(tables);
+        if (result.failure != app::StartupFailure::None) {
+            state.SkipWithError("the factory image did not read");
+            return;
+        }
+    }
+    state.counters["device_reads"] =
+        static_cast<double>(urc.reads()) / static_cast<double>(state.iterations());
+}
+
+} // namespace
+
+BENCHMARK(BM_ReadUrcMemoryMap)->Unit(benchmark::kMicrosecond);

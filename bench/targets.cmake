@@ -1,0 +1,50 @@
+# Speed and memory benchmarks: the targets. Included from bench/CMakeLists.txt,
+# or from bench/toplevel.cmake while the top level does not add bench/ itself,
+# so every path is spelled from this file's folder.
+set_property(GLOBAL PROPERTY QZT_BENCH_ADDED TRUE)
+find_package(benchmark REQUIRED)
+set(QZT_BENCH_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+# Qt-free helpers: capture inputs, statistics, /proc readings, the probe's
+# report line and the results table.
+add_library(qzt_bench_core STATIC
+            ${QZT_BENCH_DIR}/core/capture_inputs.cpp ${QZT_BENCH_DIR}/core/capture_inputs.h
+            ${QZT_BENCH_DIR}/core/stats.cpp ${QZT_BENCH_DIR}/core/stats.h
+            ${QZT_BENCH_DIR}/core/proc_stats.cpp ${QZT_BENCH_DIR}/core/proc_stats.h
+            ${QZT_BENCH_DIR}/core/probe_report.cpp ${QZT_BENCH_DIR}/core/probe_report.h
+            ${QZT_BENCH_DIR}/core/report.cpp ${QZT_BENCH_DIR}/core/report.h)
+target_include_directories(qzt_bench_core PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(qzt_bench_core PUBLIC qzt_irform)
+set_target_properties(qzt_bench_core PROPERTIES AUTOMOC OFF)
+
+# The show handling's picture loading, shared by the micro benchmarks and the
+# start-up benchmark.
+add_library(qzt_bench_pictures STATIC ${QZT_BENCH_DIR}/pictures/picture_loading.cpp ${QZT_BENCH_DIR}/pictures/picture_loading.h)
+target_include_directories(qzt_bench_pictures PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(qzt_bench_pictures PUBLIC qzt_reslib qzt_imaging Qt6::Gui)
+
+# Google Benchmark binary for the hot pure code.
+add_executable(qzt_bench_micro
+               ${QZT_BENCH_DIR}/micro/capture_bench.cpp ${QZT_BENCH_DIR}/micro/convert_bench.cpp
+               ${QZT_BENCH_DIR}/micro/memory_urc.cpp ${QZT_BENCH_DIR}/micro/memory_urc.h ${QZT_BENCH_DIR}/micro/urc_read_bench.cpp
+               ${QZT_BENCH_DIR}/micro/pictures_bench.cpp)
+target_link_libraries(qzt_bench_micro PRIVATE qzt_bench_core qzt_bench_pictures
+                      qzt_learning_core qzt_app_core qzt_urcsim_core qzt_urcmem qzt_rororuru
+                      benchmark::benchmark_main)
+# The resource libraries are read from the program's folder.
+add_dependencies(qzt_bench_micro qzt_res_one1004 qzt_res_sne1004 qzt_res_fne1004
+                 qzt_res_bne1004 qzt_res_dne1004)
+
+# Preloaded into the program under test: reports the main window's first paint.
+add_library(qzt_paint_probe MODULE ${QZT_BENCH_DIR}/probe/paint_probe.cpp)
+target_link_libraries(qzt_paint_probe PRIVATE qzt_bench_core Qt6::Widgets)
+set_target_properties(qzt_paint_probe PROPERTIES PREFIX "lib" AUTOMOC OFF)
+
+# The yardstick: a bare frameless window of the main window's size.
+add_executable(qzt_bare_window ${QZT_BENCH_DIR}/bare/bare_window.cpp)
+target_link_libraries(qzt_bare_window PRIVATE Qt6::Widgets)
+set_target_properties(qzt_bare_window PROPERTIES AUTOMOC OFF)
+
+if(QZT_BUILD_TESTS)
+  include(${QZT_BENCH_DIR}/tests/tests.cmake)
+endif()
