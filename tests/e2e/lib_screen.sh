@@ -1,0 +1,70 @@
+# Screenshots and the colours of the keys in them. Each key's look is judged
+# by the mean colour of the middle half of its rectangle (away from its edge
+# and most of its label): red = learned (state 2), green = a code not learned
+# with the program (state 1), grey-blue = no code (state 0),
+# C for the amber look of a key chosen for learning; anything else is "?"
+# (the panel hidden, a box in front).
+
+SHOT_NUMBER=0
+
+# shoot NAME: a screenshot of the whole screen; prints its file name.
+shoot() {
+  SHOT_NUMBER=$((SHOT_NUMBER + 1))
+  local file
+  file="$E2E_DIR/$(printf '%02d' "$SHOT_NUMBER")-$1.png"
+  import -window root "$file" || fail "no screenshot could be taken"
+  echo "$file"
+}
+
+# key_looks PNG: one line per key, "CODE STATE" with STATE 0, 1, 2 or ?.
+key_looks() {
+  local png=$1 ox oy
+  read -r ox oy <<<"$(window_origin)"
+  convert "$png" -crop "230x740+$((ox + KEY_PANEL_X))+$((oy + KEY_PANEL_Y))" +repage \
+    -depth 8 rgb:- | od -An -tu1 -v -w3 |
+    awk -v W=230 -f "$E2E_LIB_DIR/key_looks.awk" "$KEY_RECTS" -
+}
+
+# Looks of all keys on the screen now.
+screen_key_looks() { key_looks "$(shoot "${1:-keys}")"; }
+
+# expect_key_look CODE STATE [SECONDS]: key CODE shows STATE, waiting up to
+# SECONDS (default 3) for the program to repaint it.
+expect_key_look() {
+  local code=$1 want=$2 limit=${3:-3} seen deadline=$((SECONDS + ${3:-3}))
+  while :; do
+    seen=$(screen_key_looks "key-$code" | sed -n "s/^$code //p")
+    [[ "$seen" == "$want" ]] && return 0
+    ((SECONDS < deadline)) || break
+    settle 0.2
+  done
+  fail "key $code looks like state '$seen', expected '$want' (within $limit s)"
+}
+
+# expect_keys_look LIST: "CODE STATE" lines; every key listed shows its state.
+expect_keys_look() {
+  local want=$1 seen code state shown
+  seen=$(screen_key_looks)
+  while read -r code state; do
+    [[ -z "$code" ]] && continue
+    shown=$(sed -n "s/^$code //p" <<<"$seen")
+    [[ "$shown" == "$state" ]] || fail "key $code looks like state '$shown', expected '$state'"
+  done <<<"$want"
+}
+
+# The key panel is hidden: no key shows any of the three key looks.
+expect_panel_hidden() {
+  local seen
+  seen=$(screen_key_looks panel-hidden | awk '$2 != "?"')
+  [[ -z "$seen" ]] || fail "the key panel is still shown: $(head -n3 <<<"$seen" | paste -sd' ')"
+}
+
+# The screen shows exactly the key states the URC's memory holds, key by key.
+expect_screen_matches_memory() {
+  local memory screen difference
+  memory=$(memory_key_states)
+  screen=$(screen_key_looks matches-memory)
+  difference=$(diff <(sort <<<"$memory") <(sort <<<"$screen")) ||
+    fail "the keys on the screen differ from the URC's memory (< memory, > screen):
+$difference"
+}
