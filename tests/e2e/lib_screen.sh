@@ -52,13 +52,6 @@ expect_keys_look() {
   done <<<"$want"
 }
 
-# The key panel is hidden: no key shows any of the three key looks.
-expect_panel_hidden() {
-  local seen
-  seen=$(screen_key_looks panel-hidden | awk '$2 != "?"')
-  [[ -z "$seen" ]] || fail "the key panel is still shown: $(head -n3 <<<"$seen" | paste -sd' ')"
-}
-
 # The screen shows exactly the key states the URC's memory holds, key by key.
 expect_screen_matches_memory() {
   local memory screen difference
@@ -67,4 +60,22 @@ expect_screen_matches_memory() {
   difference=$(diff <(sort <<<"$memory") <(sort <<<"$screen")) ||
     fail "the keys on the screen differ from the URC's memory (< memory, > screen):
 $difference"
+}
+
+# Waits up to $1 s (default 5) until every key shows one of its looks again.
+wait_panel_shown() {
+  local deadline=$((SECONDS + ${1:-5}))
+  until [[ -z "$(screen_key_looks panel-shown | awk '$2 == "?"')" ]]; do
+    ((SECONDS < deadline)) || fail "the key panel did not come back"
+    settle 0.2
+  done
+}
+
+# Waits up to $1 s (default 5) until no key shows any look (panel hidden).
+wait_panel_hidden() {
+  local deadline=$((SECONDS + ${1:-5}))
+  until [[ -z "$(screen_key_looks panel-hidden | awk '$2 != "?"')" ]]; do
+    ((SECONDS < deadline)) || fail "the key panel is still shown"
+    settle 0.2
+  done
 }
