@@ -1,0 +1,31 @@
+# Installing like a desktop program (GNUInstallDirs):
+#   bin/                      qzt617, urc-sim, urc-sim-panel (started by
+#                             `urc-sim panel` from beside it), ir-encode
+#   lib/qzt617/               libtovqel.so, libRorORuru.so and the five
+#                             resource libraries: private to the program, so
+#                             kept out of the system's library folder
+#   share/applications/       qzt617.desktop
+#   share/icons/hicolor/scalable/apps/qzt617.svg
+#
+# The installed programs find the private folder through their RUNPATH
+# ($ORIGIN/../lib/qzt617, from CMAKE_INSTALL_RPATH at the top level): the
+# loader for libtovqel.so, and dlopen for the libraries loaded by file name,
+# which look beside the program first and then search the program's RUNPATH.
+# Included at the end of the top-level file, when every target exists.
+set(QZT_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/qzt617)
+
+install(TARGETS qzt617 urc-sim urc-sim-panel ir-encode
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT qzt617)
+
+install(TARGETS tovqel qzt_rororuru
+        LIBRARY DESTINATION ${QZT_PRIVATE_LIBDIR} COMPONENT qzt617)
+
+# The good resource libraries only; the broken variants built for the tests
+# live in subfolders of build/bin and are never installed.
+install(TARGETS qzt_res_one1004 qzt_res_sne1004 qzt_res_fne1004 qzt_res_bne1004 qzt_res_dne1004
+        LIBRARY DESTINATION ${QZT_PRIVATE_LIBDIR} COMPONENT qzt617)
+
+install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/qzt617.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT qzt617)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/qzt617.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT qzt617)
