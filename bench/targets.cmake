@@ -48,3 +48,17 @@ set_target_properties(qzt_bare_window PROPERTIES AUTOMOC OFF)
 if(QZT_BUILD_TESTS)
   include(${QZT_BENCH_DIR}/tests/tests.cmake)
 endif()
+
+# The whole-process benchmarks: start-up against the bare window, and the
+# workers' CPU cost on a real (Xvfb) window.
+add_executable(qzt_bench_process
+               ${QZT_BENCH_DIR}/process/child.cpp ${QZT_BENCH_DIR}/process/child.h
+               ${QZT_BENCH_DIR}/process/session.cpp ${QZT_BENCH_DIR}/process/session.h
+               ${QZT_BENCH_DIR}/process/startup_bench.cpp ${QZT_BENCH_DIR}/process/startup_bench.h
+               ${QZT_BENCH_DIR}/process/workers_bench.cpp ${QZT_BENCH_DIR}/process/workers_bench.h
+               ${QZT_BENCH_DIR}/process/main.cpp)
+target_link_libraries(qzt_bench_process PRIVATE qzt_bench_core qzt_bench_pictures qzt_app_core
+                      qzt_device_linked qzt_keypanel_core)
+set_target_properties(qzt_bench_process PROPERTIES AUTOMOC OFF)
+# It starts these, and reads the resource libraries itself.
+add_dependencies(qzt_bench_process qzt617 qzt_bare_window qzt_paint_probe urc-sim)

@@ -24,6 +24,7 @@ bool MemoryUrc::readdatav20(char* buffer, int32_t blocks, const char* high, cons
         return false;
     const std::string hex = urcmem::toHex(memory_.read(*address, static_cast<std::size_t>(length)));
     std::memcpy(buffer, hex.data(), hex.size());
+    bytesRead_ += length;
     return true;
 }
 

@@ -14,6 +14,7 @@ public:
         : memory_(std::move(memory)), version_(std::move(versionText)) {}
 
     int reads() const { return reads_; }
+    long long bytesRead() const { return bytesRead_; }
 
     bool link_state() override { return true; }
     bool ReadVersion(char* buffer) override;
@@ -30,6 +31,7 @@ private:
     urcmem::Memory memory_;
     std::string version_;
     int reads_ = 0;
+    long long bytesRead_ = 0;
 };
 
 } // namespace bench

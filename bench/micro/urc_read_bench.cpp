@@ -22,8 +22,11 @@ void BM_ReadUrcMemoryMap(benchmark::State& state) {
             return;
         }
     }
-    state.counters["device_reads"] =
-        static_cast<double>(urc.reads()) / static_cast<double>(state.iterations());
+    const auto perReading = [&state](double total) {
+        return total / static_cast<double>(state.iterations());
+    };
+    state.counters["device_reads"] = perReading(urc.reads());
+    state.counters["bytes_read"] = perReading(static_cast<double>(urc.bytesRead()));
 }
 
 } // namespace
