@@ -24,6 +24,8 @@ URC_IMAGE="$E2E_DIR/urc.img"
 SIM_PID=
 APP_PID=
 APP_STATUS=
+MAIN_WINDOW=
+WINDOW_ORIGIN=
 XVFB_PID=
 SCENARIO=
 SCENARIO_START=
@@ -145,6 +147,8 @@ start_app() {
   "$BIN/qzt617" >>"$E2E_DIR/app.log" 2>&1 &
   APP_PID=$!
   APP_STATUS=
+  MAIN_WINDOW=
+  WINDOW_ORIGIN=
 }
 
 app_running() { [[ -n "$APP_PID" ]] && kill -0 "$APP_PID" 2>/dev/null; }
@@ -179,16 +183,20 @@ main_window() {
   return 1
 }
 
+# Waits for the main window and notes its id and place (the frameless window
+# stays where it opened) in MAIN_WINDOW and WINDOW_ORIGIN.
 wait_main_window() {
   wait_for "main_window" "${1:-15}" || fail "the main window never appeared"
+  MAIN_WINDOW=$(main_window)
+  WINDOW_ORIGIN=$(xdotool getwindowgeometry --shell "$MAIN_WINDOW" |
+    sed -n 's/^[XY]=//p' | paste -sd' ')
   settle 0.5 # its first paint
 }
 
 # Screen position of the main window's top-left corner, as "X Y".
 window_origin() {
-  local window
-  window=$(main_window) || fail "the main window is not visible"
-  xdotool getwindowgeometry --shell "$window" | sed -n 's/^[XY]=//p' | paste -sd' '
+  [[ -n "$WINDOW_ORIGIN" ]] || fail "the main window has not been seen"
+  echo "$WINDOW_ORIGIN"
 }
 
 # Starts the program against a good URC and waits for its window.

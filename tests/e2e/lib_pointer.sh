@@ -15,9 +15,8 @@ sed -n 's/^ *{"\([0-9A-F][0-9A-F]\)", "[^"]*", "[^"]*", \([0-9]*\), \([0-9]*\), 
 
 # click_at X Y: a left click at a place given relative to the main window.
 click_at() {
-  local window
-  window=$(main_window) || fail "the main window is not visible"
-  xdotool mousemove --window "$window" "$1" "$2" click 1
+  [[ -n "$MAIN_WINDOW" ]] || fail "the main window has not been seen"
+  xdotool mousemove --window "$MAIN_WINDOW" "$1" "$2" click 1
 }
 
 # The centre of key CODE, relative to the main window, as "X Y".
@@ -61,7 +60,6 @@ learn_key() {
   local code=$1
   shift
   choose_key_for_learning "$code"
-  expect_key_look "$code" C
   press "$@"
   expect_box_and_answer "$RECEIVED" Return information
   expect_key_look "$code" 2

@@ -5,35 +5,22 @@
 # C for the amber look of a key chosen for learning; anything else is "?"
 # (the panel hidden, a box in front).
 
-SHOT_NUMBER=0
-
-# shoot NAME: a screenshot of the whole screen; prints its file name.
-shoot() {
-  SHOT_NUMBER=$((SHOT_NUMBER + 1))
-  local file
-  file="$E2E_DIR/$(printf '%02d' "$SHOT_NUMBER")-$1.png"
-  import -window root "$file" || fail "no screenshot could be taken"
-  echo "$file"
-}
-
-# key_looks PNG: one line per key, "CODE STATE" with STATE 0, 1, 2 or ?.
-key_looks() {
-  local png=$1 ox oy
+# Looks of all keys on the screen now, one line per key: "CODE STATE" with
+# STATE 0, 1, 2, C or ?. Only the key panel is grabbed, straight as pixels.
+screen_key_looks() {
+  local ox oy
   read -r ox oy <<<"$(window_origin)"
-  convert "$png" -crop "230x740+$((ox + KEY_PANEL_X))+$((oy + KEY_PANEL_Y))" +repage \
+  import -window root -crop "230x740+$((ox + KEY_PANEL_X))+$((oy + KEY_PANEL_Y))" \
     -depth 8 rgb:- | od -An -tu1 -v -w3 |
     awk -v W=230 -f "$E2E_LIB_DIR/key_looks.awk" "$KEY_RECTS" -
 }
-
-# Looks of all keys on the screen now.
-screen_key_looks() { key_looks "$(shoot "${1:-keys}")"; }
 
 # expect_key_look CODE STATE [SECONDS]: key CODE shows STATE, waiting up to
 # SECONDS (default 3) for the program to repaint it.
 expect_key_look() {
   local code=$1 want=$2 limit=${3:-3} seen deadline=$((SECONDS + ${3:-3}))
   while :; do
-    seen=$(screen_key_looks "key-$code" | sed -n "s/^$code //p")
+    seen=$(screen_key_looks | sed -n "s/^$code //p")
     [[ "$seen" == "$want" ]] && return 0
     ((SECONDS < deadline)) || break
     settle 0.2
@@ -56,7 +43,7 @@ expect_keys_look() {
 expect_screen_matches_memory() {
   local memory screen difference
   memory=$(memory_key_states)
-  screen=$(screen_key_looks matches-memory)
+  screen=$(screen_key_looks)
   difference=$(diff <(sort <<<"$memory") <(sort <<<"$screen")) ||
     fail "the keys on the screen differ from the URC's memory (< memory, > screen):
 $difference"
@@ -65,7 +52,7 @@ $difference"
 # Waits up to $1 s (default 5) until every key shows one of its looks again.
 wait_panel_shown() {
   local deadline=$((SECONDS + ${1:-5}))
-  until [[ -z "$(screen_key_looks panel-shown | awk '$2 == "?"')" ]]; do
+  until [[ -z "$(screen_key_looks | awk '$2 == "?"')" ]]; do
     ((SECONDS < deadline)) || fail "the key panel did not come back"
     settle 0.2
   done
@@ -74,7 +61,7 @@ wait_panel_shown() {
 # Waits up to $1 s (default 5) until no key shows any look (panel hidden).
 wait_panel_hidden() {
   local deadline=$((SECONDS + ${1:-5}))
-  until [[ -z "$(screen_key_looks panel-hidden | awk '$2 != "?"')" ]]; do
+  until [[ -z "$(screen_key_looks | awk '$2 != "?"')" ]]; do
     ((SECONDS < deadline)) || fail "the key panel is still shown"
     settle 0.2
   done

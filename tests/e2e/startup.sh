@@ -14,7 +14,7 @@ good_urc_shows_the_window() {
   expect_keys_look "00 1
 05 0"
   close_app
-  end_with_fresh_start
+  check_memory
 }
 
 unplugged_urc_found_on_retry() {
