@@ -25,7 +25,7 @@ target_link_libraries(qzt_bench_pictures PUBLIC qzt_reslib qzt_imaging Qt6::Gui)
 
 # Google Benchmark binary for the hot pure code.
 add_executable(qzt_bench_micro
-               ${QZT_BENCH_DIR}/micro/capture_bench.cpp ${QZT_BENCH_DIR}/micro/convert_bench.cpp
+               ${QZT_BENCH_DIR}/micro/spread.h ${QZT_BENCH_DIR}/micro/capture_bench.cpp ${QZT_BENCH_DIR}/micro/convert_bench.cpp
                ${QZT_BENCH_DIR}/micro/memory_urc.cpp ${QZT_BENCH_DIR}/micro/memory_urc.h ${QZT_BENCH_DIR}/micro/urc_read_bench.cpp
                ${QZT_BENCH_DIR}/micro/pictures_bench.cpp)
 target_link_libraries(qzt_bench_micro PRIVATE qzt_bench_core qzt_bench_pictures

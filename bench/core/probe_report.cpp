@@ -16,7 +16,9 @@ namespace {
 // The number after "name=" in line; nullopt when absent or not a number.
 template <typename Number>
 std::optional<Number> field(std::string_view line, std::string_view name) {
-    const std::string key = " " + std::string(name) + "=";
+    std::string key(" "); // appended piecewise: GCC 12 warns falsely on " " + string
+    key += name;
+    key += '=';
     const std::size_t at = line.find(key);
     if (at == std::string_view::npos)
         return std::nullopt;

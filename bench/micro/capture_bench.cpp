@@ -4,6 +4,8 @@
 #include "bench/core/capture_inputs.h"
 #include "learning/core/capture_text.h"
 
+#include "bench/micro/spread.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -45,10 +47,12 @@ BENCHMARK(BM_CutAndEncode_HeldKey)
     ->Arg(5120)
     ->Arg(10240)
     ->Unit(benchmark::kMicrosecond)
+    ->Apply(bench::withSpread)
     ->Complexity(benchmark::oN);
 BENCHMARK(BM_CutAndEncode_ShortWords)
     ->Arg(2560)
     ->Arg(5120)
     ->Arg(10240)
     ->Unit(benchmark::kMicrosecond)
+    ->Apply(bench::withSpread)
     ->Complexity(benchmark::oN);

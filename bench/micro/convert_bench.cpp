@@ -4,6 +4,8 @@
 #include "platform/irform/capture_render.h"
 #include "platform/irform/raw_example.h"
 
+#include "bench/micro/spread.h"
+
 #include <benchmark/benchmark.h>
 #include <cstdint>
 #include <string>
@@ -62,10 +64,15 @@ void BM_ConvertCode_Raw(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ConvertCode_Nec)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ConvertCode_NecExtended)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ConvertCode_Rc5)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ConvertCode_Sirc12)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_ConvertCode_Sirc20)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ConvertCode_Nec)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
+BENCHMARK(BM_ConvertCode_NecExtended)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
+BENCHMARK(BM_ConvertCode_Rc5)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
+BENCHMARK(BM_ConvertCode_Sirc12)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
+BENCHMARK(BM_ConvertCode_Sirc20)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
 // Seeds give one-frame and two-frame raw codes of different lengths.
-BENCHMARK(BM_ConvertCode_Raw)->Arg(1)->Arg(2)->Arg(3)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ConvertCode_Raw)
+    ->Arg(1)
+    ->Arg(2)
+    ->Arg(3)
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(bench::withSpread);

@@ -2,6 +2,8 @@
 // the ten JPEG skins, with the resource-library loads, and the decoding alone.
 #include "bench/pictures/picture_loading.h"
 
+#include "bench/micro/spread.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -36,5 +38,5 @@ void BM_DecodeShowPictures(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_LoadShowPictures)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DecodeShowPictures)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadShowPictures)->Unit(benchmark::kMillisecond)->Apply(bench::withSpread);
+BENCHMARK(BM_DecodeShowPictures)->Unit(benchmark::kMillisecond)->Apply(bench::withSpread);

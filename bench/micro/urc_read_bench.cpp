@@ -6,6 +6,8 @@
 #include "platform/urcmem/factory_image.h"
 #include "platform/urcsim/factory_keys.h"
 
+#include "bench/micro/spread.h"
+
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -31,4 +33,4 @@ void BM_ReadUrcMemoryMap(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_ReadUrcMemoryMap)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadUrcMemoryMap)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);

@@ -42,6 +42,20 @@ bool threadAlive(pid_t pid, pid_t tid) {
     return std::filesystem::exists("/proc/" + std::to_string(pid) + "/task/" + std::to_string(tid));
 }
 
+// A thread started since `before`: the capture worker (Qt names a thread after
+// its class, cut to 15 characters) when one is there, else any new one.
+pid_t newWorker(pid_t pid, const std::set<pid_t>& before) {
+    pid_t any = 0;
+    for (const ThreadCpu& t : threadCpu(pid)) {
+        if (before.contains(t.tid))
+            continue;
+        if (t.name.find("TColl") != std::string::npos)
+            return t.tid;
+        any = t.tid;
+    }
+    return any;
+}
+
 std::optional<double> cpuSeconds(pid_t pid) {
     return processCpuSeconds(pid);
 }
@@ -83,9 +97,7 @@ std::optional<CaptureSample> captureOnce(pid_t pid, const std::string& window) {
     pid_t worker = 0;
     const int64_t appearDeadline = monotonicNs() + int64_t(kWorkerAppearMs) * 1000000;
     while (!worker && monotonicNs() < appearDeadline) {
-        for (pid_t tid : threadIds(pid))
-            if (!before.contains(tid))
-                worker = tid;
+        worker = newWorker(pid, before);
         if (!worker)
             sleepMs(5);
     }
