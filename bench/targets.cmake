@@ -6,15 +6,17 @@ find_package(benchmark REQUIRED)
 set(QZT_BENCH_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 # Qt-free helpers: capture inputs, statistics, /proc readings, the probe's
-# report line and the results table.
+# report line, the results table, child processes and a memory-only URC.
 add_library(qzt_bench_core STATIC
             ${QZT_BENCH_DIR}/core/capture_inputs.cpp ${QZT_BENCH_DIR}/core/capture_inputs.h
             ${QZT_BENCH_DIR}/core/stats.cpp ${QZT_BENCH_DIR}/core/stats.h
             ${QZT_BENCH_DIR}/core/proc_stats.cpp ${QZT_BENCH_DIR}/core/proc_stats.h
             ${QZT_BENCH_DIR}/core/probe_report.cpp ${QZT_BENCH_DIR}/core/probe_report.h
-            ${QZT_BENCH_DIR}/core/report.cpp ${QZT_BENCH_DIR}/core/report.h)
+            ${QZT_BENCH_DIR}/core/report.cpp ${QZT_BENCH_DIR}/core/report.h
+            ${QZT_BENCH_DIR}/core/child.cpp ${QZT_BENCH_DIR}/core/child.h
+            ${QZT_BENCH_DIR}/core/memory_urc.cpp ${QZT_BENCH_DIR}/core/memory_urc.h)
 target_include_directories(qzt_bench_core PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(qzt_bench_core PUBLIC qzt_irform)
+target_link_libraries(qzt_bench_core PUBLIC qzt_irform qzt_urcmem qzt_device_core)
 set_target_properties(qzt_bench_core PROPERTIES AUTOMOC OFF)
 
 # The show handling's picture loading, shared by the micro benchmarks and the
@@ -26,7 +28,7 @@ target_link_libraries(qzt_bench_pictures PUBLIC qzt_reslib qzt_imaging Qt6::Gui)
 # Google Benchmark binary for the hot pure code.
 add_executable(qzt_bench_micro
                ${QZT_BENCH_DIR}/micro/spread.h ${QZT_BENCH_DIR}/micro/capture_bench.cpp ${QZT_BENCH_DIR}/micro/convert_bench.cpp
-               ${QZT_BENCH_DIR}/micro/memory_urc.cpp ${QZT_BENCH_DIR}/micro/memory_urc.h ${QZT_BENCH_DIR}/micro/urc_read_bench.cpp
+               ${QZT_BENCH_DIR}/micro/urc_read_bench.cpp
                ${QZT_BENCH_DIR}/micro/pictures_bench.cpp)
 target_link_libraries(qzt_bench_micro PRIVATE qzt_bench_core qzt_bench_pictures
                       qzt_learning_core qzt_app_core qzt_urcsim_core qzt_urcmem qzt_rororuru
@@ -52,7 +54,6 @@ endif()
 # The whole-process benchmarks: start-up against the bare window, and the
 # workers' CPU cost on a real (Xvfb) window.
 add_executable(qzt_bench_process
-               ${QZT_BENCH_DIR}/process/child.cpp ${QZT_BENCH_DIR}/process/child.h
                ${QZT_BENCH_DIR}/process/session.cpp ${QZT_BENCH_DIR}/process/session.h
                ${QZT_BENCH_DIR}/process/startup_bench.cpp ${QZT_BENCH_DIR}/process/startup_bench.h
                ${QZT_BENCH_DIR}/process/workers_bench.cpp ${QZT_BENCH_DIR}/process/workers_bench.h

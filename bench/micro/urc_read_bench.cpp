@@ -2,7 +2,7 @@
 // layout, header, key codes, key records, allocation area, code identifiers)
 // from a factory image, with the device answering at memory speed.
 #include "app/core/startup_reading.h"
-#include "bench/micro/memory_urc.h"
+#include "bench/core/memory_urc.h"
 #include "platform/urcmem/factory_image.h"
 #include "platform/urcsim/factory_keys.h"
 

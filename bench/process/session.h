@@ -2,7 +2,7 @@
 // One benchmark session: a private temporary folder (the URC's image and
 // socket, the per-user files of the program, logs) and the emulated URC
 // serving in it at its default link latency.
-#include "bench/process/child.h"
+#include "bench/core/child.h"
 
 #include <map>
 #include <memory>

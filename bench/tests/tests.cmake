@@ -3,8 +3,17 @@ set(_qzt_bench_tests ${CMAKE_CURRENT_LIST_DIR})
 add_executable(bench_core_tests
                ${_qzt_bench_tests}/stats_test.cpp ${_qzt_bench_tests}/capture_inputs_test.cpp
                ${_qzt_bench_tests}/proc_stats_test.cpp ${_qzt_bench_tests}/probe_report_test.cpp
-               ${_qzt_bench_tests}/report_test.cpp)
-target_link_libraries(bench_core_tests PRIVATE qzt_bench_core qzt_learning_core
-                      GTest::gtest_main)
+               ${_qzt_bench_tests}/report_test.cpp ${_qzt_bench_tests}/child_test.cpp
+               ${_qzt_bench_tests}/memory_urc_test.cpp)
+target_link_libraries(bench_core_tests PRIVATE qzt_bench_core qzt_learning_core qzt_app_core
+                      qzt_urcsim_core GTest::gtest_main)
 set_target_properties(bench_core_tests PROPERTIES AUTOMOC OFF)
 gtest_discover_tests(bench_core_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)
+
+# The paint probe, preloaded into the bare window offscreen.
+add_executable(bench_probe_tests ${_qzt_bench_tests}/paint_probe_test.cpp)
+target_link_libraries(bench_probe_tests PRIVATE qzt_bench_core GTest::gtest_main)
+set_target_properties(bench_probe_tests PROPERTIES AUTOMOC OFF)
+add_dependencies(bench_probe_tests qzt_paint_probe qzt_bare_window)
+gtest_discover_tests(bench_probe_tests DISCOVERY_MODE PRE_TEST
+                     PROPERTIES LABELS window ENVIRONMENT QT_QPA_PLATFORM=offscreen)

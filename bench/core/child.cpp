@@ -1,4 +1,4 @@
-#include "bench/process/child.h"
+#include "bench/core/child.h"
 
 #include "bench/core/probe_report.h"
 

@@ -1,4 +1,4 @@
-#include "bench/micro/memory_urc.h"
+#include "bench/core/memory_urc.h"
 
 #include "device/core/hex_text.h"
 
