@@ -44,7 +44,13 @@ wait_for() {
 
 # Nothing from the build tree may help the installed copy find its parts.
 unset LD_LIBRARY_PATH LD_PRELOAD
-export QT_QPA_PLATFORM=offscreen
+# An offscreen screen of 1280 x 1024: the default 800 x 600 would rightly
+# bring up the program's box about a display narrower than 1024 pixels.
+cat >"$work/screen.json" <<'JSON'
+{ "screens": [ { "name": "install-test", "x": 0, "y": 0, "width": 1280, "height": 1024,
+                 "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1 } ] }
+JSON
+export QT_QPA_PLATFORM="offscreen:configfile=$work/screen.json"
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
 export QZT617_URC_SOCKET=$work/urc.sock
