@@ -37,6 +37,8 @@ delete_keys_one_by_one() {
   expect_box_and_answer "It is deleting now! Please stop deleting first if you want to stop to learn！" Return
   local before
   before=$(memory_digest)
+  click_update
+  expect_box_and_answer "It is deleting now! Please quit deleting mode before updating" Return information
   # A key with a code from elsewhere, or none, cannot be deleted.
   click_key 00
   expect_box_and_answer "$NEVER_LEARNED" Return information

@@ -27,6 +27,8 @@ three_protocols() {
   begin_with_fresh_urc
   start_app_and_wait
   click_learn
+  click_update
+  expect_box_and_answer "It is learning now! Please quit learning mode before updating！" Return information
   learn_key 05 nec 0x04 0x08
   expect_sent 05 "nec 0x04 0x08"
   learn_key 06 rc5 0x00 0x10
@@ -155,11 +157,23 @@ other_key_clicked_while_capturing() {
   choose_key_for_learning 44
   # The box names the key being captured, not the one clicked.
   click_key 05
-  expect_box_and_answer "CBL/OKbuttonis learning now! Click on Stop learning to stop learning operation!" Return
+  local busy="CBL/OKbuttonis learning now! Click on Stop learning to stop learning operation!"
+  expect_box_and_answer "$busy" Return
   expect_key_look 05 0
   press necx 0x1234 0x56
   expect_box_and_answer "$RECEIVED" Return information
   expect_key_look 44 2
+  # A code that arrives while such a box is still open is stored all the
+  # same; its box opens over the first one.
+  choose_key_for_learning 45
+  click_key 05
+  expect_box "CBL/RIGHTbuttonis learning now! Click on Stop learning to stop learning operation!"
+  press nec 0x04 0x45
+  expect_box "$RECEIVED" information
+  answer_box Return
+  answer_box Return
+  expect_key_look 45 2
+  expect_sent 45 "nec 0x04 0x45"
   expect_sent 44 "necx 0x1234 0x56"
   expect_no_code 05
   click_learn

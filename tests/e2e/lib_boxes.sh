@@ -50,7 +50,8 @@ expect_no_new_box() {
 }
 
 # The visible windows of the program that are neither its main window nor
-# the splash window: the open message boxes.
+# the splash window: the open message boxes, oldest first (X gives a client's
+# windows rising ids).
 box_windows() {
   local main w
   main=$(main_window 2>/dev/null || true)
@@ -58,12 +59,13 @@ box_windows() {
     [[ "$w" == "$main" ]] && continue
     [[ "$(xdotool getwindowname "$w" 2>/dev/null)" == "启动界面" ]] && continue
     echo "$w"
-  done
+  done | sort -n
 }
 
 # answer_box KEY: presses KEY (Return = the default button: OK, Yes, Retry;
 # Escape = No or Cancel) in the open box, as a person at the keyboard would,
-# and waits for that box to close.
+# and waits for that box to close. With boxes over boxes, the newest one has
+# the keyboard and is answered.
 answer_box() {
   local key=$1 box
   wait_for "[[ -n \$(box_windows) ]]" 10 || fail "no box is open to answer with $key"

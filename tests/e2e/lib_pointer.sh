@@ -38,6 +38,7 @@ click_learn() { click_at $((432 + 68)) $((636 + 18)); }
 click_delete() { click_at $((609 + 68)) $((636 + 18)); }
 click_clear() { click_at $((787 + 68)) $((636 + 18)); }
 click_exit() { click_at $((969 + 25)) $((5 + 21)); }
+click_update() { click_at $((969 + 25)) $((49 + 22)); }
 
 # Chooses key CODE for learning (learning mode already on) and waits for the
 # URC to be put into capture mode.

@@ -13,6 +13,8 @@ good_urc_shows_the_window() {
   # The factory URC holds a few codes from elsewhere and nothing learned.
   expect_keys_look "00 1
 05 0"
+  click_update
+  expect_box_and_answer "Your software do not need to update" Return information
   close_app
   check_memory
 }
