@@ -17,3 +17,12 @@ set_target_properties(bench_probe_tests PROPERTIES AUTOMOC OFF)
 add_dependencies(bench_probe_tests qzt_paint_probe qzt_bare_window)
 gtest_discover_tests(bench_probe_tests DISCOVERY_MODE PRE_TEST
                      PROPERTIES LABELS window ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+
+# The picture loading against the built resource libraries.
+add_executable(bench_pictures_tests ${_qzt_bench_tests}/picture_loading_test.cpp)
+target_link_libraries(bench_pictures_tests PRIVATE qzt_bench_pictures qzt_bench_core
+                      GTest::gtest_main)
+set_target_properties(bench_pictures_tests PROPERTIES AUTOMOC OFF)
+add_dependencies(bench_pictures_tests qzt_res_one1004 qzt_res_sne1004 qzt_res_fne1004
+                 qzt_res_bne1004 qzt_res_dne1004)
+gtest_discover_tests(bench_pictures_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)
