@@ -68,7 +68,15 @@ same_code_for_two_keys_stored_once() {
     fail "the allocation record does not belong to the keys' code"
   expect_sends_raw 10
   expect_sends_raw 11
+  # Deleting one of the keys leaves the code for the other.
   click_learn
+  click_delete
+  click_key 10
+  expect_box_and_answer "$SURE_DELETE" Return
+  expect_box_and_answer "$DELETED" Return
+  expect_no_code 10
+  expect_sends_raw 11
+  click_delete
   close_app
   end_with_fresh_start
 }
@@ -150,6 +158,36 @@ stopping_during_a_capture() {
   end_with_fresh_start
 }
 
+# With a slow link the stopped worker is still in its poll when learning is
+# switched on again and a key chosen: no second worker may start, and the
+# program must come out of it ready for the next key, whichever way the race
+# between the clicks and the old worker's end goes.
+restarted_before_the_old_capture_ended() {
+  begin_with_fresh_urc
+  start_app_and_wait
+  sim latency 150 >/dev/null
+  click_learn
+  choose_key_for_learning 20
+  click_learn
+  click_learn
+  click_key 21
+  expect_no_new_box 2
+  # Either the chosen key was dropped with the old worker, or its capture
+  # runs; stopping and starting again settles both.
+  click_learn
+  expect_key_look 21 0 10
+  sim latency 1 >/dev/null
+  settle 1
+  click_learn
+  learn_key 22 nec 0x22 0x01
+  expect_sent 22 "nec 0x22 0x01"
+  expect_no_code 21
+  expect_no_code 20
+  click_learn
+  close_app
+  end_with_fresh_start
+}
+
 other_key_clicked_while_capturing() {
   begin_with_fresh_urc
   start_app_and_wait
@@ -187,5 +225,6 @@ scenario same_code_for_two_keys_stored_once
 scenario relearning_asks_first
 scenario capture_times_out
 scenario stopping_during_a_capture
+scenario restarted_before_the_old_capture_ended
 scenario other_key_clicked_while_capturing
 finish

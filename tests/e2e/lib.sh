@@ -90,17 +90,26 @@ finish() {
 
 # --- X server ----------------------------------------------------------------
 
-# Xvfb picks a free display number itself (-displayfd), so runs in parallel
-# never share one.
+# A display number is drawn from a high range that desktop sessions and fixed
+# test displays leave alone; the server's lock file must name our own Xvfb,
+# so two runs that draw the same number at once never share a server.
 start_xvfb() {
-  local number_file="$E2E_DIR/display"
-  : >"$number_file"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number_file" \
-    >"$E2E_DIR/xvfb.log" 2>&1 &
-  XVFB_PID=$!
-  wait_for "[[ -s '$number_file' ]]" 10 || fail "Xvfb did not start: $(cat "$E2E_DIR/xvfb.log")"
-  export DISPLAY=":$(tr -d '[:space:]' <"$number_file")"
-  wait_for "xdotool getdisplaygeometry" 10 || fail "Xvfb on $DISPLAY does not answer"
+  local attempt number
+  for attempt in $(seq 1 20); do
+    number=$((300 + RANDOM % 600))
+    [[ -e "/tmp/.X$number-lock" || -e "/tmp/.X11-unix/X$number" ]] && continue
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$number"
+    if wait_for "! kill -0 $XVFB_PID || { [[ \$(tr -d ' ' </tmp/.X$number-lock) == $XVFB_PID ]] &&
+        xdotool getdisplaygeometry; }" 10 && kill -0 "$XVFB_PID" 2>/dev/null; then
+      return 0
+    fi
+    kill "$XVFB_PID" 2>/dev/null || true
+    wait "$XVFB_PID" 2>/dev/null || true
+    XVFB_PID=
+  done
+  fail "no X server could be started: $(cat "$E2E_DIR/xvfb.log")"
 }
 
 # --- the emulated URC --------------------------------------------------------

@@ -54,6 +54,30 @@ another_urc_ends_the_program() {
   end_with_fresh_start
 }
 
+# While learning, the close that follows another URC is refused like any
+# close with a URC connected; the panel stays locked, and once the cable is
+# out the exit button ends the program.
+another_urc_while_learning() {
+  begin_with_fresh_urc
+  start_app_and_wait
+  local identity
+  identity=$(mem_hex $((0xB000)) 15)
+  click_learn
+  pull_cable
+  sim identity "${identity:0:28}00" >/dev/null
+  sim plug >/dev/null
+  answer_box Return
+  expect_box_and_answer "$CLOSE_WHILE_LEARNING" Return information
+  expect_app_running
+  wait_panel_hidden
+  sim unplug >/dev/null
+  click_exit
+  wait_app_exit 5
+  expect_no_new_box 0.1
+  sim plug >/dev/null
+  end_with_fresh_start
+}
+
 cancel_then_close() {
   begin_with_fresh_urc
   start_app_and_wait
@@ -128,6 +152,7 @@ close_during_a_capture_after_unplugging() {
 start_xvfb
 scenario unplug_and_retry
 scenario another_urc_ends_the_program
+scenario another_urc_while_learning
 scenario cancel_then_close
 scenario close_refused_while_learning
 scenario unplug_during_a_capture
