@@ -20,13 +20,14 @@ int digitValue(char c) {
 } // namespace
 
 std::string hexText(uint32_t value, int digits) {
-    std::string out;
-    do {
-        out.insert(out.begin(), kDigits[value & 0xF]);
-        value >>= 4;
-    } while (value != 0);
-    if (static_cast<int>(out.size()) < digits)
-        out.insert(0, digits - out.size(), '0');
+    // Written from the last digit backwards into a text of the final length:
+    // this runs once per duration of every capture.
+    int needed = 1;
+    for (uint32_t rest = value >> 4; rest != 0; rest >>= 4)
+        ++needed;
+    std::string out(static_cast<std::size_t>(needed < digits ? digits : needed), '0');
+    for (std::size_t i = out.size(); value != 0; value >>= 4)
+        out[--i] = kDigits[value & 0xF];
     return out;
 }
 

@@ -44,7 +44,7 @@ std::optional<std::string> carrierAndTag(std::string_view first, std::string_vie
 
 struct Walk {
     std::string_view text;
-    std::size_t i = 0; // 0-based: the description's position i less one
+    std::size_t i = 0; // 0-based index of the current word's first character
     int64_t n = 0;
     std::vector<std::string_view> fillers;
     std::string_view prev;
@@ -99,6 +99,7 @@ void Walk::endMarkerPassed(std::string_view w) {
 EncodeResult Walk::run() {
     const EncodeResult failed{};
     const std::size_t length = text.size();
+    body.reserve(length); // a duration never takes more digits than its word
     while (i < length) {
         const bool more = length - i >= 5;
         if (!more && !final)
