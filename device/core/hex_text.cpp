@@ -19,15 +19,27 @@ int digitValue(char c) {
 
 } // namespace
 
-std::string hexText(uint32_t value, int digits) {
-    // Written from the last digit backwards into a text of the final length:
-    // this runs once per duration of every capture.
+void appendHexText(std::string& out, uint32_t value, int digits) {
+    // This runs once per duration of every capture: the common four-digit case
+    // is written directly, anything longer from its last digit backwards.
+    if (digits == 4 && value <= 0xFFFF) {
+        const char text[4] = {kDigits[value >> 12], kDigits[(value >> 8) & 0xF],
+                              kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
+        out.append(text, 4);
+        return;
+    }
     int needed = 1;
     for (uint32_t rest = value >> 4; rest != 0; rest >>= 4)
         ++needed;
-    std::string out(static_cast<std::size_t>(needed < digits ? digits : needed), '0');
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(needed < digits ? digits : needed), '0');
     for (std::size_t i = out.size(); value != 0; value >>= 4)
         out[--i] = kDigits[value & 0xF];
+}
+
+std::string hexText(uint32_t value, int digits) {
+    std::string out;
+    appendHexText(out, value, digits);
     return out;
 }
 

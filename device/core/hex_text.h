@@ -22,6 +22,8 @@ AddressHalves splitAddress(int address);
 std::string byteText(int value);
 // At least `digits` upper-case hexadecimal digits.
 std::string hexText(uint32_t value, int digits);
+// The same, appended to `out` without a temporary text.
+void appendHexText(std::string& out, uint32_t value, int digits);
 
 // The byte or little-endian word at a byte offset of a hex text; nullopt when
 // the text is too short or the digits are not hexadecimal.

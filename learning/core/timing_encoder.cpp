@@ -5,6 +5,7 @@
 #include "device/core/hex_text.h"
 #include "learning/core/capture_text.h"
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -19,14 +20,36 @@ constexpr std::size_t kEndMarkerFillers = 20;
 
 // At least four upper-case digits; a negative value as its 32-bit two's
 // complement (eight digits).
-std::string durationText(int64_t us) {
-    return device::hexText(static_cast<uint32_t>(us), 4);
+void appendMicroseconds(std::string& body, int64_t us) {
+    device::appendHexText(body, static_cast<uint32_t>(us), 4);
 }
 
+// Value of each character as a hexadecimal digit, -1 for any other.
+constexpr std::array<int8_t, 256> kDigitValues = [] {
+    std::array<int8_t, 256> table{};
+    table.fill(-1);
+    for (int c = '0'; c <= '9'; ++c)
+        table[c] = static_cast<int8_t>(c - '0');
+    for (int c = 'A'; c <= 'F'; ++c)
+        table[c] = static_cast<int8_t>(c - 'A' + 10);
+    for (int c = 'a'; c <= 'f'; ++c)
+        table[c] = static_cast<int8_t>(c - 'a' + 10);
+    return table;
+}();
+
+// A word of exactly four hexadecimal digits; read inline, since every word of
+// the capture passes here.
 std::optional<uint32_t> wordValue(std::string_view word) {
     if (word.size() != 4)
         return std::nullopt;
-    return device::parseHex(word);
+    uint32_t value = 0;
+    for (char c : word) {
+        const int d = kDigitValues[static_cast<unsigned char>(c)];
+        if (d < 0)
+            return std::nullopt;
+        value = value * 16 + static_cast<uint32_t>(d);
+    }
+    return value;
 }
 
 // Trunc(1000 / (s / 9)) is 9000 div s for the positive whole s used here.
@@ -65,9 +88,9 @@ bool Walk::appendDuration(std::string_view w) {
         return false;
     if (*v >= kMarkBit) {
         const int64_t m = (*v & kFillerUnits) + (joined ? kFillerUnits : 0);
-        body += durationText(m / 3 - kStretchUs);
+        appendMicroseconds(body, m / 3 - kStretchUs);
     } else {
-        body += durationText(*v / 3 + kStretchUs);
+        appendMicroseconds(body, *v / 3 + kStretchUs);
     }
     return true;
 }
@@ -78,7 +101,9 @@ bool Walk::appendGap(std::string_view w) {
     if (!v)
         return false;
     const int64_t y = (static_cast<int64_t>(fillers.size()) * kFillerUnits + *v) / 3 + kStretchUs;
-    body += "FEFE" + device::hexText(static_cast<uint32_t>(y / 1000), 4) + "EDED";
+    body += "FEFE";
+    device::appendHexText(body, static_cast<uint32_t>(y / 1000), 4);
+    body += "EDED";
     ++gaps;
     fillers.clear();
     prev = w;
@@ -117,7 +142,7 @@ EncodeResult Walk::run() {
                 continue;
             }
             if (!final) { // a mark of exactly a filler's length
-                body += durationText(kFillerUnits / 3 - kStretchUs);
+                appendMicroseconds(body, kFillerUnits / 3 - kStretchUs);
                 i += 4;
                 continue;
             }
