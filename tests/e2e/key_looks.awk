@@ -21,7 +21,7 @@ function look(r, g, b) {
   if (r > b + 80 && g > b + 50) return "C"        # amber: chosen for learning
   if (r > g + 50 && r > b + 50) return "2"         # red: learned
   if (g > r + 40 && g > b + 30) return "1"         # green: a code from elsewhere
-  if (r >= 100 && b >= r && b - r < 60) return "0" # grey-blue: no code
+  if (r >= 100 && b >= r + 5 && b - r < 60) return "0" # grey-blue: no code
   return "?"
 }
 END {

@@ -16,9 +16,9 @@ screen_key_looks() {
 }
 
 # expect_key_look CODE STATE [SECONDS]: key CODE shows STATE, waiting up to
-# SECONDS (default 3) for the program to repaint it.
+# SECONDS (default 5) for the program to repaint it.
 expect_key_look() {
-  local code=$1 want=$2 limit=${3:-3} seen deadline=$((SECONDS + ${3:-3}))
+  local code=$1 want=$2 limit=${3:-5} seen deadline=$((SECONDS + ${3:-5}))
   while :; do
     seen=$(screen_key_looks | sed -n "s/^$code //p")
     [[ "$seen" == "$want" ]] && return 0
