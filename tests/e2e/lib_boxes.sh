@@ -71,7 +71,7 @@ answer_box() {
   wait_for "[[ -n \$(box_windows) ]]" 10 || fail "no box is open to answer with $key"
   box=$(box_windows | tail -n1)
   settle 0.2 # the box takes the keyboard once it is mapped
-  xdotool windowfocus --sync "$box" 2>/dev/null || true
+  timeout 3 xdotool windowfocus --sync "$box" 2>/dev/null || true
   xdotool key "$key"
   wait_for "! xdotool getwindowname $box || ! box_windows | grep -qx $box" 10 ||
     fail "the box did not close on $key"
