@@ -52,7 +52,9 @@ fail() {
   cat "$QZT617_BOX_LOG" >&2 || true
   echo "--- program output:" >&2
   tail -n 20 "$E2E_DIR/app.log" >&2 2>/dev/null || true
-  if [[ -n "$XVFB_PID" ]] && import -window root "$E2E_DIR/failure.png" 2>/dev/null; then
+  if [[ -n "$XVFB_PID" ]] && ! kill -0 "$XVFB_PID" 2>/dev/null; then
+    echo "(the X server on $DISPLAY had ended: $(tail -n 3 "$E2E_DIR/xvfb.log"))" >&2
+  elif [[ -n "$XVFB_PID" ]] && import -window root "$E2E_DIR/failure.png" 2>/dev/null; then
     echo "(screen at the failure: $E2E_DIR/failure.png; set E2E_KEEP=1 to keep it)" >&2
   fi
   exit 1
@@ -98,7 +100,9 @@ start_xvfb() {
   for attempt in $(seq 1 20); do
     number=$((300 + RANDOM % 600))
     [[ -e "/tmp/.X$number-lock" || -e "/tmp/.X11-unix/X$number" ]] && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >"$E2E_DIR/xvfb.log" 2>&1 &
+    # -noreset: the server must not reset (and briefly refuse clients) each
+    # time the program, its last client, ends between two starts.
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$E2E_DIR/xvfb.log" 2>&1 &
     XVFB_PID=$!
     export DISPLAY=":$number"
     if wait_for "! kill -0 $XVFB_PID || { [[ \$(tr -d ' ' </tmp/.X$number-lock) == $XVFB_PID ]] &&
