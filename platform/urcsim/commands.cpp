@@ -7,6 +7,7 @@
 #include "platform/urcmem/wire_protocol.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/command_line.h"
+#include "platform/urcsim/device.h"
 #include "platform/urcsim/server.h"
 
 #include <cstdio>
@@ -87,8 +88,21 @@ int statusCommand(const Parsed& p) {
     return kExitOk;
 }
 
+// fail KIND N [--after K]: the K operations of that kind that come next still
+// succeed, then N fail.
+int failCommand(const Parsed& p) {
+    expectWords(p, 2, "fail");
+    const std::string& kind = p.words[0];
+    if (kind != "reads" && kind != "writes" && kind != "capture")
+        throw UsageError{"fail takes reads, writes or capture"};
+    long count = number(p.words[1], kMaxInjectedFaults, "N");
+    long after = number(option(p, "--after").value_or("0"), kMaxInjectedFaults, "--after K");
+    return printed(
+        ask(p, "FAIL " + kind + " " + std::to_string(count) + " " + std::to_string(after)));
+}
+
 int clientCommand(const std::string& command, const std::vector<std::string>& args) {
-    auto p = parse(args, {"--socket", "--image", "--raw", "--hold-ms"});
+    auto p = parse(args, {"--socket", "--image", "--raw", "--hold-ms", "--after"});
     if (command != "check" && option(p, "--image"))
         throw UsageError{"--image belongs to serve and check"};
     if (command != "press" && (option(p, "--raw") || option(p, "--hold-ms")))
@@ -113,14 +127,8 @@ int clientCommand(const std::string& command, const std::vector<std::string>& ar
             throw UsageError{"identity takes 30 hexadecimal digits"};
         return printed(ask(p, "IDENTITY " + p.words[0]));
     }
-    if (command == "fail") {
-        expectWords(p, 2, "fail");
-        const std::string& kind = p.words[0];
-        if (kind != "reads" && kind != "writes" && kind != "capture")
-            throw UsageError{"fail takes reads, writes or capture"};
-        number(p.words[1], 1000000, "N");
-        return printed(ask(p, "FAIL " + kind + " " + p.words[1]));
-    }
+    if (command == "fail")
+        return failCommand(p);
     if (command == "status")
         return statusCommand(p);
     if (command == "latency") {
@@ -144,7 +152,8 @@ std::string usage() {
            "       urc-sim plug | unplug | status | check [--image FILE]\n"
            "       urc-sim dump ADDR LEN          (hexadecimal)\n"
            "       urc-sim identity HEX30\n"
-           "       urc-sim fail reads|writes|capture N\n"
+           "       urc-sim fail reads|writes|capture N [--after K]\n"
+           "           (the next N such operations fail, after K more succeed)\n"
            "       urc-sim latency MS\n"
            "       urc-sim press PROTOCOL DEVICE COMMAND [--hold-ms N]\n"
            "           (nec, necx, rc5, sirc12, sirc15, sirc20; decimal or 0x hex)\n"

@@ -36,12 +36,24 @@ bool isDeviceRequest(std::string_view verb) {
     return false;
 }
 
-// Takes one pending fault; true when the operation must fail.
-bool takeFault(int& pending) {
-    if (pending <= 0)
+// Counts one operation against its fault; true when this one must fail. The
+// operations to let through come first, so a test can aim at the K+1st step.
+bool takeFault(InjectedFault& fault) {
+    if (fault.pending <= 0)
         return false;
-    --pending;
+    if (fault.succeedFirst > 0) {
+        --fault.succeedFirst;
+        return false;
+    }
+    --fault.pending;
     return true;
+}
+
+std::string describe(const InjectedFault& fault) {
+    std::string text = std::to_string(fault.pending);
+    if (fault.pending > 0 && fault.succeedFirst > 0)
+        text += " after " + std::to_string(fault.succeedFirst);
+    return text;
 }
 
 } // namespace
@@ -260,16 +272,21 @@ std::string Device::setIdentity(const Words& w) {
 
 std::string Device::fail(const Words& w) {
     std::optional<long> count;
-    if (w.size() == 3)
-        count = urcwire::parseDecimal(w[2], 1000000);
-    if (!count)
-        return errorLine("FAIL takes reads, writes or capture and a count");
+    std::optional<long> after = 0;
+    if (w.size() == 3 || w.size() == 4)
+        count = urcwire::parseDecimal(w[2], kMaxInjectedFaults);
+    if (w.size() == 4)
+        after = urcwire::parseDecimal(w[3], kMaxInjectedFaults);
+    if (!count || !after)
+        return errorLine("FAIL takes reads, writes or capture, a count and optionally how many "
+                         "succeed first");
+    const InjectedFault fault{static_cast<int>(*after), static_cast<int>(*count)};
     if (w[1] == "reads")
-        failReads_ = static_cast<int>(*count);
+        failReads_ = fault;
     else if (w[1] == "writes")
-        failWrites_ = static_cast<int>(*count);
+        failWrites_ = fault;
     else if (w[1] == "capture")
-        failCaptures_ = static_cast<int>(*count);
+        failCaptures_ = fault;
     else
         return errorLine("FAIL takes reads, writes or capture");
     return okLine();
@@ -288,8 +305,8 @@ std::string Device::status() {
         "profile=" + std::string(profile_->name),
         "capture mode=" + std::string(captureMode_ ? "on" : "off"),
         "pending key=" + pending,
-        "faults=reads " + std::to_string(failReads_) + ", writes " + std::to_string(failWrites_) +
-            ", capture " + std::to_string(failCaptures_),
+        "faults=reads " + describe(failReads_) + ", writes " + describe(failWrites_) +
+            ", capture " + describe(failCaptures_),
         "latency=" + std::to_string(latencyMs_) + " ms",
         "image=" + (imagePath_.empty() ? std::string("(none)") : imagePath_),
     };

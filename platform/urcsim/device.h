@@ -26,6 +26,16 @@ struct DeviceSetup {
     Clock clock = [] { return std::chrono::steady_clock::now(); };
 };
 
+// The bench's largest count for `fail` (operations to fail or to let through).
+constexpr long kMaxInjectedFaults = 1000000;
+
+// Operations of one kind that are made to fail: the first `succeedFirst` still
+// succeed, then `pending` fail, then all succeed again.
+struct InjectedFault {
+    int succeedFirst = 0;
+    int pending = 0;
+};
+
 class Device {
 public:
     explicit Device(DeviceSetup setup);
@@ -74,9 +84,9 @@ private:
     std::string heldKey_; // capture text of the key being held
     std::chrono::steady_clock::time_point heldUntil_{};
     std::string captured_; // waiting for RCollectCodeInfo
-    int failReads_ = 0;
-    int failWrites_ = 0;
-    int failCaptures_ = 0;
+    InjectedFault failReads_;
+    InjectedFault failWrites_;
+    InjectedFault failCaptures_;
 };
 
 } // namespace urcsim

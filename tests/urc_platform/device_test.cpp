@@ -118,8 +118,9 @@ TEST_F(DeviceTest, StoredCodeGivesRecordAndData) {
 
 TEST_F(DeviceTest, BadRequestsGetAnErrorNotACrash) {
     auto d = makeDevice();
-    for (const char* request : {"", "NOPE", "READ", "WRITE A5", "DUMP 65535 2", "FAIL lots 1",
-                                "LATENCY 5000", "PRESS x 00", "PRESS 10 XYZ", "IDENTITY 00"})
+    for (const char* request :
+         {"", "NOPE", "READ", "WRITE A5", "DUMP 65535 2", "FAIL lots 1", "FAIL reads 1 x",
+          "FAIL reads 1 2 3", "LATENCY 5000", "PRESS x 00", "PRESS 10 XYZ", "IDENTITY 00"})
         EXPECT_EQ(d.handle(request).substr(0, 4), "ERR ") << request;
 }
 

@@ -125,6 +125,51 @@ TEST_F(Tovqel, InjectedFaultsFailTheNextCalls) {
     EXPECT_TRUE(SetCodeCarrierWave());
 }
 
+// fail KIND N --after K: which calls of a run of six succeed (1) or fail (0).
+struct DelayedFaultCase {
+    const char* args;
+    const char* status; // the faults field while armed
+    std::string outcomes;
+};
+
+TEST_F(Tovqel, DelayedFaultsLetTheFirstCallsThrough) {
+    const DelayedFaultCase cases[] = {
+        {"fail writes 1 --after 0", "writes 1,", "011111"},
+        {"fail writes 1 --after 1", "writes 1 after 1,", "101111"},
+        {"fail writes 2 --after 2", "writes 2 after 2,", "110011"},
+        {"fail writes 3 --after 5", "writes 3 after 5,", "111110"},
+        {"fail writes 0 --after 2", "writes 0,", "111111"},
+    };
+    for (const auto& c : cases) {
+        ASSERT_EQ(runUrcSim(c.args), 0) << c.args;
+        std::string status;
+        runUrcSim("status", &status);
+        EXPECT_NE(status.find(c.status), std::string::npos) << c.args << ": " << status;
+        std::string outcomes;
+        for (int i = 0; i < 6; ++i)
+            outcomes += writedatav20("A5", "20", "00", "11") ? '1' : '0';
+        EXPECT_EQ(outcomes, c.outcomes) << c.args;
+        ASSERT_EQ(runUrcSim("fail writes 0"), 0); // disarm what a case left over
+    }
+}
+
+TEST_F(Tovqel, DelayedFaultsCountOnlyTheirOwnKind) {
+    std::vector<char> buffer(16, 0);
+    ASSERT_EQ(runUrcSim("fail reads 1 --after 2"), 0);
+    // Writes and captures in between do not use up the reads that succeed first.
+    EXPECT_TRUE(writedatav20("A5", "20", "00", "11"));
+    EXPECT_TRUE(SetCodeCarrierWave());
+    EXPECT_TRUE(readdatav20(buffer.data(), 1, "B0", "00", "08"));
+    EXPECT_TRUE(readdatav20(buffer.data(), 1, "B0", "00", "08"));
+    EXPECT_FALSE(readdatav20(buffer.data(), 1, "B0", "00", "08"));
+    EXPECT_TRUE(readdatav20(buffer.data(), 1, "B0", "00", "08"));
+    // Arming again replaces what was pending.
+    ASSERT_EQ(runUrcSim("fail reads 5 --after 1"), 0);
+    ASSERT_EQ(runUrcSim("fail reads 1"), 0);
+    EXPECT_FALSE(readdatav20(buffer.data(), 1, "B0", "00", "08"));
+    EXPECT_TRUE(readdatav20(buffer.data(), 1, "B0", "00", "08"));
+}
+
 TEST_F(Tovqel, ACapturedKeyIsCollectedOnceAndZeroPadded) {
     const std::string capture = "8D0007008300030083007FFF7FFF7FFF1000";
     const auto file = server.folder() / "key.txt";
