@@ -10,15 +10,26 @@ RAW_SIGNAL="raw 38000 +3000 -3000 +450 -450 +450 -1350 +450 -450 +450 -1350 +450
 RAW_FILE="$E2E_DIR/raw-remote.txt"
 echo "$RAW_SIGNAL" >"$RAW_FILE"
 
+# The program reads, in order: the identity, the layout, the header, the
+# key-code list, the key records, the allocation area and the code-identifier
+# table.
+START_UP_READS=(identity layout header key-code-list key-records allocation-area code-identifiers)
+
+# failed_read_at_start_up K: the first K reads succeed and the next one fails;
+# the user is told no URC is found, the program ends by itself, and the URC is
+# left as it was.
 failed_read_at_start_up() {
+  local after=$1 before
+  echo "    read $((after + 1)) fails (${START_UP_READS[after]})"
   begin_with_fresh_urc
-  local before
   before=$(memory_digest)
-  sim fail reads 1 >/dev/null
+  sim fail reads 1 --after "$after" >/dev/null
   start_app
   expect_box_and_answer "$NO_URC" Return information
   wait_app_exit 5
   expect_no_new_box 0.1
+  [[ "$(sim_status_field faults)" == "reads 0, writes 0, capture 0" ]] ||
+    fail "the start-up did not reach read $((after + 1)) (${START_UP_READS[after]})"
   [[ "$(memory_digest)" == "$before" ]] || fail "a failed start changed the URC"
   end_with_fresh_start
 }
@@ -70,6 +81,41 @@ failed_writes_while_learning() {
   end_with_fresh_start
 }
 
+# failed_raw_learning_write CODE AFTER: learning a raw code, the writes after
+# the first AFTER fail (1: the allocation area, 2: the key record). The code
+# data may already be in storage, but the key record must be untouched and the
+# URC must stay consistent.
+failed_raw_learning_write() {
+  local code=$1 after=$2 record
+  record=$(key_record "$code")
+  choose_key_for_learning "$code"
+  sim fail writes 1 --after "$after" >/dev/null
+  press --raw "$RAW_FILE"
+  expect_box_and_answer "$LEARN_FAILED" Return information
+  expect_key_look "$code" 0
+  expect_no_code "$code"
+  [[ "$(sim_status_field faults)" == "reads 0, writes 0, capture 0" ]] ||
+    fail "learning made fewer than $((after + 1)) writes"
+  [[ "$(key_record "$code")" == "$record" ]] || fail "a failed learning changed key $code's record"
+  check_memory
+  expect_screen_matches_memory
+}
+
+failed_later_writes_while_learning_raw() {
+  begin_with_fresh_urc
+  start_app_and_wait
+  click_learn
+  failed_raw_learning_write 07 1
+  failed_raw_learning_write 10 2
+  # Once the URC writes again, both keys learn the code.
+  learn_key 07 --raw "$RAW_FILE"
+  learn_key 10 --raw "$RAW_FILE"
+  click_learn
+  expect_screen_matches_memory
+  close_app
+  end_with_fresh_start
+}
+
 failed_write_while_deleting() {
   begin_with_fresh_urc
   start_app_and_wait
@@ -112,9 +158,12 @@ failed_write_while_clearing() {
 }
 
 start_xvfb
-scenario failed_read_at_start_up
+for after in "${!START_UP_READS[@]}"; do
+  scenario failed_read_at_start_up "$after"
+done
 scenario capture_mode_refused
 scenario failed_writes_while_learning
+scenario failed_later_writes_while_learning_raw
 scenario failed_write_while_deleting
 scenario failed_write_while_clearing
 finish
