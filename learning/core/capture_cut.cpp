@@ -1,6 +1,9 @@
 #include "device/core/hex_text.h"
 #include "learning/core/capture_text.h"
 
+#include <algorithm>
+#include <functional>
+
 namespace learning {
 namespace {
 
@@ -34,9 +37,14 @@ bool startsWithSpaceDigit(std::string_view word) {
 
 std::string CutAtEndMarker(std::string_view capture) {
     const std::string_view data = dataOf(capture);
-    const std::size_t marker = data.find(endMarker());
-    if (marker == std::string_view::npos)
+    // Captures hold runs of fillers that begin the marker many times over; a
+    // Boyer-Moore-Horspool search skips them instead of re-comparing each.
+    static const std::boyer_moore_horspool_searcher searcher(endMarker().begin(),
+                                                             endMarker().end());
+    const auto found = std::search(data.begin(), data.end(), searcher);
+    if (found == data.end())
         return "0000";
+    const std::size_t marker = static_cast<std::size_t>(found - data.begin());
     // marker is the 1-based position p less one.
     std::size_t headLength = marker;
     if (marker + 1 > kLongHead) {

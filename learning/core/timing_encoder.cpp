@@ -7,7 +7,6 @@
 
 #include <array>
 #include <optional>
-#include <vector>
 
 namespace learning {
 namespace {
@@ -65,11 +64,34 @@ std::optional<std::string> carrierAndTag(std::string_view first, std::string_vie
     return device::hexText(9000 / s, 2) + "12";
 }
 
+// The words collected since the last duration: only their number and the
+// first two (the carrier words, once the end marker has passed) matter.
+struct Collected {
+    std::size_t count = 0;
+    std::string_view first;
+    std::string_view second;
+
+    void push_back(std::string_view w) {
+        if (count == 0)
+            first = w;
+        else if (count == 1)
+            second = w;
+        ++count;
+    }
+    void clear() { count = 0; }
+    void restartWith(std::string_view w) {
+        count = 0;
+        push_back(w);
+    }
+    std::size_t size() const { return count; }
+    bool empty() const { return count == 0; }
+};
+
 struct Walk {
     std::string_view text;
     std::size_t i = 0; // 0-based index of the current word's first character
     int64_t n = 0;
-    std::vector<std::string_view> fillers;
+    Collected fillers;
     std::string_view prev;
     bool joined = false;
     bool final = false;
@@ -113,7 +135,7 @@ bool Walk::appendGap(std::string_view w) {
 }
 
 void Walk::endMarkerPassed(std::string_view w) {
-    fillers.assign(1, w);
+    fillers.restartWith(w);
     ++gaps;
     if (gaps == 1)
         body += "FEFE0014";
@@ -157,7 +179,7 @@ EncodeResult Walk::run() {
             continue;
         }
         if (final && fillers.size() == 2) {
-            const auto carrier = carrierAndTag(fillers[0], fillers[1]);
+            const auto carrier = carrierAndTag(fillers.first, fillers.second);
             if (!carrier)
                 return failed;
             return {std::to_string(gaps) + *carrier + body, false};
