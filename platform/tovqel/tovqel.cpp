@@ -9,7 +9,9 @@
 #include "platform/urcmem/wire_protocol.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -19,10 +21,21 @@ namespace {
 constexpr long kMemoryEnd = 0x10000;
 constexpr std::size_t kBlockSize = 8;
 
+// The program polls the link every second; an unusable socket location is
+// worth one line on standard error, not one a second.
+void reportRefusalOnce(const std::string& why) {
+    static std::atomic<bool> reported{false};
+    if (!reported.exchange(true))
+        std::fprintf(stderr, "tovqel: the URC cannot be reached: %s\n", why.c_str());
+}
+
 urcwire::Reply ask(const std::string& request) {
     auto socket = urcwire::resolveSocketPath(false);
-    if (socket.path.empty())
+    if (socket.path.empty()) {
+        if (socket.refused)
+            reportRefusalOnce(socket.error);
         return {urcwire::CallStatus::NoServer, socket.error};
+    }
     return urcwire::call(socket.path, request);
 }
 

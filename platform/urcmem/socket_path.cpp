@@ -48,14 +48,21 @@ SocketPath resolveSocketPath(bool createFolder) {
             result.error = "cannot create " + folder + ": " + std::strerror(errno);
             return result;
         }
+        struct stat info {};
+        if (!createFolder && ::lstat(folder.c_str(), &info) != 0 && errno == ENOENT) {
+            result.error = "no URC server has made " + folder;
+            return result;
+        }
         if (std::string problem = checkPrivateFolder(folder); !problem.empty()) {
             result.error = problem;
+            result.refused = true;
             return result;
         }
         result.path = folder + "/urc.sock";
     }
     if (!fitsSocketAddress(result.path)) {
         result.error = "the socket path " + result.path + " is too long for a Unix socket";
+        result.refused = true;
         result.path.clear();
     }
     return result;

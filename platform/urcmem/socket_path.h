@@ -10,6 +10,9 @@ namespace urcwire {
 struct SocketPath {
     std::string path;  // empty on failure
     std::string error; // a sentence for a person on failure
+    // The failure is a fault to tell the user about (an unusable folder or an
+    // overlong path), not merely a folder no server has made yet.
+    bool refused = false;
 };
 
 // createFolder: make the per-user folder when it is missing (the server does;

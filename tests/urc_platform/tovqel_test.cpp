@@ -7,6 +7,8 @@
 #include <atomic>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <ostream>
@@ -286,5 +288,28 @@ INSTANTIATE_TEST_SUITE_P(All, TovqelProfiles,
                                      c = '_';
                              return name;
                          });
+
+// A socket folder that may not be used is said once on standard error with its
+// reason; a folder no server has made yet is no fault and says nothing.
+TEST(TovqelSocketFolder, ARefusedFolderIsSaidOnce) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "tovqel-XXXXXX").string();
+    const std::filesystem::path runtime = ::mkdtemp(pattern.data());
+    ::unsetenv("QZT617_URC_SOCKET");
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(link_state());
+    const std::string beforeLink = testing::internal::GetCapturedStderr();
+    std::filesystem::create_directory(runtime / "elsewhere");
+    std::filesystem::create_directory_symlink(runtime / "elsewhere", runtime / "qzt617");
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(link_state());
+    EXPECT_FALSE(link_state());
+    const std::string said = testing::internal::GetCapturedStderr();
+    ::unsetenv("XDG_RUNTIME_DIR");
+    std::filesystem::remove_all(runtime);
+    EXPECT_EQ(beforeLink, "");
+    EXPECT_EQ(said, "tovqel: the URC cannot be reached: " + (runtime / "qzt617").string() +
+                        " is a symbolic link; refusing to use it\n");
+}
 
 } // namespace
