@@ -49,7 +49,9 @@ void syncFolder(const std::string& folder) {
 
 LoadedImage loadImage(const std::string& path) {
     LoadedImage result;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO or a device must not wait for a writer; what
+    // is not a regular file is refused just below.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         result.error = reason("cannot open the image file", path);
         return result;

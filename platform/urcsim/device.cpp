@@ -5,7 +5,6 @@
 #include "platform/urcmem/memory_map.h"
 #include "platform/urcmem/wire_protocol.h"
 
-#include <thread>
 
 namespace urcsim {
 
@@ -68,77 +67,110 @@ urcmem::Memory Device::memory() const {
     return memory_;
 }
 
+void Device::stop() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+    }
+    changed_.notify_all();
+}
+
 std::string Device::handle(std::string_view request) {
     const Words w = urcwire::splitWords(request);
     if (w.empty())
         return errorLine("empty request");
-    const std::string& verb = w[0];
-    std::lock_guard lock(mutex_);
+    // The link's requests take turns, as on the one USB bus; the bench's
+    // requests do not use the bus.
+    Lock bus;
+    if (w[0] == "LINK" || isDeviceRequest(w[0]))
+        bus = Lock(bus_);
+    Lock lock(mutex_);
     try {
-        // The eight functions' requests; all but the link query need the cable.
-        if (verb == "LINK")
-            return link();
-        if (isDeviceRequest(verb) && !plugged_) {
-            waitTransfers(0);
-            return errorLine(kUnplugged);
-        }
-        if (verb == "VERSION")
-            return version();
-        if (verb == "READ")
-            return read(w);
-        if (verb == "WRITE")
-            return write(w);
-        if (verb == "CAPTURE")
-            return enterCapture();
-        if (verb == "COLLECT")
-            return collect();
-        if (verb == "BASICINFO")
-            return basicInfo();
-        if (verb == "CODETYPE")
-            return codeType(w);
-        // The bench's requests work whatever the cable.
-        if (verb == "PLUG" || verb == "UNPLUG")
-            return setPlugged(verb == "PLUG");
-        if (verb == "DUMP")
-            return dump(w);
-        if (verb == "CHECK")
-            return check();
-        if (verb == "IDENTITY")
-            return setIdentity(w);
-        if (verb == "FAIL")
-            return fail(w);
-        if (verb == "STATUS")
-            return status();
-        if (verb == "LATENCY")
-            return setLatency(w);
-        if (verb == "PRESS")
-            return press(w);
-        if (verb == "STORED")
-            return storedCode(w);
+        return answer(w, lock);
     } catch (const std::exception& e) {
         return errorLine(std::string("internal error: ") + e.what());
     }
+}
+
+std::string Device::answer(const Words& w, Lock& lock) {
+    const std::string& verb = w[0];
+    // The eight functions' requests; all but the link query need the cable.
+    if (verb == "LINK")
+        return link(lock);
+    if (isDeviceRequest(verb) && !plugged_) {
+        waitTransfers(lock, 0);
+        return errorLine(kUnplugged);
+    }
+    if (verb == "VERSION")
+        return version(lock);
+    if (verb == "READ")
+        return read(w, lock);
+    if (verb == "WRITE")
+        return write(w, lock);
+    if (verb == "CAPTURE")
+        return enterCapture(lock);
+    if (verb == "COLLECT")
+        return collect(lock);
+    if (verb == "BASICINFO")
+        return basicInfo(lock);
+    if (verb == "CODETYPE")
+        return codeType(w, lock);
+    // The bench's requests work whatever the cable.
+    if (verb == "PLUG" || verb == "UNPLUG")
+        return setPlugged(verb == "PLUG");
+    if (verb == "DUMP")
+        return dump(w);
+    if (verb == "CHECK")
+        return check();
+    if (verb == "IDENTITY")
+        return setIdentity(w);
+    if (verb == "FAIL")
+        return fail(w);
+    if (verb == "STATUS")
+        return status();
+    if (verb == "LATENCY")
+        return setLatency(w);
+    if (verb == "PRESS")
+        return press(w);
+    if (verb == "STORED")
+        return storedCode(w);
     return errorLine("unknown request " + verb);
 }
 
-void Device::waitTransfers(std::size_t dataBytes) const {
+bool Device::waitTransfers(Lock& lock, std::size_t dataBytes) {
+    // Unplugging and plugging in again during the wait still ends it: the
+    // capture or mode the transfer was about is gone.
+    const unsigned long switches = cableSwitches_;
+    const auto cut = [&] { return stopping_ || cableSwitches_ != switches; };
     if (latencyMs_ <= 0)
-        return;
+        return !cut();
     const std::size_t transfers = 1 + dataBytes / kUsbPacket;
-    std::this_thread::sleep_for(std::chrono::milliseconds(latencyMs_ * transfers));
+    const auto until = std::chrono::steady_clock::now() +
+                       std::chrono::milliseconds(latencyMs_) * static_cast<long>(transfers);
+    // wait_until gives the state up while waiting: the bench goes on meanwhile.
+    return !changed_.wait_until(lock, until, cut);
 }
 
-std::string Device::link() {
-    waitTransfers(0);
+// A transfer cut short: the server is stopping or the cable was switched.
+std::string Device::interrupted() const {
+    return errorLine(stopping_ ? "the emulator is stopping" : kUnplugged);
+}
+
+std::string Device::link(Lock& lock) {
+    // A cable switched during the query is answered as it is now.
+    waitTransfers(lock, 0);
+    if (stopping_)
+        return interrupted();
     return okLine(plugged_ ? "1" : "0");
 }
 
-std::string Device::version() {
-    waitTransfers(0);
+std::string Device::version(Lock& lock) {
+    if (!waitTransfers(lock, 0))
+        return interrupted();
     return okLine(profile_->versionText);
 }
 
-std::string Device::read(const Words& w) {
+std::string Device::read(const Words& w, Lock& lock) {
     if (w.size() != 3)
         return errorLine("READ takes an address and a block count");
     auto address = parseAddress(w[1]);
@@ -148,13 +180,14 @@ std::string Device::read(const Words& w) {
     const long size = *blocks * urcmem::kStorageBlockSize;
     if (!urcmem::Memory::inRange(*address, size))
         return errorLine("the read passes 0xFFFF");
-    waitTransfers(static_cast<std::size_t>(size));
+    if (!waitTransfers(lock, static_cast<std::size_t>(size)))
+        return interrupted();
     if (takeFault(failReads_))
         return errorLine("injected read failure");
     return okLine(urcmem::toHex(memory_.read(*address, static_cast<std::size_t>(size))));
 }
 
-std::string Device::write(const Words& w) {
+std::string Device::write(const Words& w, Lock& lock) {
     if (w.size() != 4)
         return errorLine("WRITE takes a selector, an address and data");
     auto address = parseAddress(w[2]);
@@ -165,7 +198,8 @@ std::string Device::write(const Words& w) {
         return errorLine("the write selector does not match the URC's");
     if (!urcmem::Memory::inRange(*address, static_cast<long long>(data->size())))
         return errorLine("the write passes 0xFFFF");
-    waitTransfers(data->size());
+    if (!waitTransfers(lock, data->size()))
+        return interrupted();
     if (takeFault(failWrites_))
         return errorLine("injected write failure");
     urcmem::Memory next = memory_;
@@ -196,8 +230,9 @@ void Device::takeHeldKey() {
     }
 }
 
-std::string Device::enterCapture() {
-    waitTransfers(0);
+std::string Device::enterCapture(Lock& lock) {
+    if (!waitTransfers(lock, 0))
+        return interrupted();
     if (takeFault(failCaptures_))
         return errorLine("injected capture failure");
     captureMode_ = true;
@@ -206,31 +241,39 @@ std::string Device::enterCapture() {
     return okLine();
 }
 
-std::string Device::collect() {
+std::string Device::collect(Lock& lock) {
     if (captured_.empty()) {
-        waitTransfers(0);
+        if (!waitTransfers(lock, 0))
+            return interrupted();
         return errorLine("nothing captured");
     }
-    waitTransfers(kCaptureSize);
+    if (!waitTransfers(lock, kCaptureSize))
+        return interrupted();
     std::string text = std::move(captured_);
     captured_.clear();
     return okLine(text);
 }
 
-std::string Device::basicInfo() {
-    waitTransfers(urcmem::kIdentityBlockSize);
+std::string Device::basicInfo(Lock& lock) {
+    if (!waitTransfers(lock, urcmem::kIdentityBlockSize))
+        return interrupted();
     return okLine(
         urcmem::toHex(memory_.read(urcmem::kIdentityAddress, urcmem::kIdentityBlockSize)));
 }
 
-std::string Device::codeType(const Words& w) {
-    waitTransfers(0);
+std::string Device::codeType(const Words& w, Lock& lock) {
+    if (!waitTransfers(lock, 0))
+        return interrupted();
     if (w.size() != 2 || !urcwire::isEvenHex(w[1]))
         return errorLine("CODETYPE takes even-length hex data");
     return okLine();
 }
 
 std::string Device::setPlugged(bool plugged) {
+    if (plugged_ != plugged) {
+        ++cableSwitches_;
+        changed_.notify_all(); // a transfer in flight ends with the cable
+    }
     plugged_ = plugged;
     if (!plugged) {
         // Losing power ends capture mode and forgets an uncollected capture.

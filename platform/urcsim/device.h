@@ -2,12 +2,15 @@
 // The emulated URC: its memory (persisted to the image file before a write is
 // acknowledged) and its running state - the cable, the version text, capture
 // mode, a key held in front of it, pending faults and the link's latency. One
-// request line in, one reply line out; safe to call from several threads (a
-// single lock stands for the single USB bus).
+// request line in, one reply line out; safe to call from several threads. The
+// link's requests take turns on the single USB bus; the bench's requests
+// never wait for the bus, and a transfer's time is waited without holding the
+// URC's state, so the bench is answered at once whatever the latency.
 #include "platform/urcmem/factory_image.h"
 #include "platform/urcmem/urc_memory.h"
 
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -45,17 +48,23 @@ public:
 
     urcmem::Memory memory() const;
 
+    // Ends every transfer in flight or still to come at once (the server is
+    // stopping); they answer with an error.
+    void stop();
+
 private:
     using Words = std::vector<std::string>;
+    using Lock = std::unique_lock<std::mutex>;
+    std::string answer(const Words& w, Lock& lock);
     // The eight functions' side, answered only while plugged in.
-    std::string link();
-    std::string version();
-    std::string read(const Words& w);
-    std::string write(const Words& w);
-    std::string enterCapture();
-    std::string collect();
-    std::string basicInfo();
-    std::string codeType(const Words& w);
+    std::string link(Lock& lock);
+    std::string version(Lock& lock);
+    std::string read(const Words& w, Lock& lock);
+    std::string write(const Words& w, Lock& lock);
+    std::string enterCapture(Lock& lock);
+    std::string collect(Lock& lock);
+    std::string basicInfo(Lock& lock);
+    std::string codeType(const Words& w, Lock& lock);
     // The bench's side.
     std::string dump(const Words& w);
     std::string check();
@@ -71,9 +80,16 @@ private:
     std::string commit(urcmem::Memory next);
     bool keyHeld() const;
     void takeHeldKey();
-    void waitTransfers(std::size_t dataBytes) const;
+    // Waits the link's time for the transfers of dataBytes with the state
+    // released; false when the cable was switched or the server stops meanwhile.
+    bool waitTransfers(Lock& lock, std::size_t dataBytes);
+    std::string interrupted() const;
 
+    std::mutex bus_; // held by a request of the link from start to answer
     mutable std::mutex mutex_;
+    std::condition_variable changed_; // cableSwitches_ or stopping_
+    unsigned long cableSwitches_ = 0;
+    bool stopping_ = false;
     urcmem::Memory memory_;
     std::string imagePath_;
     const urcmem::Profile* profile_;

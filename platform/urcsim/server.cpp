@@ -5,6 +5,7 @@
 #include "platform/urcmem/wire_protocol.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"
+#include "platform/urcsim/image_claim.h"
 
 #include <atomic>
 #include <cerrno>
@@ -118,6 +119,16 @@ int listenOn(const std::string& path, std::string& error) {
     return fd;
 }
 
+// Checked before the image is claimed, so that no lock file is made beside a
+// folder or a device given by mistake; loading checks the opened file again.
+bool isFileOrMissing(const std::string& path, std::string& error) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode))
+        return true;
+    error = "the image file " + path + " is not a regular file";
+    return false;
+}
+
 bool loadOrCreateImage(const std::string& path, const urcmem::Profile& profile,
                        urcmem::Memory& memory, std::string& error) {
     struct stat info {};
@@ -184,9 +195,11 @@ int serve(const ServeOptions& options) {
         options.imagePath.empty() ? defaultImagePath(socketPath) : options.imagePath;
     std::string error;
     int lockFd = -1;
+    ImageClaim image;
     urcmem::Memory memory;
     int listenFd = -1;
     if (!installSignals(error) || !claimSocketPath(socketPath, lockFd, error) ||
+        !isFileOrMissing(imagePath, error) || !image.claim(imagePath, error) ||
         !loadOrCreateImage(imagePath, *profile, memory, error) ||
         (listenFd = listenOn(socketPath, error)) < 0) {
         std::cerr << "urc-sim: " << error << "\n";
@@ -201,8 +214,9 @@ int serve(const ServeOptions& options) {
     acceptUntilStopped(listenFd, device, connections);
     ::close(listenFd);
     ::unlink(socketPath.c_str());
+    device.stop();
     {
-        // Answers in flight use the device; each ends within its time bounds.
+        // Answers in flight use the device; stopped, each ends at once.
         std::unique_lock lock(connections.mutex);
         connections.idle.wait(lock, [&] { return connections.active == 0; });
     }
