@@ -2,6 +2,7 @@
 #include "platform/urcsim/panel/panel_window.h"
 #include "server_fixture.h"
 
+#include <QScreen>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <tovqel.h>
@@ -35,6 +36,17 @@ TEST_F(PanelWindowTest, ShowsItsTitleTheCableAndADozenKeys) {
         EXPECT_EQ(button->text().toStdString(), key.label);
     }
     EXPECT_EQ(panel.keyButton("nonexistent"), nullptr);
+}
+
+TEST_F(PanelWindowTest, OpensAboveOtherWindowsInTheScreensBottomRightCorner) {
+    urcsim::PanelWindow panel(server.socketPath());
+    EXPECT_TRUE(panel.windowFlags() & Qt::WindowStaysOnTopHint);
+    const QRect area = panel.screen()->availableGeometry();
+    EXPECT_EQ(panel.frameGeometry().bottomRight(), area.bottomRight());
+    panel.show();
+    QTest::qWait(50);
+    EXPECT_EQ(panel.frameGeometry().bottomRight(), area.bottomRight());
+    EXPECT_TRUE(area.contains(panel.frameGeometry()));
 }
 
 TEST_F(PanelWindowTest, ClickingAKeyHoldsItInFrontOfTheUrc) {

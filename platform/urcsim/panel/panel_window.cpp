@@ -5,6 +5,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace urcsim {
@@ -22,6 +23,9 @@ constexpr int kRemoteColumns = 3;
 PanelWindow::PanelWindow(std::string socketPath, QWidget* parent)
     : QWidget(parent), socketPath_(std::move(socketPath)) {
     setWindowTitle("URC emulator");
+    // The program's own window is frameless and as wide as the screen; the
+    // panel stays above it, in a corner, so that it is seen at all.
+    setWindowFlag(Qt::WindowStaysOnTopHint);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(makeCableBox());
     layout->addWidget(makeRemote());
@@ -32,6 +36,28 @@ PanelWindow::PanelWindow(std::string socketPath, QWidget* parent)
     connect(&poll_, &QTimer::timeout, this, &PanelWindow::refresh);
     poll_.start(kPollMs);
     refresh();
+    placeAtScreenCorner();
+}
+
+void PanelWindow::placeAtScreenCorner() {
+    const QScreen* screen = this->screen();
+    if (screen == nullptr)
+        return;
+    if (!testAttribute(Qt::WA_Resized))
+        adjustSize(); // the size show() would give it
+    // Before the window manager has framed the window, the frame is the window.
+    const QRect area = screen->availableGeometry();
+    const QSize frame = frameGeometry().size();
+    move(area.right() + 1 - frame.width(), area.bottom() + 1 - frame.height());
+}
+
+void PanelWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (placedWithFrame_)
+        return;
+    placedWithFrame_ = true;
+    // Once shown, the frame's title bar and borders are known: place again.
+    QTimer::singleShot(0, this, &PanelWindow::placeAtScreenCorner);
 }
 
 QWidget* PanelWindow::makeCableBox() {

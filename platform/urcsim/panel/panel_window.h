@@ -29,9 +29,16 @@ public:
 
     static constexpr int kPollMs = 500;
 
+    // Puts the window's frame in the bottom-right corner of its screen's free
+    // area (clear of panels and docks).
+    void placeAtScreenCorner();
+
 public slots:
     // Reads the server's status and shows the cable and the key held.
     void refresh();
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     QWidget* makeCableBox();
@@ -48,6 +55,7 @@ private:
     QLabel* message_ = nullptr;
     std::vector<QPushButton*> keys_;
     QTimer poll_;
+    bool placedWithFrame_ = false;
 };
 
 } // namespace urcsim
