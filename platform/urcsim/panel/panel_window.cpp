@@ -53,11 +53,21 @@ void PanelWindow::placeAtScreenCorner() {
 
 void PanelWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (placedWithFrame_)
+    if (framePlaced_)
         return;
-    placedWithFrame_ = true;
-    // Once shown, the frame's title bar and borders are known: place again.
-    QTimer::singleShot(0, this, &PanelWindow::placeAtScreenCorner);
+    // The window manager frames the window a moment after it is shown; the
+    // move that framing causes is the one to correct, later moves are the user's.
+    awaitingFrame_ = true;
+    QTimer::singleShot(kFrameWaitMs, this, [this] { awaitingFrame_ = false; });
+}
+
+void PanelWindow::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (!awaitingFrame_ || frameGeometry().size() == size())
+        return;
+    awaitingFrame_ = false;
+    framePlaced_ = true;
+    placeAtScreenCorner();
 }
 
 QWidget* PanelWindow::makeCableBox() {

@@ -39,6 +39,7 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     QWidget* makeCableBox();
@@ -55,7 +56,9 @@ private:
     QLabel* message_ = nullptr;
     std::vector<QPushButton*> keys_;
     QTimer poll_;
-    bool placedWithFrame_ = false;
+    static constexpr int kFrameWaitMs = 2000;
+    bool awaitingFrame_ = false;
+    bool framePlaced_ = false;
 };
 
 } // namespace urcsim
