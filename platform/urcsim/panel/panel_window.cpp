@@ -53,12 +53,10 @@ void PanelWindow::placeAtScreenCorner() {
 
 void PanelWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (framePlaced_)
-        return;
-    // The window manager frames the window a moment after it is shown; the
-    // move that framing causes is the one to correct, later moves are the user's.
-    awaitingFrame_ = true;
-    QTimer::singleShot(kFrameWaitMs, this, [this] { awaitingFrame_ = false; });
+    // The window manager frames the window as it is shown or a moment later;
+    // the move that framing causes is corrected, later moves are the user's.
+    if (awaitingFrame_)
+        QTimer::singleShot(kFrameWaitMs, this, [this] { awaitingFrame_ = false; });
 }
 
 void PanelWindow::moveEvent(QMoveEvent* event) {
@@ -66,7 +64,6 @@ void PanelWindow::moveEvent(QMoveEvent* event) {
     if (!awaitingFrame_ || frameGeometry().size() == size())
         return;
     awaitingFrame_ = false;
-    framePlaced_ = true;
     placeAtScreenCorner();
 }
 

@@ -57,8 +57,7 @@ private:
     std::vector<QPushButton*> keys_;
     QTimer poll_;
     static constexpr int kFrameWaitMs = 2000;
-    bool awaitingFrame_ = false;
-    bool framePlaced_ = false;
+    bool awaitingFrame_ = true;
 };
 
 } // namespace urcsim
