@@ -1,5 +1,5 @@
 // Reading a stored code back: what the URC sends for a key record.
-#include "device/core/hex_text.h"
+#include "common/hex_text.h"
 #include "platform/irform/code_form.h"
 #include "platform/irform/code_form_detail.h"
 
@@ -16,7 +16,7 @@ constexpr std::size_t kHeadDigits = 6; // flags, a byte, storage flag
 constexpr std::size_t kRecordDigits = kHeadDigits + kIdDigits + kPDigits + kQDigits;
 
 std::optional<uint32_t> field(std::string_view text, std::size_t at, std::size_t digits) {
-    return device::parseHex(text.substr(at, digits));
+    return hextext::parseHex(text.substr(at, digits));
 }
 
 std::string describeBuiltin(Protocol protocol, std::string_view p) {
@@ -37,7 +37,7 @@ std::string describeRaw(std::string_view p, std::string_view q, std::string_view
     if (!khz || !blocks || !count || *blocks == 0 || *count == 0 || *count > *blocks * 4)
         return {};
     const std::size_t dataDigits = *blocks * kBlockDigits;
-    if (data.size() < dataDigits || !device::isHexDigits(data.substr(0, dataDigits)))
+    if (data.size() < dataDigits || !hextext::isHexDigits(data.substr(0, dataDigits)))
         return {};
     data = data.substr(0, dataDigits);
     const uint64_t digest = detail::rawDigest(p.substr(0, 2), data);
@@ -97,13 +97,13 @@ std::optional<Signal> parseRawDescription(std::string_view text) {
 }
 
 std::string describeStoredCode(std::string_view record, std::string_view storageData) {
-    if (record.size() != kRecordDigits || !device::isHexDigits(record))
+    if (record.size() != kRecordDigits || !hextext::isHexDigits(record))
         return {};
     const std::string_view id = record.substr(kHeadDigits, kIdDigits);
     const std::string_view p = record.substr(kHeadDigits + kIdDigits, kPDigits);
     const std::string_view q = record.substr(kHeadDigits + kIdDigits + kPDigits, kQDigits);
     for (Protocol protocol : kAllProtocols)
-        if (device::equalsIgnoringCase(id, builtinId(protocol)))
+        if (hextext::equalsIgnoringCase(id, builtinId(protocol)))
             return describeBuiltin(protocol, p);
     return describeRaw(p, q, storageData);
 }

@@ -1,6 +1,6 @@
 #include "platform/irform/code_form.h"
 
-#include "device/core/hex_text.h"
+#include "common/hex_text.h"
 #include "platform/irform/code_form_detail.h"
 #include "platform/irform/protocols.h"
 
@@ -82,7 +82,7 @@ uint64_t rawDigest(std::string_view carrierDigits, std::string_view data) {
 std::string rawId(uint64_t digest) {
     // The first byte stays at 0x22 or more, which marks a code kept in storage.
     const uint32_t first = 0x22 + static_cast<uint32_t>((digest >> 32) % (0x100 - 0x22));
-    return device::hexText(first, 2) + device::hexText(static_cast<uint32_t>(digest & 0xFFFF), 4);
+    return hextext::hexText(first, 2) + hextext::hexText(static_cast<uint32_t>(digest & 0xFFFF), 4);
 }
 
 uint32_t durationWord(uint32_t us) {
@@ -101,11 +101,11 @@ uint32_t durationFromWord(uint32_t word) {
 } // namespace detail
 
 std::string builtinId(Protocol protocol) {
-    return device::hexText(static_cast<uint32_t>(detail::protocolNumber(protocol)), 2) + "0000";
+    return hextext::hexText(static_cast<uint32_t>(detail::protocolNumber(protocol)), 2) + "0000";
 }
 
 CodeForm toCodeForm(const Decoded& decoded) {
-    using device::hexText;
+    using hextext::hexText;
     const Protocol protocol = decoded.protocol;
     CodeForm form;
     form.id = builtinId(protocol);
@@ -121,7 +121,7 @@ CodeForm toCodeForm(const Decoded& decoded) {
 }
 
 std::optional<CodeForm> rawCodeForm(const Signal& signal) {
-    using device::hexText;
+    using hextext::hexText;
     const auto& d = signal.durations;
     if (d.empty() || d.size() > kMaxRawDurations)
         return std::nullopt;

@@ -1,6 +1,6 @@
 #include "platform/irform/timing_body.h"
 
-#include "device/core/hex_text.h"
+#include "common/hex_text.h"
 
 namespace irform {
 namespace {
@@ -9,7 +9,7 @@ constexpr std::string_view kGapStart = "FEFE";
 constexpr std::string_view kEnd = "EDED";
 
 bool wordIs(std::string_view text, std::size_t at, std::string_view word) {
-    return text.size() >= at + 4 && device::equalsIgnoringCase(text.substr(at, 4), word);
+    return text.size() >= at + 4 && hextext::equalsIgnoringCase(text.substr(at, 4), word);
 }
 
 // Appends a duration where alternation says; a second space in a row (a gap
@@ -44,7 +44,7 @@ std::optional<Signal> parseTimingBody(std::string_view body) {
             break;
         }
         if (wordIs(body, at, kGapStart)) {
-            const auto ms = device::parseHex(body.substr(at + 4, 4));
+            const auto ms = hextext::parseHex(body.substr(at + 4, 4));
             if (!ms || body.size() < at + 12 || !wordIs(body, at + 8, kEnd))
                 return std::nullopt;
             at += 12;
@@ -56,7 +56,7 @@ std::optional<Signal> parseTimingBody(std::string_view body) {
         const std::size_t width = wordIs(body, at, "FFFF") ? 8 : 4;
         if (body.size() < at + width)
             return std::nullopt;
-        const auto value = device::parseHex(body.substr(at, width));
+        const auto value = hextext::parseHex(body.substr(at, width));
         if (!value)
             return std::nullopt;
         // A negative duration is a mark shorter than the receiver's stretch.

@@ -4,9 +4,15 @@
 #include "platform/irform/signal.h"
 #include "platform/urcmem/factory_image.h"
 
+#include <array>
+#include <cstdint>
 #include <vector>
 
 namespace urcsim {
+
+// The URC's own key codes, in the order of its key table.
+inline constexpr int kUrcKeyCount = 70;
+extern const std::array<uint8_t, kUrcKeyCount> kUrcKeyCodes;
 
 // A key that leaves the factory holding a built-in code (state "1").
 struct FactoryPreset {

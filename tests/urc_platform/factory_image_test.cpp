@@ -64,6 +64,15 @@ TEST(FactoryImage, ListsTheKeyTableCodesInOrder) {
         EXPECT_EQ(list.substr(2 + 2 * i, 2), keypanel::kKeyTable[i].code) << "key " << i;
 }
 
+// The program and the emulated URC keep their key lists apart on purpose; a
+// change on one side must be seen here rather than followed by the other.
+TEST(KeyCodes, TheProgramsKeyTableAndTheUrcsKeyListAgree) {
+    ASSERT_EQ(urcsim::kUrcKeyCodes.size(), keypanel::kKeyTable.size());
+    for (std::size_t i = 0; i < keypanel::kKeyTable.size(); ++i)
+        EXPECT_EQ(device::byteText(urcsim::kUrcKeyCodes[i]), keypanel::kKeyTable[i].code)
+            << "key " << i << " (" << keypanel::kKeyTable[i].path << ")";
+}
+
 TEST(FactoryImage, KeyStatesAreEmptyExceptThePresets) {
     const Memory m = urcsim::factoryImageFor(urcmem::defaultProfile());
     auto header = *urcmem::readHeader(m);

@@ -1,0 +1,80 @@
+#include "common/hex_text.h"
+
+#include <cctype>
+
+namespace hextext {
+namespace {
+
+constexpr char kDigits[] = "0123456789ABCDEF";
+
+} // namespace
+
+int digitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+void appendHexText(std::string& out, uint32_t value, int digits) {
+    // This runs once per duration of every capture: the common four-digit case
+    // is written directly, anything longer from its last digit backwards.
+    if (digits == 4 && value <= 0xFFFF) {
+        const char text[4] = {kDigits[value >> 12], kDigits[(value >> 8) & 0xF],
+                              kDigits[(value >> 4) & 0xF], kDigits[value & 0xF]};
+        out.append(text, 4);
+        return;
+    }
+    int needed = 1;
+    for (uint32_t rest = value >> 4; rest != 0; rest >>= 4)
+        ++needed;
+    const std::size_t start = out.size();
+    out.resize(start + static_cast<std::size_t>(needed < digits ? digits : needed), '0');
+    for (std::size_t i = out.size(); value != 0; value >>= 4)
+        out[--i] = kDigits[value & 0xF];
+}
+
+std::string hexText(uint32_t value, int digits) {
+    std::string out;
+    appendHexText(out, value, digits);
+    return out;
+}
+
+std::string byteText(int value) {
+    return hexText(static_cast<uint32_t>(value) & 0xFF, 2);
+}
+
+bool isHexDigits(std::string_view text) {
+    for (char c : text)
+        if (digitValue(c) < 0)
+            return false;
+    return true;
+}
+
+std::optional<uint32_t> parseHex(std::string_view digits) {
+    if (digits.empty() || digits.size() > 8)
+        return std::nullopt;
+    uint32_t value = 0;
+    for (char c : digits) {
+        const int d = digitValue(c);
+        if (d < 0)
+            return std::nullopt;
+        value = value * 16 + static_cast<uint32_t>(d);
+    }
+    return value;
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+} // namespace hextext
