@@ -11,6 +11,8 @@
 #include "tests/learning/learning_fixture.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 using winsys::BoxAnswer;
 
@@ -139,6 +141,25 @@ TEST_F(CaptureEnd, CaptureWithoutEndMarkerKeepsItForTheTestButton) {
     expectAbandoned("44");
     EXPECT_TRUE(writes().empty());
     QFile file(*winsys::fixedFilePath("123.txt"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readLine().trimmed(), "0000");
+}
+
+TEST_F(CaptureEnd, TheKeptCaptureReplacesALinkInsteadOfWritingThroughIt) {
+    QTemporaryDir elsewhere;
+    const QString usersFile = elsewhere.path() + "/notes.txt";
+    QFile notes(usersFile);
+    ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+    notes.write("mine\n");
+    notes.close();
+    const QString kept = *winsys::fixedFilePath("123.txt");
+    QFile::remove(kept);
+    ASSERT_TRUE(QFile::link(usersFile, kept));
+    learn("44", std::string("8D000700830003008300"));
+    EXPECT_FALSE(QFileInfo(kept).isSymLink());
+    ASSERT_TRUE(notes.open(QIODevice::ReadOnly));
+    EXPECT_EQ(notes.readAll(), "mine\n");
+    QFile file(kept);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readLine().trimmed(), "0000");
 }
