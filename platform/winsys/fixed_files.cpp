@@ -43,6 +43,19 @@ bool fail(QString* whyNot, const QString& reason) {
     return false;
 }
 
+// Mode 0700 on the folder itself: opened without following a link, so a link
+// put there after the check is not what gets changed.
+bool closeToOthers(const QByteArray& path) {
+    const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool closed = ::fchmod(fd, 0700) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return closed;
+}
+
 // A folder we may keep files in: a real folder, ours, and private.
 bool isSafeFolder(const QString& folder, QString* whyNot) {
     const QByteArray path = QFile::encodeName(folder);
@@ -57,12 +70,14 @@ bool isSafeFolder(const QString& folder, QString* whyNot) {
     if (info.st_uid != getuid())
         return fail(whyNot,
                     name + QStringLiteral(" belongs to another user (uid %1)").arg(info.st_uid));
-    if ((info.st_mode & 0077) != 0 && chmod(path.constData(), 0700) != 0)
+    if ((info.st_mode & 0077) != 0 && !closeToOthers(path)) {
+        const QString why = systemError();
         return fail(whyNot, name +
                                 QStringLiteral(" is open to others (mode %1) and cannot be "
                                                "made 0700: ")
                                     .arg(info.st_mode & 07777, 4, 8, QLatin1Char('0')) +
-                                systemError());
+                                why);
+    }
     return true;
 }
 
