@@ -2,6 +2,8 @@
 // five resource-only libraries.
 #include "app/maintarnvik.h"
 
+#include "app/picture_decoder.h"
+#include "app/resource_pictures.h"
 #include "keypanel/core/key_table.h"
 #include "platform/imaging/gif_codec.h"
 #include "platform/imaging/jpeg_codec.h"
@@ -11,24 +13,29 @@
 #include <QFile>
 #include <array>
 
+namespace rp = resourcepictures;
+
 namespace {
 
-// Load order of the libraries, and the index of each in that order.
-const std::array<const char*, 5> kLibraries = {"one1004.so", "sne1004.so", "fne1004.so",
-                                               "bne1004.so", "dne1004.so"};
-enum { kOne, kSne, kFne, kBne, kDne };
-
-// The four banks: the library each is read from and its first slot.
-struct Bank {
-    int library;
-    int base;
-};
-const std::array<Bank, 4> kBanks = {{{kOne, keypanel::kPlainBank},
-                                     {kSne, keypanel::kLearnedBank},
-                                     {kFne, keypanel::kChosenBank},
-                                     {kDne, keypanel::kPresetBank}}};
+// A picture of a resource library: the one decoded ahead from these very
+// bytes, or decoded here.
+QImage resourcePicture(const char* library, const std::string& name, const QByteArray& data,
+                       QImage (*decode)(const QByteArray&)) {
+    if (PictureDecoder* decoder = PictureDecoder::running())
+        if (auto ahead = decoder->takeResourcePicture(library, name, data))
+            return *ahead;
+    return decode(data);
+}
 
 } // namespace
+
+std::unique_ptr<reslib::ResourceLibrary> rp::openLibrary(const QString& folder, const char* name) {
+    if (folder.isEmpty())
+        return std::make_unique<reslib::ResourceLibrary>(name);
+    // A folder given by a test is the only place looked at.
+    return std::make_unique<reslib::ResourceLibrary>(
+        QFile::encodeName(folder + QLatin1Char('/') + QLatin1String(name)).toStdString());
+}
 
 QString Tmaintarnvik::animationFile() {
     const auto path = winsys::fixedFilePath(QStringLiteral("888.swf"));
@@ -36,11 +43,7 @@ QString Tmaintarnvik::animationFile() {
 }
 
 std::unique_ptr<reslib::ResourceLibrary> Tmaintarnvik::openResourceLibrary(const char* name) const {
-    if (resourceFolder.isEmpty())
-        return std::make_unique<reslib::ResourceLibrary>(name);
-    // A folder given by a test is the only place looked at.
-    return std::make_unique<reslib::ResourceLibrary>(
-        QFile::encodeName(resourceFolder + QLatin1Char('/') + QLatin1String(name)).toStdString());
+    return rp::openLibrary(resourceFolder, name);
 }
 
 void Tmaintarnvik::writeAnimationFile(const reslib::ResourceLibrary& skinLibrary) {
@@ -57,34 +60,37 @@ void Tmaintarnvik::writeAnimationFile(const reslib::ResourceLibrary& skinLibrary
 bool Tmaintarnvik::LoadSkins() {
     std::vector<std::unique_ptr<reslib::ResourceLibrary>> libraries;
     bool allLoaded = true;
-    for (const char* name : kLibraries) {
+    for (const char* name : rp::kLibraries) {
         libraries.push_back(openResourceLibrary(name));
         allLoaded = allLoaded && libraries.back()->isLoaded();
     }
     if (!allLoaded)
         return false;
 
-    writeAnimationFile(*libraries[kBne]);
+    writeAnimationFile(*libraries[rp::kBne]);
 
     for (int n = 0; n < keypanel::kBankSize; ++n) {
-        for (const Bank& bank : kBanks)
+        for (const rp::Bank& bank : rp::kBanks)
             KeyPictures.create(bank.base + n);
         const std::string name = "gif" + std::to_string(n);
-        for (const Bank& bank : kBanks) {
+        for (const rp::Bank& bank : rp::kBanks) {
             const auto data = libraries[bank.library]->read(name);
-            const QImage picture = data ? imaging::decodeGif(*data) : QImage();
+            const QImage picture = data ? resourcePicture(rp::kLibraries[bank.library], name, *data,
+                                                          imaging::decodeGif)
+                                        : QImage();
             if (picture.isNull())
                 return false;
             KeyPictures.set(bank.base + n, picture);
         }
     }
 
-    const reslib::ResourceLibrary& skinLibrary = *libraries[kBne];
+    const reslib::ResourceLibrary& skinLibrary = *libraries[rp::kBne];
     auto skin = [&skinLibrary](const char* name) {
         const auto data = skinLibrary.read(name);
         if (!data)
             throw MissingResource(QStringLiteral("Resource %1 not found").arg(QLatin1String(name)));
-        const QImage picture = imaging::decodeJpeg(*data);
+        const QImage picture =
+            resourcePicture(rp::kLibraries[rp::kBne], name, *data, imaging::decodeJpeg);
         if (picture.isNull())
             throw MissingResource(QStringLiteral("Resource %1 is not a readable JPEG picture")
                                       .arg(QLatin1String(name)));

@@ -3,6 +3,7 @@
 // until the main window closes.
 #include "app/layout_pictures.h"
 #include "app/maintarnvik.h"
+#include "app/picture_decoder.h"
 #include "app/qidong.h"
 #include "device/urc_library.h"
 
@@ -12,6 +13,9 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    // Decodes the splash's, the window's and the show handling's pictures
+    // meanwhile; each is taken where it was decoded before.
+    const PictureDecoder pictures;
     QApplication application(argc, argv);
 
     auto splash = std::make_unique<TForm1>(layoutPicture("splash"));

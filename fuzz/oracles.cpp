@@ -2,8 +2,11 @@
 
 #include "platform/irform/code_form.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 namespace fuzzcheck {
 namespace {
@@ -109,6 +112,16 @@ std::string checkTables(const device::UrcTables& tables) {
                std::to_string(tables.StorageBlockCount) + " blocks";
     if (tables.AllocRecords.size() % 12 != 0 || !isUpperHex(tables.AllocRecords))
         return "allocation records are not whole 12-digit records";
+    if (tables.AllocRecordSlots.size() != tables.AllocRecords.size() / 12)
+        return "allocation records and their slots differ in number";
+    std::vector<bool> slotUsed(static_cast<std::size_t>(std::max(tables.AllocRecordCapacity, 0)));
+    for (int slot : tables.AllocRecordSlots) {
+        if (slot < 0 || static_cast<std::size_t>(slot) >= slotUsed.size() ||
+            slotUsed[static_cast<std::size_t>(slot)])
+            return "allocation slot " + std::to_string(slot) +
+                   " is outside the area or taken twice";
+        slotUsed[static_cast<std::size_t>(slot)] = true;
+    }
     return checkField("write selector", tables.WriteSelector, 2);
 }
 

@@ -19,9 +19,6 @@ namespace msg = learning::messages;
 
 namespace {
 
-// The timing text starts with the count of gap groups, the carrier and the
-// tag; the library is handed what follows them.
-constexpr std::size_t kTimingHeaderLength = 5;
 const QString kFailedEncodingFile = QStringLiteral("123.txt");
 constexpr qint64 kMaxCaptureLine = learning::kCaptureTextLength + 2;
 
@@ -70,10 +67,10 @@ void LearningWindow::abandonCapture(IBtn* key) {
     RefreshKeyPictures();
 }
 
-std::string LearningWindow::timingTextOf(const std::string& cut) {
-    const learning::EncodeResult encoded = learning::EncodeTimings(cut);
+learning::EncodeResult LearningWindow::timingTextOf(const std::string& cut) {
+    learning::EncodeResult encoded = learning::EncodeTimings(cut);
     if (!encoded.failed)
-        return encoded.text;
+        return encoded;
     // The capture that could not be encoded is kept for the test button.
     if (const auto path = winsys::fixedFilePath(kFailedEncodingFile))
         winsys::writeFileAtomically(*path, QByteArray::fromStdString(cut + "\n"));
@@ -90,10 +87,9 @@ void LearningWindow::storeCapturedCode(IBtn* key) {
     runstate_lab->setText(key->Path() + QString::fromUtf8(msg::kKeyIsLearningSuffix));
     runstate_lab->repaint();
     CapturedCode = learning::CutAtEndMarker(CapturedCode);
-    const std::string timing = timingTextOf(CapturedCode);
-    appendTrace(Memo2, timing);
-    const std::string converted = learning::ConvertCode(
-        timing.size() > kTimingHeaderLength ? timing.substr(kTimingHeaderLength) : std::string());
+    const learning::EncodeResult timing = timingTextOf(CapturedCode);
+    appendTrace(Memo2, timing.text);
+    const std::string converted = learning::ConvertCode(learning::ConverterInput(timing));
     appendTrace(Memo2, converted);
 
     const auto index = learning::findEntryIgnoringCase(LearnedKeys, key->Code().toStdString());
@@ -125,6 +121,7 @@ void LearningWindow::storeCapturedCode(IBtn* key) {
         // follow, whatever becomes of the key record.
         BlockMap = plan->after.BlockMap;
         AllocRecords = plan->after.AllocRecords;
+        AllocRecordSlots = plan->after.AllocRecordSlots;
         StoredCodeIds = plan->after.StoredCodeIds;
     }
     if (!writeToUrc(plan->writes[recordWrite].address, plan->writes[recordWrite].hex)) {

@@ -17,6 +17,14 @@ TCollectCode::TCollectCode(device::UrcLibrary& device, const std::atomic<int32_t
     setObjectName(QStringLiteral("TCollectCode"));
 }
 
+void TCollectCode::run() {
+    try {
+        Execute();
+    } catch (...) {
+        capturedCode_.clear();
+    }
+}
+
 bool TCollectCode::stopRequested() const {
     return control_.load() >= kCaptureStopRequested;
 }

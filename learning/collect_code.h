@@ -40,7 +40,10 @@ public:
     void Execute();
 
 protected:
-    void run() override { Execute(); }
+    // Execute, with nothing let out of the thread: an error (a failed
+    // allocation, a device call that throws) ends it as a capture that brought
+    // no code.
+    void run() override;
 
 private:
     bool stopRequested() const;

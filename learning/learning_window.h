@@ -10,6 +10,7 @@
 #include "keypanel/image_control.h"
 #include "keypanel/key_pictures.h"
 #include "learning/collect_code.h"
+#include "learning/core/capture_text.h"
 #include "learning/skins.h"
 
 #include <QLabel>
@@ -100,7 +101,8 @@ private:
     // The end of a capture.
     void abandonCapture(IBtn* key);
     void storeCapturedCode(IBtn* key);
-    std::string timingTextOf(const std::string& capture);
+    // Empty and failed when the capture cannot be encoded (it is then kept).
+    learning::EncodeResult timingTextOf(const std::string& capture);
     bool writeToUrc(int address, const std::string& hex);
     void showCodeStored(IBtn* key);
     void updateDeleteButtons();

@@ -136,6 +136,7 @@ bool readAllocArea(device::UrcLibrary& lib, const Header& h, device::UrcTables& 
             continue;
         device::MarkBlocks(t.BlockMap, *word & 0x7FFF, *count);
         t.AllocRecords += *record;
+        t.AllocRecordSlots.push_back(j);
     }
     return true;
 }

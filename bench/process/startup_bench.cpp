@@ -142,6 +142,21 @@ Pairs startPairs(const Session& session, int runs) {
     return p;
 }
 
+// The link's own share of the handshake: the handshake at the default latency
+// less the same at 0 ms, run by run.
+std::vector<double> linkShare(const InProcess& atDefault, const InProcess& atZero) {
+    std::vector<double> share;
+    for (std::size_t i = 0; i < atDefault.handshakeMs.size() && i < atZero.handshakeMs.size(); ++i)
+        share.push_back(atDefault.handshakeMs[i] - atZero.handshakeMs[i]);
+    return share;
+}
+
+std::vector<double> lessEach(std::vector<double> values, double amount) {
+    for (double& v : values)
+        v -= amount;
+    return values;
+}
+
 } // namespace
 
 std::vector<ResultRow> runStartupBenchmark(const Session& session, int runs) {
@@ -157,16 +172,26 @@ std::vector<ResultRow> runStartupBenchmark(const Session& session, int runs) {
     if (!zeroLatency || !session.setLatency(kDefaultLatencyMs))
         std::cerr << "urc-sim refused to change its latency\n";
 
+    // Targets: the program's own cost beyond the pause within 1.2 x the bare
+    // window; at the default latency the link's own handshake time comes on
+    // top, a limit of the link that no program can go under.
+    const Summary link = summarize(linkShare(atDefault, atZero));
+    const std::vector<double> beyondLessLink =
+        link.count > 0 ? lessEach(p.beyondMs, link.median) : std::vector<double>{};
     return {
         {"bare window: start to first paint", summarize(p.bareMs), "ms", 1, "", 0},
         {"program: start to first paint", summarize(p.appMs), "ms", 1, "", 0},
         {"program: beyond the 500 ms pause", summarize(p.beyondMs), "ms", 1, "", 0},
         {"  of which creation (handshake, layout)", summarize(p.createShowMs), "ms", 1, "", 0},
         {"  of which show handling and first paint", summarize(p.showPaintMs), "ms", 1, "", 0},
-        {"start-up ratio (beyond pause / bare)", summarizeRatios(p.beyondMs, p.bareMs), "x", 2,
-         "<= 1.5 x", 1.5},
-        {"  the same ratio, urc-sim at 0 ms latency", summarizeRatios(p0.beyondMs, p0.bareMs), "x",
-         2, "", 0},
+        {"start-up ratio (beyond pause / bare)", summarizeRatios(p.beyondMs, p.bareMs), "x", 2, "",
+         0},
+        {"  the link's own handshake time (1 ms less 0 ms latency)", link, "ms", 1, "", 0},
+        {"  (beyond pause - link's handshake time) / bare",
+         summarizeRatios(beyondLessLink, p.bareMs), "x", 2, "<= 1.2 x", 1.2},
+        {"start-up ratio, urc-sim at 0 ms latency", summarizeRatios(p0.beyondMs, p0.bareMs), "x", 2,
+         "<= 1.2 x", 1.2},
+        {"  bare window at 0 ms latency", summarize(p0.bareMs), "ms", 1, "", 0},
         {"  beyond the pause, urc-sim at 0 ms latency", summarize(p0.beyondMs), "ms", 1, "", 0},
         {"bare window: peak memory", summarize(p.bareMiB), "MiB", 1, "", 0},
         {"program: peak memory", summarize(p.appMiB), "MiB", 1, "", 0},

@@ -30,6 +30,11 @@ struct UrcTables {
     std::string BlockMap;
     // The in-use allocation records, 12 hex digits each, newest last.
     std::string AllocRecords;
+    // The slot (0 to E - 1) each record of AllocRecords occupies in the
+    // allocation area, in the same order. The URC skips free slots, so a record
+    // must be written back to the slot it came from. Tables filled without
+    // slots (empty here) hold records packed from slot 0.
+    std::vector<int> AllocRecordSlots;
 };
 
 } // namespace device

@@ -116,6 +116,8 @@ device::UrcTables goodTables() {
     t.StorageBlockCount = 12;
     t.BlockMap = "1100000000000000";
     t.AllocRecords = "2A1B3C800002";
+    t.AllocRecordCapacity = 4;
+    t.AllocRecordSlots = {2};
     t.WriteSelector = "5A";
     return t;
 }
@@ -133,6 +135,12 @@ TEST(TablesCheck, TellsGoodFromBrokenTables) {
         [](device::UrcTables& t) { t.BlockMap = "11000000"; },
         [](device::UrcTables& t) { t.BlockMap[3] = '2'; },
         [](device::UrcTables& t) { t.AllocRecords.pop_back(); },
+        [](device::UrcTables& t) { t.AllocRecordSlots.clear(); },
+        [](device::UrcTables& t) { t.AllocRecordSlots = {4}; },
+        [](device::UrcTables& t) {
+            t.AllocRecords += "2A1B3C800202";
+            t.AllocRecordSlots = {2, 2};
+        },
         [](device::UrcTables& t) { t.WriteSelector = "5"; },
     };
     for (std::size_t i = 0; i < breaks.size(); ++i) {

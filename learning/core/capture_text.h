@@ -19,6 +19,8 @@ struct EncodeResult {
     // Count of gap groups, carrier, tag and body; empty when failed.
     std::string text;
     bool failed = true;
+    // Characters of `text` before the body: the count, the carrier and the tag.
+    std::size_t headerLength = 0;
 };
 
 // The timing text of a cut capture: durations in microseconds (a mark less the
@@ -28,5 +30,12 @@ struct EncodeResult {
 // before the end marker's carrier words, or on a word that is not hex where
 // its value is needed. The caller keeps the failed capture.
 EncodeResult EncodeTimings(std::string_view cut);
+
+// What the conversion library is handed of an encoded capture: the text from
+// its sixth character on. The library skips the one to three characters that a
+// longer count or carrier leaves before the body (the body is whole four-digit
+// words); four or more would pass for a duration, so whole words of them are
+// left out here. Empty for a failed encoding.
+std::string ConverterInput(const EncodeResult& encoded);
 
 } // namespace learning

@@ -35,6 +35,47 @@ std::string allocAreaMap(std::string_view blockMap, int storageBlockCount) {
     return BlockMapToHex(map);
 }
 
+// The slot record i of AllocRecords occupies: where start-up found it, or, for
+// tables filled without slots, its place in the packed list.
+int slotOf(const device::UrcTables& tables, std::size_t i) {
+    return i < tables.AllocRecordSlots.size() ? tables.AllocRecordSlots[i] : static_cast<int>(i);
+}
+
+std::size_t recordCount(const device::UrcTables& tables) {
+    return tables.AllocRecords.size() / kAllocRecordDigits;
+}
+
+std::optional<int> firstFreeSlot(const device::UrcTables& tables) {
+    std::vector<bool> used(static_cast<std::size_t>(std::max(tables.AllocRecordCapacity, 0)));
+    for (std::size_t i = 0; i < recordCount(tables); ++i) {
+        const int slot = slotOf(tables, i);
+        if (slot >= 0 && static_cast<std::size_t>(slot) < used.size())
+            used[static_cast<std::size_t>(slot)] = true;
+    }
+    const auto free = std::find(used.begin(), used.end(), false);
+    if (free == used.end())
+        return std::nullopt;
+    return static_cast<int>(free - used.begin());
+}
+
+// The records of slots 0 to `last`, each at its slot. The new record takes the
+// first free slot, so every slot before it is in use and the write ends with
+// it: the records after it stay untouched in the URC.
+std::string recordsThrough(const device::UrcTables& tables, int last) {
+    std::vector<std::string> slots(static_cast<std::size_t>(last) + 1,
+                                   std::string(kAllocRecordDigits, '0'));
+    for (std::size_t i = 0; i < recordCount(tables); ++i) {
+        const int slot = slotOf(tables, i);
+        if (slot >= 0 && slot <= last)
+            slots[static_cast<std::size_t>(slot)] =
+                tables.AllocRecords.substr(kAllocRecordDigits * i, kAllocRecordDigits);
+    }
+    std::string text;
+    for (const auto& record : slots)
+        text += record;
+    return text;
+}
+
 } // namespace
 
 std::optional<ConvertedCode> SplitConvertedText(std::string_view text) {
@@ -153,16 +194,20 @@ PlanLearnedCode(const device::UrcTables& tables, std::size_t keyIndex, std::stri
         const auto first = FindFreeRun(tables.BlockMap, tables.StorageBlockCount, count);
         if (!first)
             return PlanFailure::NoFreeBlocks;
-        if (tables.AllocRecords.size() / kAllocRecordDigits >=
-            static_cast<std::size_t>(std::max(tables.AllocRecordCapacity, 0)))
+        const auto slot = firstFreeSlot(tables);
+        if (!slot)
             return PlanFailure::NoFreeAllocRecord;
         device::MarkBlocks(plan.after.BlockMap, *first, blocks);
         plan.after.AllocRecords += AllocRecordText(code->id, *first, count);
+        plan.after.AllocRecordSlots.clear();
+        for (std::size_t i = 0; i < recordCount(tables); ++i)
+            plan.after.AllocRecordSlots.push_back(slotOf(tables, i));
+        plan.after.AllocRecordSlots.push_back(*slot);
         plan.after.StoredCodeIds.push_back(code->id);
         plan.writes.push_back({tables.StorageAddress + 8 * *first, code->data});
         plan.writes.push_back(
             {tables.AllocAreaAddress, allocAreaMap(plan.after.BlockMap, tables.StorageBlockCount) +
-                                          plan.after.AllocRecords});
+                                          recordsThrough(plan.after, *slot)});
     }
     plan.writes.push_back(
         {tables.KeyTableAddress + static_cast<int>(kRecordBytes * keyIndex), record});

@@ -5,6 +5,7 @@
 #include "device/core/hex_text.h"
 #include "learning/core/capture_text.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -182,7 +183,9 @@ EncodeResult Walk::run() {
             const auto carrier = carrierAndTag(fillers.first, fillers.second);
             if (!carrier)
                 return failed;
-            return {std::to_string(gaps) + *carrier + body, false};
+            std::string header = std::to_string(gaps) + *carrier;
+            const std::size_t headerLength = header.size();
+            return {std::move(header) + body, false, headerLength};
         }
         if (prev == kFiller && fillers.size() >= kEndMarkerFillers && w != kFiller) {
             endMarkerPassed(w);
@@ -212,6 +215,17 @@ EncodeResult EncodeTimings(std::string_view cut) {
     Walk walk;
     walk.text = cut;
     return walk.run();
+}
+
+std::string ConverterInput(const EncodeResult& encoded) {
+    constexpr std::size_t kHandedFrom = 5;
+    constexpr std::size_t kWord = 4;
+    if (encoded.failed || encoded.text.size() <= kHandedFrom)
+        return {};
+    const std::size_t extra =
+        encoded.headerLength > kHandedFrom ? encoded.headerLength - kHandedFrom : 0;
+    const std::size_t start = std::min(kHandedFrom + extra - extra % kWord, encoded.text.size());
+    return encoded.text.substr(start);
 }
 
 } // namespace learning

@@ -1,7 +1,9 @@
 // The main window's first showing, its closing, and the update and exit
 // buttons, on the real window with a scripted URC, boxes and display.
 #include "app/maintarnvik.h"
+#include "app/picture_decoder.h"
 #include "keypanel/core/key_table.h"
+#include "platform/imaging/gif_codec.h"
 #include "platform/reslib/resource_library.h"
 #include "tests/support/fake_display.h"
 #include "tests/support/scripted_message_boxes.h"
@@ -133,9 +135,8 @@ TEST(WindowShow, AMissingLibraryReadsNoPictureAndClosesTheWindow) {
     EXPECT_EQ(readFile(path), "left from an earlier run");
 }
 
-TEST(WindowShow, AMissingKeyPictureStopsTheBanksWhereTheyAre) {
-    Window w({1280, 1024}, programFolder() + "/broken-gif100");
-    w.show();
+// fne1004.so of that folder lacks gif100: the banks are filled up to it.
+void expectBanksStoppedAtGif100(const Window& w) {
     const KeyPictureTable& pictures = w.window->KeyPictures;
     EXPECT_EQ(w.boxes.lastText(), kLoadFailed);
     auto filled = [&](int first, int last) {
@@ -154,6 +155,53 @@ TEST(WindowShow, AMissingKeyPictureStopsTheBanksWhereTheyAre) {
     EXPECT_TRUE(pictures.at(605).isNull());
     EXPECT_FALSE(pictures.exists(102));
     EXPECT_FALSE(pictures.exists(606));
+}
+
+TEST(WindowShow, AMissingKeyPictureStopsTheBanksWhereTheyAre) {
+    Window w({1280, 1024}, programFolder() + "/broken-gif100");
+    w.show();
+    expectBanksStoppedAtGif100(w);
+}
+
+// Pictures decoded ahead on their own thread change nothing the window shows,
+// writes or says, nor where it stops, whichever libraries the decoder read.
+TEST(PicturesDecodedAhead, LeaveTheShowHandlingAsItWas) {
+    const QString broken = programFolder() + "/broken-gif100";
+    const QString missing = programFolder() + "/missing-dne1004";
+    struct Case {
+        QString decoderFolder, windowFolder;
+        enum { AllLoaded, StoppedAtGif100, LibraryMissing } outcome;
+    };
+    const Case cases[] = {{{}, {}, Case::AllLoaded},
+                          {broken, {}, Case::AllLoaded},
+                          {{}, broken, Case::StoppedAtGif100},
+                          {broken, broken, Case::StoppedAtGif100},
+                          {{}, missing, Case::LibraryMissing}};
+    const QString path = Tmaintarnvik::animationFile();
+    const reslib::ResourceLibrary plain("one1004.so");
+    for (const Case& c : cases) {
+        SCOPED_TRACE((c.decoderFolder + " / " + c.windowFolder).toStdString());
+        writeFile(path, "left from an earlier run");
+        const PictureDecoder decoder(c.decoderFolder);
+        Window w({1280, 1024}, c.windowFolder);
+        EXPECT_EQ(readFile(path), "left from an earlier run"); // written by the show alone
+        w.show();
+        if (c.outcome == Case::StoppedAtGif100) {
+            expectBanksStoppedAtGif100(w);
+        } else if (c.outcome == Case::LibraryMissing) {
+            EXPECT_EQ(w.boxes.lastText(), kLoadFailed);
+            EXPECT_EQ(readFile(path), "left from an earlier run");
+        } else {
+            EXPECT_TRUE(w.boxes.boxes().empty());
+            for (int n : {0, 100, 167})
+                EXPECT_EQ(w.window->KeyPictures.at(keypanel::kPlainBank + n),
+                          imaging::decodeGif(*plain.read("gif" + std::to_string(n))));
+            EXPECT_FALSE(w.window->KeyPictures.at(672).isNull());
+            EXPECT_FALSE(w.window->skins.clearhui.isNull());
+            EXPECT_NE(readFile(path), "left from an earlier run");
+        }
+        w.window->close();
+    }
 }
 
 TEST(WindowShow, AFailedStartClosesWithoutPicturesMonitorOrDisplayCheck) {

@@ -133,6 +133,7 @@ TEST(StartupReading, AllocationRecordsMarkTheirBlocks) {
     ASSERT_EQ(u.read().failure, StartupFailure::None);
     EXPECT_EQ(u.tables.AllocRecords, "221100028003"
                                      "440000FE8104");
+    EXPECT_EQ(u.tables.AllocRecordSlots, (std::vector<int>{0, 2})); // the free slot is kept
     EXPECT_EQ(u.tables.BlockMap.substr(0, 6), "001110");
     EXPECT_EQ(u.tables.BlockMap.substr(10, 2), "00"); // the unused record marks nothing
     // The last run passes the end of the map and lengthens it.

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <new>
 
 using learning::TCollectCode;
 using testsupport::ScriptedUrc;
@@ -110,6 +111,32 @@ TEST(CaptureWorker, RunsOnItsOwnThreadAndStopsOnRequest) {
     c.control = learning::kCaptureStopRequested;
     ASSERT_TRUE(worker.wait(2000));
     EXPECT_TRUE(c.captured.empty());
+}
+
+// An error inside the worker (a failed allocation, a device call that throws)
+// must not end the program: the thread ends as after a capture without code.
+TEST(CaptureWorker, AnErrorOnItsThreadEndsItWithoutACode) {
+    struct Case {
+        const char* what;
+        bool pollThrows;
+        bool clockThrows;
+    };
+    for (const Case& e :
+         {Case{"a device call throws", true, false}, Case{"the clock throws", false, true}}) {
+        Capture c;
+        c.urc.queueCapture("8D000700");
+        if (e.pollThrows)
+            c.urc.throwOnNextPoll();
+        int readings = 0;
+        TCollectCode worker(c.urc, c.control, c.captured, [&readings, e]() -> int64_t {
+            if (e.clockThrows && ++readings == 2)
+                throw std::bad_alloc();
+            return 100;
+        });
+        worker.start();
+        ASSERT_TRUE(worker.wait(2000)) << e.what;
+        EXPECT_TRUE(c.captured.empty()) << e.what;
+    }
 }
 
 } // namespace

@@ -78,7 +78,36 @@ every_allocation_record_in_use() {
   expect_raw_code_refused
 }
 
+# E = 4 with slots 0 and 3 in use: the URC skips the free slots between, so
+# learning must put its record in slot 1 and leave every other slot as it was.
+free_allocation_slot_before_a_used_one() {
+  begin_with_fresh_urc
+  read_memory_map
+  local free=000000000000 first=300001008001 last=300002018001 records out
+  stop_sim
+  patch_image $((MEM_HEADER + 7)) 04
+  patch_image "$MEM_ALLOC_AREA" C0
+  patch_image $((MEM_ALLOC_AREA + MEM_MAP_SIZE)) "$first$free$free$last"
+  start_sim
+  check_memory
+  start_app_and_wait
+  click_learn
+  learn_key 07 --raw "$RAW_FILE"
+  out=$(sim send 07 2>&1) || fail "urc-sim send 07 failed: $out"
+  [[ "$out" == "$RAW_SIGNAL "-* ]] || fail "key 07 sends '$out'"
+  check_memory
+  records=$(mem_hex $((MEM_ALLOC_AREA + MEM_MAP_SIZE)) 24)
+  [[ "${records:0:12}" == "$first" && "${records:24:24}" == "$free$last" ]] ||
+    fail "the records read at start-up moved: $records"
+  [[ "${records:12:6}" == "$(key_record 07 | cut -c7-12)" ]] &&
+    (($(word_at "${records:12:12}" 3) & 0x8000)) || fail "slot 1 does not hold the new code: $records"
+  click_learn
+  close_app
+  end_with_fresh_start
+}
+
 start_xvfb
 scenario every_storage_block_in_use
 scenario every_allocation_record_in_use
+scenario free_allocation_slot_before_a_used_one
 finish

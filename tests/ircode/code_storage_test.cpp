@@ -177,6 +177,58 @@ TEST(PlanLearnedCode, AllocationAreaKeepsTheMapAtItsOwnSize) {
                                   "AB12CD028002");
 }
 
+struct SlotCase {
+    const char* name;
+    std::vector<int> slots; // of the records read at start-up, in their order
+    int capacity;
+    std::string recordsWritten; // after the map, "--" marks the new record
+    std::vector<int> slotsAfter;
+};
+
+class Slot : public ::testing::TestWithParam<SlotCase> {};
+
+// Records AA..., BB..., CC... in the given slots; the new record takes the
+// first free slot and every record stays where it was.
+TEST_P(Slot, KeepsEveryRecordInItsSlot) {
+    const SlotCase c = GetParam();
+    auto t = sampleTables();
+    t.AllocRecordCapacity = c.capacity;
+    t.AllocRecords.clear();
+    const std::vector<std::string> records = {"AAAAAA00800A", "BBBBBB00800B", "CCCCCC00800C"};
+    for (std::size_t i = 0; i < c.slots.size(); ++i)
+        t.AllocRecords += records[i];
+    t.AllocRecordSlots = c.slots;
+    const auto plan = planOk(t, 0, converted("AB12CD"));
+    ASSERT_EQ(plan.writes.size(), 3u);
+    std::string expected = c.recordsWritten;
+    expected.replace(expected.find("--"), 2, "AB12CD028002");
+    EXPECT_EQ(plan.writes[1].hex, "F000" + expected);
+    EXPECT_EQ(plan.after.AllocRecordSlots, c.slotsAfter);
+    EXPECT_EQ(plan.after.AllocRecords.substr(0, t.AllocRecords.size()), t.AllocRecords);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PlanLearnedCode, Slot,
+    ::testing::Values(SlotCase{"FreeSlotBeforeAUsedOne", {0, 3}, 4, "AAAAAA00800A--", {0, 3, 1}},
+                      SlotCase{"FirstSlotFree", {2, 1}, 4, "--", {2, 1, 0}},
+                      SlotCase{"OnlyTheLastSlotFree",
+                               {2, 0, 1},
+                               4,
+                               "BBBBBB00800BCCCCCC00800CAAAAAA00800A--",
+                               {2, 0, 1, 3}},
+                      SlotCase{"NoRecordYet", {}, 4, "--", {0}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PlanLearnedCode, NoFreeSlotLeftWhenEverySlotIsUsedOutOfOrder) {
+    auto t = sampleTables();
+    t.AllocRecordCapacity = 2;
+    t.AllocRecords = "AAAAAA00800ABBBBBB00800B";
+    t.AllocRecordSlots = {1, 0};
+    const auto result = PlanLearnedCode(t, 0, converted("AB12CD"));
+    ASSERT_TRUE(std::holds_alternative<PlanFailure>(result));
+    EXPECT_EQ(std::get<PlanFailure>(result), PlanFailure::NoFreeAllocRecord);
+}
+
 struct RunCase {
     const char* map;
     int storageBlocks;

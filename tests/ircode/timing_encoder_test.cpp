@@ -1,4 +1,5 @@
 #include "learning/core/capture_text.h"
+#include "platform/irform/timing_body.h"
 #include "tests/ircode/capture_words.h"
 
 #include <gtest/gtest.h>
@@ -114,3 +115,42 @@ TEST(EncodeTimings, RandomAndTruncatedInputsAreHandled) {
 }
 
 } // namespace
+
+// The library reads what ConverterInput hands it as the body alone, however
+// many digits the count of gap groups and the carrier take.
+struct HeaderCase {
+    int frames; // frames, each followed by a gap group but the last
+    const char* carrier;
+    std::size_t headerLength;
+};
+
+class ConverterBody : public ::testing::TestWithParam<HeaderCase> {};
+
+TEST_P(ConverterBody, HoldsNoDigitOfTheHeader) {
+    const HeaderCase c = GetParam();
+    std::string data;
+    for (int f = 0; f < c.frames; ++f)
+        data += f + 1 < c.frames ? words({"8D00", "0700", "8300", "7FFF", "1000"})
+                                 : words({"8D00", "0700", "8300"});
+    const auto encoded = EncodeTimings(CutAtEndMarker(asDelivered(data + endMarker() + c.carrier)));
+    ASSERT_FALSE(encoded.failed);
+    ASSERT_EQ(encoded.headerLength, c.headerLength);
+    const auto handed = irform::parseTimingBody(learning::ConverterInput(encoded));
+    const auto body = irform::parseTimingBody(encoded.text.substr(encoded.headerLength));
+    ASSERT_TRUE(handed && body);
+    EXPECT_EQ(handed->durations, body->durations);
+    EXPECT_EQ(handed->durations.size(), 4u * c.frames);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ConverterInput, ConverterBody,
+    ::testing::Values(HeaderCase{1, "1A1A1A00", 5},   // "1" "73" "12": nothing extra
+                      HeaderCase{12, "1A1A1A00", 6},  // two-digit count
+                      HeaderCase{12, "01000000", 8},  // and a four-digit carrier: three
+                      HeaderCase{120, "01000000", 9}, // four extra digits: a whole word
+                      HeaderCase{120, "00100000", 8}, // three-digit carrier "232"
+                      HeaderCase{1, "00000000", 5})); // carrier "0000"
+
+TEST(ConverterInput, NothingForAFailedEncoding) {
+    EXPECT_EQ(learning::ConverterInput(learning::EncodeResult{}), "");
+}

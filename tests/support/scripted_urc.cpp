@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
+#include <utility>
 
 namespace testsupport {
 namespace {
@@ -98,6 +100,8 @@ bool ScriptedUrc::SetCodeCarrierWave() {
 bool ScriptedUrc::RCollectCodeInfo(char* buffer) {
     std::lock_guard lock(mutex_);
     record("RCollectCodeInfo", {});
+    if (std::exchange(throwOnPoll_, false))
+        throw std::bad_alloc();
     if (!connected_ || captures_.empty())
         return false;
     if (emptyPolls_ > 0) {
@@ -108,6 +112,11 @@ bool ScriptedUrc::RCollectCodeInfo(char* buffer) {
     captures_.pop_front();
     std::memcpy(buffer, capture.data(), std::min<std::size_t>(capture.size(), 10240));
     return true;
+}
+
+void ScriptedUrc::throwOnNextPoll() {
+    std::lock_guard lock(mutex_);
+    throwOnPoll_ = true;
 }
 
 bool ScriptedUrc::RBasicInfo(char* buffer) {

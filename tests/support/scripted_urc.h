@@ -50,6 +50,9 @@ public:
     void queueCapture(std::string captureHex);
     // RCollectCodeInfo answers false this many times before a queued capture.
     void setEmptyPollsBeforeCapture(int polls);
+    // The next RCollectCodeInfo call throws std::bad_alloc, as a failed
+    // allocation inside the device library would.
+    void throwOnNextPoll();
     void setIdentityText(std::string text); // RBasicInfo text; empty: it fails
     std::string selector() const;           // byte 0xB044 as two hex digits
 
@@ -69,6 +72,7 @@ private:
     bool captureModeOk_ = true;
     std::deque<std::string> captures_;
     int emptyPolls_ = 0;
+    bool throwOnPoll_ = false;
     std::string identity_;
     bool identityScripted_ = false;
     std::vector<DeviceCall> calls_;

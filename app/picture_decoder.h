@@ -1,0 +1,72 @@
+#pragma once
+// Decoding the start-up's pictures ahead, on a thread of their own: the layout
+// pictures in the order the window is built, then the bank pictures and skins
+// in the order the show handling loads them. Started first thing in main, the
+// decoding runs while the application is set up, the URC is asked for its
+// tables and the splash's pause passes; the window takes each picture when it
+// needs it and waits only for one not decoded yet.
+//
+// Nothing is shown, written or told from that thread. The window still opens
+// the resource libraries, reads every picture's bytes, writes the animation
+// file and decides on missing pictures itself, in its own order: a picture
+// decoded ahead is taken only when it was decoded from the very bytes the
+// window read, and one never decoded ahead is decoded by the window as before.
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+#include <condition_variable>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace reslib {
+class ResourceLibrary;
+}
+
+class PictureDecoder {
+public:
+    // Starts the decoding. resourceFolder as Tmaintarnvik::resourceFolder.
+    explicit PictureDecoder(const QString& resourceFolder = {});
+    // Stops the decoding between two pictures and waits for the thread.
+    ~PictureDecoder();
+    PictureDecoder(const PictureDecoder&) = delete;
+    PictureDecoder& operator=(const PictureDecoder&) = delete;
+
+    // The decoder of this process while one exists, else none.
+    static PictureDecoder* running();
+
+    // The named layout picture (null when missing or unreadable), waiting for
+    // it; nullopt when it is not decoded ahead or was taken already.
+    std::optional<QImage> takeLayoutPicture(const QString& name);
+    // The picture `name` of library `library` (a file name of the load order)
+    // decoded from exactly `data`, waiting for it; nullopt otherwise.
+    std::optional<QImage> takeResourcePicture(const char* library, const std::string& name,
+                                              const QByteArray& data);
+
+private:
+    struct Decoded {
+        QByteArray data; // the bytes decoded (resource pictures only)
+        QImage image;
+    };
+    void decodeAll();
+    void decodeLayoutPictures();
+    void decodeResourcePictures();
+    bool stopping();
+    void publish(const std::string& key, Decoded decoded);
+    std::optional<Decoded> take(const std::string& key);
+
+    QString resourceFolder_;
+    std::mutex mutex_;
+    std::condition_variable published_;
+    // What is still to be taken: planned before the thread starts, so that a
+    // picture never decoded ahead is known at once.
+    std::map<std::string, std::optional<Decoded>> pending_;
+    bool stop_ = false;
+    std::vector<std::unique_ptr<reslib::ResourceLibrary>> libraries_;
+    std::thread thread_;
+};
