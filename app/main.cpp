@@ -5,6 +5,7 @@
 #include "app/maintarnvik.h"
 #include "app/qidong.h"
 #include "device/urc_library.h"
+#include "platform/winsys/instance_lock.h"
 
 #include <QApplication>
 #include <QThread>
@@ -13,6 +14,7 @@
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
+    const winsys::InstanceLock instanceLock; // urc-tool writes nothing while held
 
     auto splash = std::make_unique<TForm1>(layoutPicture("splash"));
     splash->show();
