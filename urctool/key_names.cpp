@@ -64,6 +64,9 @@ std::string lircName(const KeyInfo& key) {
         const auto u = static_cast<unsigned char>(c);
         if (std::isalnum(u))
             name += static_cast<char>(std::toupper(u));
+        else if (c == '+' || c == '-') // TV/VOL+ and TV/VOL- stay apart
+            name += (name.empty() || name.back() == '_' ? "" : "_") +
+                    std::string(c == '+' ? "PLUS" : "MINUS");
         else if (!name.empty() && name.back() != '_')
             name += '_'; // "TV/ AV/TV" -> TV_AV_TV
     }

@@ -23,7 +23,8 @@ std::string_view stateName(char state);
 // The key a name means; throws UsageError naming the name when none does.
 KeyInfo findKey(const device::UrcTables& tables, std::string_view name);
 // A name for a lircd.conf: the label with every character other than a letter
-// or digit as "_" (a run as one), upper case ("TV/MUTE" -> "TV_MUTE"); "KEY_44" without one.
+// or digit as "_" (a run as one), upper case ("TV/MUTE" -> "TV_MUTE"),
+// "+" and "-" as words ("TV/VOL+" -> "TV_VOL_PLUS"); "KEY_44" without one.
 std::string lircName(const KeyInfo& key);
 
 } // namespace urctool

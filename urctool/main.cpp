@@ -25,7 +25,8 @@ int main(int argc, char* argv[]) {
     using Command = int (*)(device::UrcLibrary&, const Args&);
     static const std::map<std::string, Command> commands = {
         {"backup", backupCommand}, {"verify", verifyCommand}, {"restore", restoreCommand},
-        {"list", listCommand},     {"set", setCommand},       {"clear", clearCommand}};
+        {"list", listCommand},     {"set", setCommand},       {"clear", clearCommand},
+        {"export", exportCommand}};
     const auto command = commands.find(name);
     if (command == commands.end()) {
         std::cerr << "urc-tool: unknown command " << name << "\n" << usageText("");

@@ -80,7 +80,7 @@ TEST(RawAndProtocol, CheckedAndClosedWithASilence) {
 
 TEST(KeyNames, ByCodeOrLabelInAnyCaseAndAsLircNames) {
     device::UrcTables t;
-    t.LearnedKeys = {"00|1", "05|2", "44|0", "04|0", "F0|0"};
+    t.LearnedKeys = {"00|1", "05|2", "44|0", "04|0", "F0|0", "06|2", "12|2"};
     EXPECT_EQ(urctool::findKey(t, "44").index, 2u);
     EXPECT_EQ(urctool::findKey(t, "cbl/ok").index, 2u);
     EXPECT_EQ(urctool::findKey(t, "f0").index, 4u);
@@ -90,6 +90,8 @@ TEST(KeyNames, ByCodeOrLabelInAnyCaseAndAsLircNames) {
     EXPECT_EQ(urctool::lircName(keys[1]), "TV_MUTE");
     EXPECT_EQ(urctool::lircName(keys[3]), "TV_AV_TV");
     EXPECT_EQ(urctool::lircName(keys[4]), "KEY_F0");
+    EXPECT_EQ(urctool::lircName(keys[5]), "TV_VOL_PLUS");
+    EXPECT_EQ(urctool::lircName(keys[6]), "TV_VOL_MINUS");
 }
 
 TEST(Options, ValuesFlagsAndMistakes) {
