@@ -26,7 +26,7 @@ int main(int argc, char* argv[]) {
     static const std::map<std::string, Command> commands = {
         {"backup", backupCommand}, {"verify", verifyCommand}, {"restore", restoreCommand},
         {"list", listCommand},     {"set", setCommand},       {"clear", clearCommand},
-        {"export", exportCommand}};
+        {"export", exportCommand}, {"plot", plotCommand}};
     const auto command = commands.find(name);
     if (command == commands.end()) {
         std::cerr << "urc-tool: unknown command " << name << "\n" << usageText("");
