@@ -60,7 +60,8 @@ std::string jsonCode(const HeldCode& code) {
 void listText(const Snapshot& s) {
     for (const auto& key : keysOf(s.tables)) {
         const HeldCode code = heldCode(s, key);
-        std::cout << key.code << "  " << std::left << std::setw(14) << key.label << std::setw(12)
+        // Columns: the longest label (DVD/StepBackward) and state, a blank after each.
+        std::cout << key.code << "  " << std::left << std::setw(17) << key.label << std::setw(12)
                   << stateName(key.state) << (key.state == '0' ? "" : summary(code)) << "\n";
     }
     std::cout << "free storage blocks: " << freeBlocks(s.tables) << " of "
