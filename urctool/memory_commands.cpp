@@ -27,6 +27,8 @@ urcmem::Memory loadBackup(const std::string& path) {
 }
 
 urcmem::Memory readWithProgress(device::UrcLibrary& urc, bool quiet) {
+    if (!urc.link_state())
+        throw ToolError("no URC is connected (the device library reports no link)");
     ProgressBar bar(urcmem::kMemorySize, !quiet);
     return readWholeMemory(urc, bar.enabled() ? kProgressRead : kLargestRead,
                            [&](std::size_t done) { bar.update(done); });
@@ -93,7 +95,7 @@ int verifyCommand(device::UrcLibrary& urc, const Args& args) {
 }
 
 int restoreCommand(device::UrcLibrary& urc, const Args& args) {
-    const auto a = parseArguments(args, {}, {"--force", "--quiet"});
+    const auto a = parseArguments(args, {}, {"--force", "--quiet"}); // --quiet: as the others
     if (a.has("--help"))
         return printHelp("restore");
     expectWords(a, 1, "restore");
@@ -108,12 +110,8 @@ int restoreCommand(device::UrcLibrary& urc, const Args& args) {
     const RestorePlan plan = planRestore(now.memory, backup, now.header);
     if (!plan.problem.empty())
         throw ToolError(plan.problem + "; nothing was written");
-    ProgressBar bar(plan.writes.size(), !a.has("--quiet"));
-    std::size_t done = 0;
-    for (const auto& write : plan.writes) {
+    for (const auto& write : plan.writes)
         writeChecked(urc, now.header.writeSelector, write.address, write.bytes);
-        bar.update(++done);
-    }
     // The end: the managed areas read back equal the backup's.
     for (const Area& area :
          {managedAreas(now.header).keyRecords, managedAreas(now.header).allocArea,
