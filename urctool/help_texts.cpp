@@ -35,8 +35,8 @@ const std::map<std::string, std::string>& texts() {
                 "       urc-tool set KEY --protocol PROTOCOL DEVICE COMMAND\n"
                 "Teaches KEY a signal through the same path as learning (capture, encoding,\n"
                 "conversion, storage plan). PROTOCOL: nec, necx, rc5, sirc12, sirc15,\n"
-                "sirc20; DEVICE and COMMAND decimal or 0x hex. Refused while the window\n"
-                "program runs.\n"},
+                "sirc20; DEVICE and COMMAND decimal or 0x hex. --lircd reads raw codes and\n"
+                "the codes of SPACE_ENC remotes. Refused while the window program runs.\n"},
         {"clear", "usage: urc-tool clear KEY\n"
                   "Empties a learned key as deleting it in the window does. Refused while the\n"
                   "window program runs.\n"},

@@ -11,6 +11,7 @@
 #include "urctool/held_code.h"
 #include "urctool/help_texts.h"
 #include "urctool/json_text.h"
+#include "urctool/lircd_conf.h"
 #include "urctool/signal_input.h"
 
 #include <algorithm>

@@ -20,8 +20,9 @@ constexpr uint32_t kMaxDurationUs = 10'000'000;
 // A Pronto time unit is this many microseconds times the frequency word.
 constexpr double kProntoUnitUs = 0.241246;
 
-// Checks the durations and gives the signal its closing silence.
-irform::Signal finished(irform::Signal signal, const std::string& what) {
+} // namespace
+
+irform::Signal finishedSignal(irform::Signal signal, const std::string& what) {
     if (signal.durations.empty())
         throw UsageError(what + " holds no durations");
     if (signal.carrierHz < kMinCarrierHz || signal.carrierHz > kMaxCarrierHz)
@@ -35,6 +36,8 @@ irform::Signal finished(irform::Signal signal, const std::string& what) {
         signal.durations.push_back(kTrailingSilenceUs);
     return signal;
 }
+
+namespace {
 
 std::optional<uint32_t> number(std::string_view text) {
     int base = 10;
@@ -63,7 +66,7 @@ irform::Signal signalFromRaw(std::string_view text) {
     const auto signal = irform::parseRawDescription(text);
     if (!signal)
         throw UsageError("--raw takes \"raw CARRIER +MARK -SPACE ...\" (durations in us)");
-    return finished(*signal, "the raw signal");
+    return finishedSignal(*signal, "the raw signal");
 }
 
 irform::Signal signalFromPronto(std::string_view text) {
@@ -86,7 +89,7 @@ irform::Signal signalFromPronto(std::string_view text) {
     // One press: the once-sequence, then the repeat-sequence once.
     for (std::size_t i = 4; i < words.size(); ++i)
         signal.durations.push_back(static_cast<uint32_t>(std::lround(words[i] * unitUs)));
-    return finished(signal, "the Pronto signal");
+    return finishedSignal(signal, "the Pronto signal");
 }
 
 std::string prontoText(const irform::Signal& signal) {
@@ -108,50 +111,6 @@ std::string prontoText(const irform::Signal& signal) {
         add(std::lround(us / unitUs));
     }
     return text;
-}
-
-irform::Signal signalFromLircd(std::string_view conf, std::string_view name) {
-    irform::Signal signal;
-    uint32_t gap = 0;
-    bool inRaw = false, inCode = false, found = false;
-    std::istringstream lines{std::string(conf)};
-    for (std::string line; std::getline(lines, line);) {
-        line = line.substr(0, line.find('#'));
-        const auto words = wordsOf(line);
-        if (words.empty())
-            continue;
-        if (words[0] == "begin" && words.size() > 1 && words[1] == "remote") {
-            signal.carrierHz = 38000; // lircd's default
-            gap = 0;
-        } else if (words[0] == "frequency" && words.size() > 1 && !inRaw) {
-            signal.carrierHz = static_cast<int>(number(words[1]).value_or(0));
-        } else if (words[0] == "gap" && words.size() > 1 && !inRaw) {
-            gap = number(words[1]).value_or(0);
-        } else if (words[0] == "begin" && words.size() > 1 && words[1] == "raw_codes") {
-            inRaw = true;
-        } else if (words[0] == "end" && words.size() > 1 && words[1] == "raw_codes") {
-            inRaw = inCode = false;
-        } else if (inRaw && words[0] == "name") {
-            if (found)
-                break;
-            inCode = words.size() > 1 && words[1] == name;
-            found = inCode;
-        } else if (inCode) {
-            for (const auto& word : words) {
-                const auto us = number(word);
-                if (!us)
-                    throw UsageError("the raw code " + std::string(name) + " holds " + word +
-                                     ", which is not a duration");
-                signal.durations.push_back(*us);
-            }
-        }
-    }
-    if (!found)
-        throw UsageError("the lircd.conf has no raw code named " + std::string(name) +
-                         " (only raw_codes sections are read)");
-    if (signal.durations.size() % 2 == 1 && gap > 0)
-        signal.durations.push_back(gap);
-    return finished(signal, "the raw code " + std::string(name));
 }
 
 irform::Signal signalFromProtocol(std::string_view protocolText, std::string_view deviceText,

@@ -11,10 +11,12 @@ namespace urctool {
 // Each throws UsageError naming what is wrong with the text.
 irform::Signal signalFromRaw(std::string_view text);
 irform::Signal signalFromPronto(std::string_view text);
-// The raw code NAME of the lircd.conf text (raw_codes sections only).
-irform::Signal signalFromLircd(std::string_view conf, std::string_view name);
 irform::Signal signalFromProtocol(std::string_view protocol, std::string_view deviceText,
                                   std::string_view commandText);
+
+// Checks carrier and durations (UsageError naming `what`) and closes a signal
+// ending with a mark with kTrailingSilenceUs.
+irform::Signal finishedSignal(irform::Signal signal, const std::string& what);
 
 // A Pronto "0000" learned-form text of a signal (the whole signal as the
 // once-sequence, no repeat).

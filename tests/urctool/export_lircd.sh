@@ -2,6 +2,7 @@
 # The exported lircd.conf against LIRC's own decoder: every learned key (each
 # protocol and raw codes of one and two frames), as the URC emits it, is read
 # back by irsimreceive as that key's name and no other.
+# Keys set from a SPACE_ENC lircd.conf of our own come back as its names too.
 # The URC's emission: `urc-sim send` gives raw codes' timings itself; for a
 # protocol it names the protocol, which must equal the export's decoded form,
 # and the timings come from the JSON export.
@@ -52,6 +53,29 @@ for entry in "${keys[@]}"; do
   *) tool set "$code" "$option" "$a" "$b" "$c" >/dev/null ;;
   esac
 done
+# A pulse-distance remote's lircd.conf of our own, its keys set from it.
+cat >"$DIR/own.conf" <<'CONF'
+begin remote
+  name  OWN
+  bits  16
+  flags SPACE_ENC|CONST_LENGTH
+  eps   30
+  aeps  100
+  header 3400 1700
+  one    420 1270
+  zero   420 420
+  ptrail 420
+  pre_data_bits 8
+  pre_data 0xA5
+  gap   90000
+  begin codes
+    OWN_UP   0x12ED
+    OWN_DOWN 0x7788
+  end codes
+end remote
+CONF
+tool set 21 --lircd "$DIR/own.conf" OWN_UP >/dev/null
+tool set 22 --lircd "$DIR/own.conf" OWN_DOWN >/dev/null
 tool export --format lircd -o "$DIR/urc.conf"
 tool export --format json -o "$DIR/urc.json"
 
@@ -90,4 +114,14 @@ for entry in "${keys[@]}"; do
   checked=$((checked + 1))
 done
 ((checked == ${#keys[@]})) || fail "only $checked keys were checked"
+# The keys set from the remote's own lircd.conf, as the URC emits them, are
+# read by irsimreceive with that file as the keys they were set from.
+for pair in "21 OWN_UP" "22 OWN_DOWN"; do
+  read -r code own <<<"$pair"
+  sent=$(sim send "$code") || fail "urc-sim send $code"
+  pulse_space "$sent" >"$DIR/emission.txt"
+  decoded=$(irsimreceive "$DIR/own.conf" "$DIR/emission.txt" 2>&1 | awk 'NF == 4 {print $3}' | sort -u)
+  [[ "$decoded" == "$own" ]] || fail "key $code set from $own was read as '$decoded'"
+  checked=$((checked + 1))
+done
 echo "ok: $checked keys read back by irsimreceive as their names"

@@ -4,6 +4,7 @@
 #include "urctool/command_line.h"
 #include "urctool/errors.h"
 #include "urctool/key_names.h"
+#include "urctool/lircd_conf.h"
 #include "urctool/restore_plan.h"
 #include "urctool/signal_input.h"
 
@@ -62,8 +63,39 @@ end remote
     const auto two = urctool::signalFromLircd(conf, "TV_MUTE_2");
     EXPECT_EQ(two.durations, (std::vector<uint32_t>{100, 200, 300, 400}));
     EXPECT_THROW(urctool::signalFromLircd(conf, "TV"), UsageError);
-    EXPECT_THROW(urctool::signalFromLircd("begin raw_codes\nname A\n 100 x\nend raw_codes\n", "A"),
-                 UsageError);
+    EXPECT_THROW(
+        urctool::signalFromLircd(
+            "begin remote\nbegin raw_codes\nname A\n 100 x\nend raw_codes\nend remote\n", "A"),
+        UsageError);
+}
+
+// A pulse-distance remote as irsimsend sends it: header, pre_data and code
+// bits most significant first, trailing pulse, the rest of a constant length.
+TEST(Lircd, SpaceEncodedCodesAreBuiltFromTheRemotesTimings) {
+    const std::string conf = R"(begin remote
+  name OWN
+  bits 4
+  flags SPACE_ENC|CONST_LENGTH
+  header 3400 1700
+  one 400 1200
+  zero 400 400
+  ptrail 400
+  pre_data_bits 2
+  pre_data 0x2
+  gap 30000
+  begin codes
+    KEY_A 0x9
+  end codes
+end remote
+)";
+    const auto s = urctool::signalFromLircd(conf, "KEY_A");
+    // 1 0 | 1 0 0 1
+    const std::vector<uint32_t> want = {3400, 1700, 400, 1200, 400, 400,  400, 1200,
+                                        400,  400,  400, 400,  400, 1200, 400, 30000 - 12700};
+    EXPECT_EQ(s.durations, want);
+    std::string rc5 = conf;
+    rc5.replace(rc5.find("SPACE_ENC"), 9, "RC5");
+    EXPECT_THROW(urctool::signalFromLircd(rc5, "KEY_A"), UsageError);
 }
 
 TEST(RawAndProtocol, CheckedAndClosedWithASilence) {
