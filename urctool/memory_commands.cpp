@@ -10,6 +10,7 @@
 #include "urctool/restore_plan.h"
 #include "urctool/urc_access.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace urctool {
@@ -65,7 +66,8 @@ std::string mismatch(const urcmem::Memory& urc, const urcmem::Memory& backup,
         return "the backup was taken from a URC of another type";
     const auto other = urcmem::readHeader(backup);
     if (!same(urcmem::kLayoutAddress, urcmem::kLayoutBlockSize) || !other ||
-        !same(h.headerAddress, urcmem::kKeyListOffset + 1 + h.keyCount))
+        !same(h.headerAddress,
+              std::max(urcmem::kHeaderSize, urcmem::kKeyListOffset + 1 + h.keyCount)))
         return "the backup's memory layout (layout block, header, pointers or counts) differs "
                "from the URC's";
     return {};

@@ -48,6 +48,9 @@ void readInto(device::UrcLibrary& urc, urcmem::Memory& memory, int address, int 
 
 std::vector<uint8_t> readBytes(device::UrcLibrary& urc, int address, std::size_t length,
                                std::size_t chunk, const Progress& progress) {
+    if (!urcmem::Memory::inRange(address, static_cast<long long>(length)))
+        throw ToolError("cannot read " + std::to_string(length) + " bytes at " + where(address) +
+                        ": past the end of the URC's memory");
     std::vector<uint8_t> out;
     out.reserve(length);
     chunk = std::max<std::size_t>(kBlock, chunk - chunk % kBlock);
@@ -57,8 +60,6 @@ std::vector<uint8_t> readBytes(device::UrcLibrary& urc, int address, std::size_t
         const int blocks = static_cast<int>((want + kBlock - 1) / kBlock);
         const int at = address + static_cast<int>(out.size());
         const int from = std::min(at, kMemoryEnd - blocks * kBlock);
-        if (from < 0)
-            throw ToolError("cannot read " + std::to_string(length) + " bytes at " + where(at));
         std::string text(static_cast<std::size_t>(blocks) * 16, '\0');
         const auto halves = device::splitAddress(from);
         if (!urc.readdatav20(text.data(), blocks, halves.high.c_str(), halves.low.c_str(), "08"))

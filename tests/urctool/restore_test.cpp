@@ -1,6 +1,7 @@
 // Restoring against an in-process URC: the planned writes keep the URC
 // consistent after every one of them, planning again from any point completes
 // the restore, and backups of another URC or with broken tables are refused.
+#include "platform/irform/code_form.h"
 #include "platform/urcmem/image_check.h"
 #include "platform/urcmem/memory_map.h"
 #include "platform/winsys/instance_lock.h"
@@ -46,6 +47,18 @@ protected:
     std::string folder_;
     testsupport::ScriptedUrc urc_;
 };
+
+// What key i sends in an image: its code's description, "" without one,
+// "(unreadable)" when its data no longer matches its record.
+std::string sends(const urcmem::Memory& m, const urcmem::Header& h, int i) {
+    const urctool::Snapshot s{{}, h, m};
+    const auto record = urcmem::keyRecord(m, h, i);
+    if (!record || !record->holdsCode())
+        return {};
+    const std::string text =
+        irform::describeStoredCode(urctool::recordDigits(s, i), urctool::storageDigits(s, i));
+    return text.empty() ? "(unreadable)" : text;
+}
 
 std::string raw(int bits, int spread) {
     std::string text = "raw 38000 +3500 -1750";
@@ -101,6 +114,13 @@ TEST_P(RestoreScenes, EveryPrefixOfThePlanIsConsistentAndReplanningCompletesIt) 
     urcmem::Memory work = changed;
     for (std::size_t k = 0; k <= plan.writes.size(); ++k) {
         ASSERT_EQ(urcmem::checkImage(work), std::nullopt) << "after write " << k;
+        // Every key sends its old code, its backed-up code, or nothing.
+        for (int i = 0; i < header->keyCount; ++i) {
+            const std::string now = sends(work, *header, i);
+            EXPECT_TRUE(now.empty() || now == sends(changed, *header, i) ||
+                        now == sends(backup, *header, i))
+                << "key " << i << " after write " << k << ": " << now;
+        }
         const auto rest = urctool::planRestore(work, backup, *header);
         urcmem::Memory done = work;
         for (const auto& w : rest.writes)
