@@ -79,6 +79,9 @@ tool set 22 --lircd "$DIR/own.conf" OWN_DOWN >/dev/null
 tool export --format lircd -o "$DIR/urc.conf"
 tool export --format json -o "$DIR/urc.json"
 
+# irsimreceive leaves its dummy.out in the working folder: keep it in ours.
+cd "$DIR"
+
 # pulse_space "raw HZ +M -S ...": the emission as irsimreceive reads it,
 # after a long silence.
 pulse_space() {
