@@ -6,6 +6,7 @@
 #include "app/picture_decoder.h"
 #include "app/qidong.h"
 #include "device/urc_library.h"
+#include "platform/winsys/instance_lock.h"
 
 #include <QApplication>
 #include <QThread>
@@ -17,6 +18,7 @@ int main(int argc, char* argv[]) {
     // meanwhile; each is taken where it was decoded before.
     const PictureDecoder pictures;
     QApplication application(argc, argv);
+    const winsys::InstanceLock instanceLock; // urc-tool writes nothing while held
 
     auto splash = std::make_unique<TForm1>(layoutPicture("splash"));
     splash->show();

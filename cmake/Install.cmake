@@ -1,6 +1,7 @@
 # Installing like a desktop program (GNUInstallDirs):
 #   bin/                      qzt617, urc-sim, urc-sim-panel (started by
-#                             `urc-sim panel` from beside it), ir-encode
+#                             `urc-sim panel` from beside it), ir-encode,
+#                             urc-tool
 #   lib/qzt617/               libtovqel.so, libRorORuru.so and the five
 #                             resource libraries: private to the program, so
 #                             kept out of the system's library folder
@@ -14,7 +15,7 @@
 # Included at the end of the top-level file, when every target exists.
 set(QZT_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/qzt617)
 
-install(TARGETS qzt617 urc-sim urc-sim-panel ir-encode
+install(TARGETS qzt617 urc-sim urc-sim-panel ir-encode urc-tool
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT qzt617)
 
 install(TARGETS tovqel qzt_rororuru

@@ -33,32 +33,41 @@ bool fitsSocketAddress(const std::string& path) {
     return !path.empty() && path.size() < sizeof(sockaddr_un{}.sun_path);
 }
 
+RuntimeFolder resolveRuntimeFolder(bool createFolder) {
+    RuntimeFolder result;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    const std::string folder = runtime && *runtime ? std::string(runtime) + "/qzt617"
+                                                   : "/tmp/qzt617-" + std::to_string(::getuid());
+    if (createFolder && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
+        result.error = "cannot create " + folder + ": " + std::strerror(errno);
+        return result;
+    }
+    struct stat info {};
+    if (!createFolder && ::lstat(folder.c_str(), &info) != 0 && errno == ENOENT) {
+        result.error = "no URC server has made " + folder;
+        result.missing = true;
+        return result;
+    }
+    if (std::string problem = checkPrivateFolder(folder); !problem.empty()) {
+        result.error = problem;
+        return result;
+    }
+    result.path = folder;
+    return result;
+}
+
 SocketPath resolveSocketPath(bool createFolder) {
     SocketPath result;
     if (const char* own = std::getenv("QZT617_URC_SOCKET"); own && *own) {
         result.path = own;
     } else {
-        std::string folder;
-        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-        if (runtime && *runtime)
-            folder = std::string(runtime) + "/qzt617";
-        else
-            folder = "/tmp/qzt617-" + std::to_string(::getuid());
-        if (createFolder && ::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-            result.error = "cannot create " + folder + ": " + std::strerror(errno);
+        RuntimeFolder folder = resolveRuntimeFolder(createFolder);
+        if (folder.path.empty()) {
+            result.error = folder.error;
+            result.refused = !folder.missing;
             return result;
         }
-        struct stat info {};
-        if (!createFolder && ::lstat(folder.c_str(), &info) != 0 && errno == ENOENT) {
-            result.error = "no URC server has made " + folder;
-            return result;
-        }
-        if (std::string problem = checkPrivateFolder(folder); !problem.empty()) {
-            result.error = problem;
-            result.refused = true;
-            return result;
-        }
-        result.path = folder + "/urc.sock";
+        result.path = folder.path + "/urc.sock";
     }
     if (!fitsSocketAddress(result.path)) {
         result.error = "the socket path " + result.path + " is too long for a Unix socket";

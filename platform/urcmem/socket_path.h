@@ -15,6 +15,15 @@ struct SocketPath {
     bool refused = false;
 };
 
+// The per-user folder alone ($XDG_RUNTIME_DIR/qzt617, else /tmp/qzt617-<uid>),
+// checked as above; also where the window program keeps its instance lock.
+struct RuntimeFolder {
+    std::string path;     // empty on failure
+    std::string error;    // a sentence for a person on failure
+    bool missing = false; // not there and not to be created: nothing to refuse
+};
+RuntimeFolder resolveRuntimeFolder(bool createFolder);
+
 // createFolder: make the per-user folder when it is missing (the server does;
 // clients don't, since a missing folder simply means no server).
 SocketPath resolveSocketPath(bool createFolder);

@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# A restore killed at random points: the emulated URC is killed (as a pulled
+# cable would stop it) a random few milliseconds into `urc-tool restore`, in
+# at least 20 rounds. After each kill the URC restarted from its image file
+# passes `urc-sim check`, the same restore then completes, and the URC equals
+# the backup. The backup and the URC hold raw codes in the same storage
+# blocks, so the restore has to release blocks before it reuses them.
+# Usage: restore_crash.sh FOLDER-OF-THE-BUILT-PROGRAMS [ROUNDS]
+set -euo pipefail
+BIN=${1:?usage: restore_crash.sh FOLDER [ROUNDS]}
+ROUNDS=${2:-24}
+DIR=$(mktemp -d /tmp/qzt617-urctool.XXXXXX)
+export XDG_RUNTIME_DIR="$DIR/run" QZT617_URC_SOCKET="$DIR/urc.sock"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+SIM_PID=
+cleanup() {
+  [[ -n "$SIM_PID" ]] && kill -9 "$SIM_PID" 2>/dev/null
+  wait 2>/dev/null || true
+  rm -rf "$DIR"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+tool() { "$BIN/urc-tool" "$@"; }
+sim() { "$BIN/urc-sim" "$@"; }
+
+start_sim() {
+  "$BIN/urc-sim" serve --image "$DIR/urc.img" --socket "$QZT617_URC_SOCKET" --latency-ms "${1:-0}" \
+    >>"$DIR/sim.log" 2>&1 &
+  SIM_PID=$!
+  for _ in $(seq 100); do sim status >/dev/null 2>&1 && return 0; sleep 0.02; done
+  fail "urc-sim did not start: $(cat "$DIR/sim.log")"
+}
+kill_sim() {
+  kill -9 "$SIM_PID" 2>/dev/null || true
+  wait "$SIM_PID" 2>/dev/null || true
+  SIM_PID=
+}
+raw() { echo "raw 38000 +3500 -1750 $(for i in $(seq "$1"); do printf '+500 -%d ' $((400 + 90 * (i % $2))); done)+500"; }
+
+# The backup: three raw codes and a protocol code.
+start_sim
+tool set 05 --raw "$(raw 24 3)" >/dev/null
+tool set 06 --raw "$(raw 40 5)" >/dev/null
+tool set 07 --protocol nec 1 2 >/dev/null
+tool set 10 --raw "$(raw 30 7)" >/dev/null
+tool backup "$DIR/backup.img" --quiet
+# The URC before the restore: emptied, then other raw codes in the same blocks.
+kill_sim
+rm -f "$DIR/urc.img"
+start_sim
+tool set 06 --raw "$(raw 36 4)" >/dev/null
+tool set 11 --raw "$(raw 20 6)" >/dev/null
+tool set 05 --protocol rc5 3 4 >/dev/null
+kill_sim
+cp "$DIR/urc.img" "$DIR/changed.img"
+cmp -s "$DIR/changed.img" "$DIR/backup.img" && fail "the two images do not differ"
+
+# How long an undisturbed restore takes at the link's usual latency, so the
+# kills fall inside it.
+start_sim 1
+start=$(date +%s%N)
+tool restore "$DIR/backup.img" --quiet >/dev/null || fail "the undisturbed restore failed"
+span_ms=$((($(date +%s%N) - start) / 1000000))
+tool verify "$DIR/backup.img" --quiet >/dev/null || fail "the undisturbed restore is not equal"
+kill_sim
+
+torn=0
+for round in $(seq "$ROUNDS"); do
+  cp "$DIR/changed.img" "$DIR/urc.img"
+  start_sim 1
+  tool restore "$DIR/backup.img" --quiet >/dev/null 2>&1 &
+  restore_pid=$!
+  sleep "$(printf '0.%03d' $((RANDOM % (span_ms + 1))))"
+  kill_sim
+  wait "$restore_pid" 2>/dev/null || true
+  cmp -s "$DIR/urc.img" "$DIR/changed.img" || cmp -s "$DIR/urc.img" "$DIR/backup.img" ||
+    torn=$((torn + 1))
+  start_sim
+  out=$(sim check 2>&1) || fail "round $round: urc-sim check after the kill: $out"
+  out=$(tool restore "$DIR/backup.img" --quiet 2>&1) || fail "round $round: the restore again: $out"
+  kill_sim
+  cmp -s "$DIR/urc.img" "$DIR/backup.img" || fail "round $round: the URC differs from the backup"
+done
+((torn > 0)) || fail "no kill fell inside a restore in $ROUNDS rounds (restore takes $span_ms ms)"
+echo "ok: $ROUNDS rounds, $torn killed between two writes of the restore ($span_ms ms each)"

@@ -1,0 +1,26 @@
+#pragma once
+// The subcommands. Each takes its arguments after the subcommand's name and
+// returns the exit status; failures are thrown as UsageError or ToolError.
+#include "device/urc_library.h"
+
+#include <string>
+#include <vector>
+
+namespace urctool {
+
+using Args = std::vector<std::string>;
+
+int backupCommand(device::UrcLibrary& urc, const Args& args);
+int verifyCommand(device::UrcLibrary& urc, const Args& args);
+int restoreCommand(device::UrcLibrary& urc, const Args& args);
+int listCommand(device::UrcLibrary& urc, const Args& args);
+int exportCommand(device::UrcLibrary& urc, const Args& args);
+int setCommand(device::UrcLibrary& urc, const Args& args);
+int clearCommand(device::UrcLibrary& urc, const Args& args);
+int plotCommand(device::UrcLibrary& urc, const Args& args);
+
+// Throws ToolError while the window program runs (it keeps its own picture of
+// the URC's tables, which a write behind its back would make wrong).
+void refuseWhileWindowRuns(const std::string& subcommand);
+
+} // namespace urctool

@@ -1,0 +1,22 @@
+#pragma once
+// The two kinds of failure a subcommand ends with: a mistake in the command
+// line (exit 2, usage on stderr) and a refusal or a failure of the URC, its
+// library or a file (exit 1, the message names what failed).
+#include <stdexcept>
+#include <string>
+
+namespace urctool {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct UsageError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+struct ToolError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+} // namespace urctool

@@ -1,0 +1,68 @@
+#include "urctool/help_texts.h"
+
+#include "urctool/errors.h"
+
+#include <iostream>
+#include <map>
+
+namespace urctool {
+namespace {
+
+const std::map<std::string, std::string>& texts() {
+    static const std::map<std::string, std::string> table = {
+        {"backup", "usage: urc-tool backup FILE [--quiet]\n"
+                   "Reads the URC's whole memory (64 KiB) and writes it to FILE atomically, in\n"
+                   "the emulator's image format (urc-sim serve --image FILE serves it).\n"},
+        {"verify", "usage: urc-tool verify FILE [--quiet]\n"
+                   "Compares the URC's memory with FILE and prints the differing address\n"
+                   "ranges. Exit status 0 when equal, 1 when not.\n"},
+        {"restore",
+         "usage: urc-tool restore FILE [--force] [--quiet]\n"
+         "Puts back the key records, allocation area and code storage of FILE, writing only\n"
+         "what differs, in an order that leaves the URC consistent if interrupted (run it\n"
+         "again to complete it). Refuses a backup of another URC, type or memory layout\n"
+         "unless --force, and refuses while the window program runs.\n"},
+        {"list", "usage: urc-tool list [--json]\n"
+                 "The URC's keys in its order: code, label, state and the code each holds;\n"
+                 "then the free storage blocks and allocation records.\n"},
+        {"export",
+         "usage: urc-tool export --format lircd|pronto|json [--keys KEY,KEY...] [-o FILE]\n"
+         "Writes the learned keys (or the keys named) as a lircd.conf with raw codes,\n"
+         "Pronto hex (one line per key) or JSON with the decoded form and timings.\n"},
+        {"set", "usage: urc-tool set KEY --pronto TEXT\n"
+                "       urc-tool set KEY --raw \"raw 38000 +9000 -4500 ...\"\n"
+                "       urc-tool set KEY --lircd FILE NAME\n"
+                "       urc-tool set KEY --protocol PROTOCOL DEVICE COMMAND\n"
+                "Teaches KEY a signal through the same path as learning (capture, encoding,\n"
+                "conversion, storage plan). PROTOCOL: nec, necx, rc5, sirc12, sirc15,\n"
+                "sirc20; DEVICE and COMMAND decimal or 0x hex. --lircd reads raw codes and\n"
+                "the codes of SPACE_ENC remotes. Refused while the window program runs.\n"},
+        {"clear", "usage: urc-tool clear KEY\n"
+                  "Empties a learned key as deleting it in the window does. Refused while the\n"
+                  "window program runs.\n"},
+        {"plot", "usage: urc-tool plot KEY -o FILE.png|FILE.svg\n"
+                 "Draws the signal KEY emits: marks and spaces over a time axis in ms.\n"},
+    };
+    return table;
+}
+
+} // namespace
+
+std::string usageText(const std::string& subcommand) {
+    const auto found = texts().find(subcommand);
+    if (found != texts().end() && found->second.find(" KEY") != std::string::npos)
+        return found->second + "KEY is a key code (\"44\") or a label (\"CBL/OK\", any case).\n";
+    if (found != texts().end())
+        return found->second;
+    return "usage: urc-tool COMMAND [ARGUMENTS]\n"
+           "Commands: backup, verify, restore, list, export, set, clear, plot.\n"
+           "urc-tool COMMAND --help describes one; urc-tool --version gives the version.\n"
+           "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error.\n";
+}
+
+int printHelp(const std::string& subcommand) {
+    std::cout << usageText(subcommand);
+    return kExitOk;
+}
+
+} // namespace urctool

@@ -1,0 +1,204 @@
+// list, set and clear: the URC's keys one by one.
+#include "learning/code_converter.h"
+#include "learning/core/capture_text.h"
+#include "learning/core/code_storage.h"
+#include "platform/irform/capture_render.h"
+#include "platform/irform/protocols.h"
+#include "platform/urcmem/urc_memory.h"
+#include "urctool/command_line.h"
+#include "urctool/commands.h"
+#include "urctool/errors.h"
+#include "urctool/held_code.h"
+#include "urctool/help_texts.h"
+#include "urctool/json_text.h"
+#include "urctool/lircd_conf.h"
+#include "urctool/signal_input.h"
+
+#include <algorithm>
+#include <fstream>
+#include <iomanip>
+#include <iostream>
+#include <sstream>
+
+namespace urctool {
+namespace {
+
+// Learning hands the conversion library the timing text without its first
+// five characters (count, carrier and tag).
+constexpr std::size_t kTimingHeaderLength = 5;
+constexpr std::streamoff kMaxLircdFile = 1 << 20;
+
+int freeBlocks(const device::UrcTables& t) {
+    const auto used = std::count(
+        t.BlockMap.begin(),
+        t.BlockMap.begin() + std::min<std::size_t>(t.BlockMap.size(), t.StorageBlockCount), '1');
+    return t.StorageBlockCount - static_cast<int>(used);
+}
+
+int usedAllocRecords(const device::UrcTables& t) {
+    return static_cast<int>(t.AllocRecords.size() / 12);
+}
+
+std::string jsonCode(const HeldCode& code) {
+    if (!code.readable)
+        return "null";
+    std::ostringstream out;
+    if (code.raw) {
+        out << "{\"form\":\"raw\",\"carrier\":" << code.signal.carrierHz
+            << ",\"durations\":" << code.signal.durations.size() << ",\"blocks\":" << code.blocks
+            << "}";
+    } else {
+        out << "{\"form\":\"protocol\",\"text\":" << jsonString(code.description);
+        if (code.decoded)
+            out << ",\"protocol\":" << jsonString(irform::protocolName(code.decoded->protocol))
+                << ",\"device\":" << code.decoded->device
+                << ",\"command\":" << code.decoded->command;
+        out << "}";
+    }
+    return out.str();
+}
+
+void listText(const Snapshot& s) {
+    for (const auto& key : keysOf(s.tables)) {
+        const HeldCode code = heldCode(s, key);
+        // Columns: the longest label (DVD/StepBackward) and state, a blank after each.
+        std::cout << key.code << "  " << std::left << std::setw(17) << key.label << std::setw(12)
+                  << stateName(key.state) << (key.state == '0' ? "" : summary(code)) << "\n";
+    }
+    std::cout << "free storage blocks: " << freeBlocks(s.tables) << " of "
+              << s.tables.StorageBlockCount << "\n"
+              << "free allocation records: "
+              << s.tables.AllocRecordCapacity - usedAllocRecords(s.tables) << " of "
+              << s.tables.AllocRecordCapacity << "\n";
+}
+
+void listJson(const Snapshot& s) {
+    std::cout << "{\"keys\":[";
+    const char* separator = "\n";
+    for (const auto& key : keysOf(s.tables)) {
+        std::cout << separator << "{\"code\":" << jsonString(key.code)
+                  << ",\"label\":" << jsonString(key.label)
+                  << ",\"state\":" << jsonString(stateName(key.state))
+                  << ",\"holds\":" << jsonCode(heldCode(s, key)) << "}";
+        separator = ",\n";
+    }
+    std::cout << "],\n\"storage_blocks\":" << s.tables.StorageBlockCount
+              << ",\"free_storage_blocks\":" << freeBlocks(s.tables)
+              << ",\"alloc_records\":" << s.tables.AllocRecordCapacity << ",\"free_alloc_records\":"
+              << s.tables.AllocRecordCapacity - usedAllocRecords(s.tables) << "}\n";
+}
+
+std::string readSmallFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        throw ToolError("cannot open " + path);
+    if (file.tellg() > kMaxLircdFile)
+        throw ToolError(path + " is larger than a lircd.conf can be (1 MiB)");
+    file.seekg(0);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+// The one signal source set was given; UsageError when none or several.
+irform::Signal signalOf(const Arguments& a) {
+    const int sources = a.value("--pronto").has_value() + a.value("--raw").has_value() +
+                        a.value("--lircd").has_value() + a.value("--protocol").has_value();
+    if (sources != 1)
+        throw UsageError("set takes exactly one of --pronto, --raw, --lircd and --protocol");
+    if (auto protocol = a.value("--protocol")) {
+        expectWords(a, 3, "set KEY --protocol PROTOCOL");
+        return signalFromProtocol(*protocol, a.words[1], a.words[2]);
+    }
+    if (auto conf = a.value("--lircd")) {
+        expectWords(a, 2, "set KEY --lircd FILE");
+        return signalFromLircd(readSmallFile(*conf), a.words[1]);
+    }
+    expectWords(a, 1, "set");
+    if (auto pronto = a.value("--pronto"))
+        return signalFromPronto(*pronto);
+    return signalFromRaw(*a.value("--raw"));
+}
+
+// The signal as learning turns a capture of it into the URC's code form.
+std::string convertLikeLearning(const irform::Signal& signal) {
+    const std::string cut = learning::CutAtEndMarker(irform::renderCapture(signal));
+    const learning::EncodeResult timing = learning::EncodeTimings(cut);
+    if (timing.failed)
+        throw ToolError("the signal's capture could not be encoded");
+    const std::string converted = learning::ConvertCode(
+        timing.text.size() > kTimingHeaderLength ? timing.text.substr(kTimingHeaderLength) : "");
+    if (converted.empty())
+        throw ToolError(std::string("the conversion library ") + learning::kConverterLibraryFile +
+                        " could not be loaded or did not convert the signal");
+    return converted;
+}
+
+void writePlanned(device::UrcLibrary& urc, const Snapshot& s,
+                  const std::vector<learning::Write>& writes) {
+    for (const auto& write : writes) {
+        const auto bytes = urcmem::parseHexBytes(write.hex);
+        if (!bytes)
+            throw ToolError("the storage plan holds a write that is not hex");
+        writeChecked(urc, s.header.writeSelector, write.address, *bytes);
+    }
+}
+
+std::string keyName(const KeyInfo& key) {
+    return key.label.empty() ? key.code : key.code + " (" + key.label + ")";
+}
+
+} // namespace
+
+int listCommand(device::UrcLibrary& urc, const Args& args) {
+    const auto a = parseArguments(args, {}, {"--json"});
+    if (a.has("--help"))
+        return printHelp("list");
+    expectWords(a, 0, "list");
+    const Snapshot s = readSnapshot(urc);
+    a.has("--json") ? listJson(s) : listText(s);
+    return kExitOk;
+}
+
+int setCommand(device::UrcLibrary& urc, const Args& args) {
+    const auto a = parseArguments(args, {"--pronto", "--raw", "--lircd", "--protocol"}, {});
+    if (a.has("--help"))
+        return printHelp("set");
+    if (a.words.empty())
+        throw UsageError("set needs a KEY");
+    const irform::Signal signal = signalOf(a);
+    refuseWhileWindowRuns("set");
+    const Snapshot s = readSnapshot(urc);
+    const KeyInfo key = findKey(s.tables, a.words[0]);
+    const std::string converted = convertLikeLearning(signal);
+    const auto planned = learning::PlanLearnedCode(s.tables, key.index, converted);
+    if (const auto* failure = std::get_if<learning::PlanFailure>(&planned))
+        throw ToolError("key " + keyName(key) + " cannot take this code: " +
+                        std::string(learning::FailureText(*failure)) + "; nothing was written");
+    writePlanned(urc, s, std::get<learning::StoragePlan>(planned).writes);
+    const Snapshot after = readSnapshot(urc);
+    std::cout << "key " << keyName(key) << " learned "
+              << summary(heldCode(after, findKey(after.tables, key.code))) << "\n";
+    return kExitOk;
+}
+
+int clearCommand(device::UrcLibrary& urc, const Args& args) {
+    const auto a = parseArguments(args, {}, {});
+    if (a.has("--help"))
+        return printHelp("clear");
+    expectWords(a, 1, "clear");
+    refuseWhileWindowRuns("clear");
+    const Snapshot s = readSnapshot(urc);
+    const KeyInfo key = findKey(s.tables, a.words[0]);
+    if (key.state != '2')
+        throw ToolError("key " + keyName(key) + " holds no learned code (" +
+                        std::string(stateName(key.state)) + "); nothing was written");
+    // Deleting writes the empty flag byte over the record's first byte.
+    const int address =
+        s.header.keyTableAddress + urcmem::kKeyRecordSize * static_cast<int>(key.index);
+    writeChecked(urc, s.header.writeSelector, address, std::vector<uint8_t>{0x00});
+    std::cout << "key " << keyName(key) << " cleared\n";
+    return kExitOk;
+}
+
+} // namespace urctool

@@ -1,0 +1,78 @@
+#include "urctool/key_names.h"
+
+#include "device/core/hex_text.h"
+#include "keypanel/core/key_table.h"
+#include "learning/learned_key_list.h"
+#include "urctool/errors.h"
+
+#include <cctype>
+
+namespace urctool {
+namespace {
+
+std::string labelOf(std::string_view code) {
+    for (const auto& key : keypanel::kKeyTable)
+        if (device::equalsIgnoringCase(key.code, code))
+            return std::string(key.path);
+    return {};
+}
+
+} // namespace
+
+std::vector<KeyInfo> keysOf(const device::UrcTables& tables) {
+    std::vector<KeyInfo> keys;
+    for (std::size_t i = 0; i < tables.LearnedKeys.size(); ++i) {
+        const std::string& entry = tables.LearnedKeys[i];
+        KeyInfo key;
+        key.index = i;
+        key.code = entry.substr(0, 2);
+        key.label = labelOf(key.code);
+        key.state = learning::entryState(entry);
+        keys.push_back(std::move(key));
+    }
+    return keys;
+}
+
+std::string_view stateName(char state) {
+    switch (state) {
+    case '1':
+        return "not learned";
+    case '2':
+        return "learned";
+    default:
+        return "no code";
+    }
+}
+
+KeyInfo findKey(const device::UrcTables& tables, std::string_view name) {
+    const auto keys = keysOf(tables);
+    for (const auto& key : keys)
+        if (device::equalsIgnoringCase(key.code, name))
+            return key;
+    for (const auto& key : keys)
+        if (!key.label.empty() && device::equalsIgnoringCase(key.label, name))
+            return key;
+    throw UsageError("no key of the URC is called " + std::string(name) +
+                     " (give a code such as 44 or a label such as CBL/OK; see urc-tool list)");
+}
+
+std::string lircName(const KeyInfo& key) {
+    if (key.label.empty())
+        return "KEY_" + key.code;
+    std::string name;
+    for (char c : key.label) {
+        const auto u = static_cast<unsigned char>(c);
+        if (std::isalnum(u))
+            name += static_cast<char>(std::toupper(u));
+        else if (c == '+' || c == '-') // TV/VOL+ and TV/VOL- stay apart
+            name += (name.empty() || name.back() == '_' ? "" : "_") +
+                    std::string(c == '+' ? "PLUS" : "MINUS");
+        else if (!name.empty() && name.back() != '_')
+            name += '_'; // "TV/ AV/TV" -> TV_AV_TV
+    }
+    while (!name.empty() && name.back() == '_')
+        name.pop_back();
+    return name.empty() ? "KEY_" + key.code : name;
+}
+
+} // namespace urctool

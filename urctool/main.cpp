@@ -1,0 +1,48 @@
+// urc-tool: the URC's codes outside the window program. Subcommands back the
+// memory up, compare and restore it, list, export, set, clear and plot keys.
+#include "device/urc_library.h"
+#include "urctool/commands.h"
+#include "urctool/errors.h"
+#include "urctool/help_texts.h"
+
+#include <iostream>
+#include <map>
+
+int main(int argc, char* argv[]) {
+    using namespace urctool;
+    const std::vector<std::string> all(argv + 1, argv + argc);
+    if (all.empty()) {
+        std::cerr << usageText("");
+        return kExitUsage;
+    }
+    const std::string& name = all[0];
+    if (name == "--help" || name == "help")
+        return printHelp("");
+    if (name == "--version") {
+        std::cout << "urc-tool " << QZT617_VERSION << "\n";
+        return kExitOk;
+    }
+    using Command = int (*)(device::UrcLibrary&, const Args&);
+    static const std::map<std::string, Command> commands = {
+        {"backup", backupCommand}, {"verify", verifyCommand}, {"restore", restoreCommand},
+        {"list", listCommand},     {"set", setCommand},       {"clear", clearCommand},
+        {"export", exportCommand}, {"plot", plotCommand}};
+    const auto command = commands.find(name);
+    if (command == commands.end()) {
+        std::cerr << "urc-tool: unknown command " << name << "\n" << usageText("");
+        return kExitUsage;
+    }
+    device::LinkedUrcLibrary urc;
+    try {
+        return command->second(urc, Args(all.begin() + 1, all.end()));
+    } catch (const UsageError& e) {
+        std::cerr << "urc-tool " << name << ": " << e.what() << "\n" << usageText(name);
+        return kExitUsage;
+    } catch (const ToolError& e) {
+        std::cerr << "urc-tool " << name << ": " << e.what() << "\n";
+        return kExitFailed;
+    } catch (const std::exception& e) {
+        std::cerr << "urc-tool " << name << ": " << e.what() << "\n";
+        return kExitFailed;
+    }
+}

@@ -1,0 +1,28 @@
+#pragma once
+// Signals given on the command line: a raw description, a Pronto hex text, a
+// raw code of a lircd.conf, or a protocol with device and command.
+#include "platform/irform/signal.h"
+
+#include <string>
+#include <string_view>
+
+namespace urctool {
+
+// Each throws UsageError naming what is wrong with the text.
+irform::Signal signalFromRaw(std::string_view text);
+irform::Signal signalFromPronto(std::string_view text);
+irform::Signal signalFromProtocol(std::string_view protocol, std::string_view deviceText,
+                                  std::string_view commandText);
+
+// Checks carrier and durations (UsageError naming `what`) and closes a signal
+// ending with a mark with kTrailingSilenceUs.
+irform::Signal finishedSignal(irform::Signal signal, const std::string& what);
+
+// A Pronto "0000" learned-form text of a signal (the whole signal as the
+// once-sequence, no repeat).
+std::string prontoText(const irform::Signal& signal);
+
+// The silence that ends a signal given without one, as a remote leaves it.
+inline constexpr uint32_t kTrailingSilenceUs = 100000;
+
+} // namespace urctool
