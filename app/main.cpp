@@ -1,9 +1,11 @@
 // Program entry: the splash window stays up while the main window is created
 // (which reads the URC) and for half a second more, then the message loop runs
 // until the main window closes.
+#include "app/command_line.h"
 #include "app/layout_pictures.h"
 #include "app/maintarnvik.h"
 #include "app/qidong.h"
+#include "app/window_system.h"
 #include "device/urc_library.h"
 
 #include <QApplication>
@@ -12,7 +14,12 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    if (auto status = app::answerInformationOptions(argc, argv))
+        return *status;
+    app::chooseWindowSystem(argc, argv);
     QApplication application(argc, argv);
+    if (auto status = app::refuseLeftoverArguments(QApplication::arguments()))
+        return *status;
 
     auto splash = std::make_unique<TForm1>(layoutPicture("splash"));
     splash->show();

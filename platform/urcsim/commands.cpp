@@ -161,6 +161,7 @@ std::string usage() {
            "           (FILE: capture hex text, or \"raw 38000 +9000 -4500 ...\")\n"
            "       urc-sim send CODE               (a key code, e.g. 05)\n"
            "       urc-sim panel                   (the front panel window)\n"
+           "       urc-sim --help | --version\n"
            "Client commands take --socket PATH; otherwise QZT617_URC_SOCKET, then\n"
            "$XDG_RUNTIME_DIR/qzt617/urc.sock, then /tmp/qzt617-<uid>/urc.sock.\n"
            "Profiles: good, outdated, wrong-type, fw0, fw10, fw15, fw2, bad-version.\n";
@@ -170,10 +171,16 @@ int runCommand(const std::vector<std::string>& args) {
     try {
         if (args.empty())
             throw UsageError{"no command given"};
-        if (args[0] == "--help" || args[0] == "help") {
+        if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
             std::cout << usage();
             return kExitOk;
         }
+        if (args[0] == "--version" || args[0] == "-v") {
+            std::cout << "urc-sim " << QZT617_VERSION << "\n";
+            return kExitOk;
+        }
+        if (args[0].starts_with("-"))
+            throw UsageError{"unknown option " + args[0]};
         const std::vector<std::string> rest(args.begin() + 1, args.end());
         if (args[0] == "serve")
             return serveCommand(rest);
