@@ -22,9 +22,7 @@ int main(int argc, char* argv[]) {
         return *status;
 
     auto splash = std::make_unique<TForm1>(layoutPicture("splash"));
-    splash->show();
-    splash->repaint();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    splash->showAndDraw();
 
     device::LinkedUrcLibrary device;
     Tmaintarnvik window(device);

@@ -10,6 +10,8 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fonts-droid-fallback
   clang-format
+  help2man file lintian
+  openbox weston xwayland qt6-wayland
 )
 
 missing=()
