@@ -35,7 +35,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/qzt617.svg
 get_property(qzt_man_pages GLOBAL PROPERTY QZT_MAN_PAGES)
 install(FILES ${qzt_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT qzt617)
 
-set(QZT_MAINTAINER "The QZT-617 software developers <qzt617@localhost>")
+set(QZT_MAINTAINER "The QZT-617 software developers <developers@qzt617.example.org>"
+    CACHE STRING "Maintainer of the Debian package (its control data and changelog)")
 configure_file(${PROJECT_SOURCE_DIR}/resources/debian/changelog.in
                ${PROJECT_BINARY_DIR}/doc/changelog @ONLY)
 add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/doc/changelog.gz

@@ -10,15 +10,15 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGE_CONTACT "${QZT_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${QZT_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "learning software for the QZT-617 universal remote control")
+# The summary is the description's first line; CPack indents the rest.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "learning software for the QZT-617 universal remote control
- Shows the keys of the QZT-617 universal remote control, plugged in over USB,
- and teaches it the infrared codes of other remotes, key by key; learned codes
- can be deleted again.
- .
- The package also holds urc-sim, an emulated URC with a front panel for trying
- the program without the device, and ir-encode, which runs the program's
- capture cutting and timing encoding over capture texts.")
+    "Shows the keys of the QZT-617 universal remote control, plugged in over USB,
+and teaches it the infrared codes of other remotes, key by key; learned codes
+can be deleted again.
+
+The package also holds urc-sim, an emulated URC with a front panel for trying
+the program without the device, and ir-encode, which runs the program's
+capture cutting and timing encoding over capture texts.")
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
