@@ -26,8 +26,8 @@ int main(int argc, char** argv) {
 
     // Both properties are set before the window is mapped, as panels do.
     const Atom dockType = XInternAtom(display, "_NET_WM_WINDOW_TYPE_DOCK", False);
-    XChangeProperty(display, dock, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM,
-                    32, PropModeReplace, (const unsigned char*)&dockType, 1);
+    XChangeProperty(display, dock, XInternAtom(display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, (const unsigned char*)&dockType, 1);
     // left, right, top, bottom, then the start and end of each edge's strip.
     const long strut[12] = {0, 0, height, 0, 0, 0, 0, 0, 0, width - 1, 0, 0};
     XChangeProperty(display, dock, XInternAtom(display, "_NET_WM_STRUT_PARTIAL", False),
