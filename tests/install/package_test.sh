@@ -33,6 +33,11 @@ deb=$WORK/out/qzt617_${version}_$(dpkg --print-architecture).deb
 
 field() { dpkg-deb -f "$deb" "$1"; }
 
+# Debian's own checks find no error. (Its warnings are left: the resource
+# libraries hold data only and so need no other library.)
+lintian --fail-on error --no-tag-display-limit "$deb" >"$WORK/lintian.log" 2>&1 ||
+  fail "lintian finds errors: $(grep '^E:' "$WORK/lintian.log")"
+
 # Depends comes from the binaries: the libraries they are linked with, each
 # by its package and least version, and nothing of the package's own.
 depends=$(field Depends)

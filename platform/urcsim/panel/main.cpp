@@ -19,10 +19,16 @@ constexpr const char* kUsage =
     "  -h, --help     show this help and exit\n"
     "  -v, --version  show the version and exit\n";
 
-// --help and --version are answered before QApplication, so they need no
-// display. Returns the exit status when the program must end.
+// --help, --version and unknown "--" options are answered before
+// QApplication, so they need no display (single-dash words are Qt's, such as
+// -platform, and checked once QApplication has taken its own). Returns the
+// exit status when the program must end.
 int answerInformationOptions(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--socket")) {
+            ++i;
+            continue;
+        }
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             std::fputs(kUsage, stdout);
             return 0;
@@ -30,6 +36,10 @@ int answerInformationOptions(int argc, char** argv) {
         if (!std::strcmp(argv[i], "--version") || !std::strcmp(argv[i], "-v")) {
             std::printf("urc-sim-panel %s\n", QZT617_VERSION);
             return 0;
+        }
+        if (!std::strncmp(argv[i], "--", 2)) {
+            std::fprintf(stderr, "urc-sim-panel: unknown option %s\n%s", argv[i], kUsage);
+            return 2;
         }
     }
     return -1;
