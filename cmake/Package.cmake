@@ -1,8 +1,8 @@
 # The Debian package: `cmake --build build --target package` makes
 # qzt617_<version>_<arch>.deb from the install rules of cmake/Install.cmake,
 # installed under /usr. Depends is computed from the binaries by
-# dpkg-shlibdeps; the private library folder is named to it so that the
-# libraries the package brings itself are not looked up in other packages.
+# dpkg-shlibdeps, which finds the package's own private libraries through the
+# programs' run path and so looks for no other package providing them.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qzt617)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -23,8 +23,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS
-    ${CMAKE_BINARY_DIR}/_CPack_Packages/Linux/DEB/${CPACK_PACKAGE_NAME}-${PROJECT_VERSION}-Linux/usr/${QZT_PRIVATE_LIBDIR})
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # Without XWayland the program cannot place its windows in a Wayland session.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xwayland | xserver-xorg-core")
