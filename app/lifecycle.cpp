@@ -64,7 +64,7 @@ void Tmaintarnvik::FormShow() {
     delstudykey->setPicture(skins.delete_);
     delallstudykey->setPicture(skins.clear);
     showIdlePanels();
-    lab_softver->setText(QStringLiteral("V 2.2"));
+    lab_softver->setText(QStringLiteral("V " QZT617_VERSION));
 }
 
 void Tmaintarnvik::showIdlePanels() {

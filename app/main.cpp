@@ -1,10 +1,12 @@
 // Program entry: the splash window stays up while the main window is created
 // (which reads the URC) and for half a second more, then the message loop runs
 // until the main window closes.
+#include "app/command_line.h"
 #include "app/layout_pictures.h"
 #include "app/maintarnvik.h"
 #include "app/picture_decoder.h"
 #include "app/qidong.h"
+#include "app/window_system.h"
 #include "device/urc_library.h"
 #include "platform/winsys/instance_lock.h"
 
@@ -14,16 +16,19 @@
 #include <memory>
 
 int main(int argc, char* argv[]) {
+    if (auto status = app::answerInformationOptions(argc, argv))
+        return *status;
+    app::chooseWindowSystem(argc, argv);
     // Decodes the splash's, the window's and the show handling's pictures
     // meanwhile; each is taken where it was decoded before.
     const PictureDecoder pictures;
     QApplication application(argc, argv);
+    if (auto status = app::refuseLeftoverArguments(QApplication::arguments()))
+        return *status;
     const winsys::InstanceLock instanceLock; // urc-tool writes nothing while held
 
     auto splash = std::make_unique<TForm1>(layoutPicture("splash"));
-    splash->show();
-    splash->repaint();
-    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    splash->showAndDraw();
 
     device::LinkedUrcLibrary device;
     Tmaintarnvik window(device);

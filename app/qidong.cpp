@@ -1,6 +1,10 @@
 #include "qidong.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QThread>
+#include <QWindow>
 
 TForm1::TForm1(const QImage& picture, QWidget* parent)
     : QWidget(parent, Qt::FramelessWindowHint | Qt::SplashScreen) {
@@ -23,4 +27,21 @@ TForm1::TForm1(const QImage& picture, QWidget* parent)
     image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image->setPixmap(QPixmap::fromImage(picture));
     Image1 = image;
+}
+
+// Under a window manager the window is mapped only once the manager has
+// taken it, some time after show() returns, and nothing painted before that
+// reaches the screen. So events are handled until the window is exposed (at
+// most a second; at once on a bare X server), and only then is it painted and
+// the drawing sent.
+void TForm1::showAndDraw() {
+    show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!(windowHandle() && windowHandle()->isExposed()) && waited.elapsed() < 1000) {
+        QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        QThread::msleep(5);
+    }
+    repaint();
+    QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

@@ -9,5 +9,9 @@ class TForm1 : public QWidget {
 public:
     explicit TForm1(const QImage& picture, QWidget* parent = nullptr);
 
+    // Shows the window and draws it on the screen before returning, since
+    // the start-up reading that follows keeps the event loop from running.
+    void showAndDraw();
+
     QWidget* Image1 = nullptr;
 };

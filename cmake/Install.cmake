@@ -2,19 +2,21 @@
 #   bin/                      qzt617, urc-sim, urc-sim-panel (started by
 #                             `urc-sim panel` from beside it), ir-encode,
 #                             urc-tool
-#   lib/qzt617/               libtovqel.so, libRorORuru.so and the five
+#   lib/<multiarch>/qzt617/   libtovqel.so, libRorORuru.so and the five
 #                             resource libraries: private to the program, so
 #                             kept out of the system's library folder
+#                             (QZT_PRIVATE_LIBDIR, set at the top level)
 #   share/applications/       qzt617.desktop
 #   share/icons/hicolor/scalable/apps/qzt617.svg
+#   share/man/man1/           a page per program (cmake/ManPages.cmake)
+#   share/doc/qzt617/         copyright, changelog.gz
 #
 # The installed programs find the private folder through their RUNPATH
-# ($ORIGIN/../lib/qzt617, from CMAKE_INSTALL_RPATH at the top level): the
-# loader for libtovqel.so, and dlopen for the libraries loaded by file name,
-# which look beside the program first and then search the program's RUNPATH.
+# ($ORIGIN/../lib/<multiarch>/qzt617, from CMAKE_INSTALL_RPATH at the top
+# level): the loader for libtovqel.so, and dlopen for the libraries loaded by
+# file name, which look beside the program first and then search the
+# program's RUNPATH.
 # Included at the end of the top-level file, when every target exists.
-set(QZT_PRIVATE_LIBDIR ${CMAKE_INSTALL_LIBDIR}/qzt617)
-
 install(TARGETS qzt617 urc-sim urc-sim-panel ir-encode urc-tool
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT qzt617)
 
@@ -30,3 +32,20 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/qzt617.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT qzt617)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/qzt617.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT qzt617)
+
+get_property(qzt_man_pages GLOBAL PROPERTY QZT_MAN_PAGES)
+install(FILES ${qzt_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT qzt617)
+
+set(QZT_MAINTAINER "The QZT-617 software developers <developers@qzt617.example.org>"
+    CACHE STRING "Maintainer of the Debian package (its control data and changelog)")
+configure_file(${PROJECT_SOURCE_DIR}/resources/debian/changelog.in
+               ${PROJECT_BINARY_DIR}/doc/changelog @ONLY)
+add_custom_command(OUTPUT ${PROJECT_BINARY_DIR}/doc/changelog.gz
+                   COMMAND ${GZIP} -9nkf ${PROJECT_BINARY_DIR}/doc/changelog
+                   DEPENDS ${PROJECT_BINARY_DIR}/doc/changelog VERBATIM)
+add_custom_target(qzt_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/doc/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/debian/copyright
+              ${PROJECT_BINARY_DIR}/doc/changelog.gz
+        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT qzt617)
+
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)

@@ -11,6 +11,8 @@ packages=(
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fonts-droid-fallback
   clang-format
   lirc
+  help2man file lintian
+  openbox weston xwayland qt6-wayland
 )
 
 missing=()

@@ -147,20 +147,30 @@ int clientCommand(const std::string& command, const std::vector<std::string>& ar
 
 } // namespace
 
+// Laid out as help2man reads it: the forms of the command ("or:" lines),
+// then what they do, so that the manual page made from it stays readable.
 std::string usage() {
-    return "usage: urc-sim serve [--image FILE] [--socket PATH] [--profile NAME] [--latency-ms N]\n"
-           "       urc-sim plug | unplug | status | check [--image FILE]\n"
-           "       urc-sim dump ADDR LEN          (hexadecimal)\n"
-           "       urc-sim identity HEX30\n"
-           "       urc-sim fail reads|writes|capture N [--after K]\n"
-           "           (the next N such operations fail, after K more succeed)\n"
-           "       urc-sim latency MS\n"
-           "       urc-sim press PROTOCOL DEVICE COMMAND [--hold-ms N]\n"
-           "           (nec, necx, rc5, sirc12, sirc15, sirc20; decimal or 0x hex)\n"
-           "       urc-sim press --raw FILE [--hold-ms N]\n"
-           "           (FILE: capture hex text, or \"raw 38000 +9000 -4500 ...\")\n"
-           "       urc-sim send CODE               (a key code, e.g. 05)\n"
-           "       urc-sim panel                   (the front panel window)\n"
+    return "Usage: urc-sim serve [--image FILE] [--socket PATH] [--profile NAME] [--latency-ms N]\n"
+           "  or:  urc-sim plug | unplug | status | check [--image FILE]\n"
+           "  or:  urc-sim dump ADDR LEN\n"
+           "  or:  urc-sim identity HEX30\n"
+           "  or:  urc-sim fail reads|writes|capture N [--after K]\n"
+           "  or:  urc-sim latency MS\n"
+           "  or:  urc-sim press PROTOCOL DEVICE COMMAND [--hold-ms N]\n"
+           "  or:  urc-sim press --raw FILE [--hold-ms N]\n"
+           "  or:  urc-sim send CODE\n"
+           "  or:  urc-sim panel\n"
+           "  or:  urc-sim --help | --version\n"
+           "\n"
+           "Commands:\n"
+           "  dump ADDR LEN     ADDR and LEN are hexadecimal\n"
+           "  fail ...          the next N such operations fail, after K more succeed\n"
+           "  press ...         PROTOCOL: nec, necx, rc5, sirc12, sirc15 or sirc20; DEVICE and\n"
+           "                    COMMAND decimal or 0x hex; --raw FILE: capture hex text, or\n"
+           "                    \"raw 38000 +9000 -4500 ...\"\n"
+           "  send CODE         what the URC sends for a key code, e.g. 05\n"
+           "  panel             the front panel window\n"
+           "\n"
            "Client commands take --socket PATH; otherwise QZT617_URC_SOCKET, then\n"
            "$XDG_RUNTIME_DIR/qzt617/urc.sock, then /tmp/qzt617-<uid>/urc.sock.\n"
            "Profiles: good, outdated, wrong-type, fw0, fw10, fw15, fw2, bad-version.\n";
@@ -170,10 +180,16 @@ int runCommand(const std::vector<std::string>& args) {
     try {
         if (args.empty())
             throw UsageError{"no command given"};
-        if (args[0] == "--help" || args[0] == "help") {
+        if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
             std::cout << usage();
             return kExitOk;
         }
+        if (args[0] == "--version" || args[0] == "-v") {
+            std::cout << "urc-sim " << QZT617_VERSION << "\n";
+            return kExitOk;
+        }
+        if (args[0].starts_with("-"))
+            throw UsageError{"unknown option " + args[0]};
         const std::vector<std::string> rest(args.begin() + 1, args.end());
         if (args[0] == "serve")
             return serveCommand(rest);

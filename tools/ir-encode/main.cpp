@@ -29,14 +29,33 @@ void encodeLines(std::istream& in) {
     }
 }
 
+constexpr const char* kUsage =
+    "Usage: ir-encode [FILE...]\n"
+    "Reads capture texts, one per line, from the files or standard input and\n"
+    "prints the cut capture, a tab and the timing text for each (empty when the\n"
+    "encoding fails).\n"
+    "\n"
+    "Options:\n"
+    "  -h, --help     show this help and exit\n"
+    "  -v, --version  show the version and exit\n";
+
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && (std::string(argv[1]) == "-h" || std::string(argv[1]) == "--help")) {
-        std::cout << "usage: ir-encode [FILE...]\n"
-                     "Reads capture texts, one per line, from the files or standard input and\n"
-                     "prints the cut capture, a tab and the timing text for each.\n";
-        return 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "-h" || word == "--help") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (word == "-v" || word == "--version") {
+            std::cout << "ir-encode " << QZT617_VERSION << '\n';
+            return 0;
+        }
+        if (word.size() > 1 && word[0] == '-') {
+            std::cerr << "ir-encode: unknown option " << word << '\n' << kUsage;
+            return 2;
+        }
     }
     if (argc == 1) {
         encodeLines(std::cin);
