@@ -2,6 +2,7 @@
 
 #include "device/core/hex_text.h"
 #include "platform/irform/code_form_detail.h"
+#include "platform/irform/form_spec.h"
 #include "platform/irform/protocols.h"
 
 #include <algorithm>
@@ -26,43 +27,16 @@ std::optional<Protocol> protocolFromNumber(int number) {
 }
 
 int framesPerPress(Protocol protocol) {
-    switch (protocol) {
-    case Protocol::Nec:
-    case Protocol::NecExtended:
-    case Protocol::Rc5:
-        return 2;
-    default:
-        return 3;
-    }
+    return formSpec(protocol).framesPerPress;
 }
 
 int bitsPerFrame(Protocol protocol) {
-    switch (protocol) {
-    case Protocol::Nec:
-    case Protocol::NecExtended:
-        return 32;
-    case Protocol::Rc5:
-        return 14;
-    case Protocol::Sirc12:
-        return 12;
-    case Protocol::Sirc15:
-        return 15;
-    case Protocol::Sirc20:
-        return 20;
-    }
-    return 0;
+    return formSpec(protocol).bits;
 }
 
 int framePeriod100us(Protocol protocol) {
-    switch (protocol) {
-    case Protocol::Nec:
-    case Protocol::NecExtended:
-        return 1080;
-    case Protocol::Rc5:
-        return 1138;
-    default:
-        return 450;
-    }
+    const auto& spec = formSpec(protocol);
+    return static_cast<int>(((spec.periodUs != 0 ? spec.periodUs : spec.gapUs) + 50) / 100);
 }
 
 uint64_t rawDigest(std::string_view carrierDigits, std::string_view data) {
@@ -101,7 +75,13 @@ uint32_t durationFromWord(uint32_t word) {
 } // namespace detail
 
 std::string builtinId(Protocol protocol) {
-    return device::hexText(static_cast<uint32_t>(detail::protocolNumber(protocol)), 2) + "0000";
+    // The first six forms predate the rest and keep their identifiers. The
+    // others end in 0001: a URC whose table lacks them keeps their data in
+    // code storage (an identifier below 0x22 ending in 0000 would be taken
+    // for a code that needs none).
+    const int number = detail::protocolNumber(protocol);
+    return device::hexText(static_cast<uint32_t>(number), 2) +
+           (number <= kFirstFormsWithoutStorage ? "0000" : "0001");
 }
 
 CodeForm toCodeForm(const Decoded& decoded) {

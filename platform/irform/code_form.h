@@ -3,12 +3,15 @@
 // the URC reads back when it sends a stored code. A key record holds "C0", a
 // byte, the storage flag, then I (3 bytes), P and Q (8 bytes each).
 //
-// Built-in forms (no code storage; I's first byte is below 0x22, then 0000):
-//   I  "010000" nec, "020000" necx, "030000" rc5, "040000" sirc12,
-//      "050000" sirc15, "060000" sirc20
+// Built-in forms (no code storage on a URC whose code-identifier table
+// lists them):
+//   I  the protocol's number (kAllProtocols order, from 1) and "0000" for the
+//      first six ("010000" nec ... "060000" sirc20), "0001" for the others
+//      ("070001" rc6 ...), so that a URC without them stores the data D
 //   P  protocol number (2 digits), device (4), command (4), carrier kHz (2),
 //      frames a press sends (2), "00"
-//   Q  bits a frame holds (2 digits), frame period in 100 us (4), ten zeros
+//   Q  bits a frame holds (2 digits), frame period (or gap) in 100 us (4),
+//      ten zeros
 //   D  a copy of P: one block, so that every converted text carries data
 // Raw learned codes (kept in code storage):
 //   I  24-bit digest of carrier and data, first byte 0x22 or more
@@ -36,6 +39,8 @@ struct CodeForm {
 inline constexpr std::size_t kBlockDigits = 16;
 inline constexpr std::size_t kMaxBlocks = 255;
 inline constexpr std::size_t kMaxRawDurations = kMaxBlocks * 4;
+
+inline constexpr int kFirstFormsWithoutStorage = 6;
 
 std::string builtinId(Protocol protocol);
 CodeForm toCodeForm(const Decoded& decoded);

@@ -1,0 +1,268 @@
+// Reading a signal as one form of the table. Every duration is compared with
+// its nominal value within slackFor(); the mean of the normalised differences
+// tells how well the form fits, so that the caller can pick the best form.
+#include "platform/irform/form_spec.h"
+#include "platform/irform/protocols.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace irform::detail {
+namespace {
+
+// Frames and repeats of the same code: differences outside the toggle bits
+// make it a different code.
+constexpr double kForeignRepeatPenalty = 1.0;
+// A biphase run longer than this many half bits belongs to no form.
+constexpr uint32_t kMaxRunSlots = 8;
+
+struct Score {
+    double sum = 0;
+    int count = 0;
+    bool add(uint32_t actual, uint32_t nominal) {
+        const uint32_t slack = slackFor(nominal);
+        const uint32_t off = actual > nominal ? actual - nominal : nominal - actual;
+        if (off > slack)
+            return false;
+        sum += static_cast<double>(off) / slack;
+        ++count;
+        return true;
+    }
+};
+
+struct FrameRead {
+    uint64_t payload = 0;
+    std::size_t end = 0;   // index of the gap after the frame (or the size)
+    uint32_t lengthUs = 0; // nominal: the gap after it is judged by the form's timing
+};
+
+bool endsFrame(const std::vector<uint32_t>& d, std::size_t index,
+               uint32_t shortestGap = kFrameGapUs) {
+    return index >= d.size() || d[index] >= shortestGap;
+}
+
+bool readFixed(const std::vector<uint32_t>& d, std::size_t& at, std::span<const uint32_t> nominal,
+               Score& score) {
+    for (uint32_t n : nominal) {
+        if (at >= d.size() || !score.add(d[at], n))
+            return false;
+        ++at;
+    }
+    return true;
+}
+
+void putBit(const FormSpec& spec, uint64_t& payload, int index, bool bit) {
+    if (!bit)
+        return;
+    payload |= uint64_t{1} << (spec.msbFirst ? spec.bits - 1 - index : index);
+}
+
+// The symbol nearest to a pair of durations, if both lie within slack.
+std::optional<std::size_t> nearestSymbol(const FormSpec& spec, uint32_t a, uint32_t b,
+                                         Score& score) {
+    std::optional<std::size_t> best;
+    Score bestScore;
+    for (std::size_t i = 0; i < spec.symbols.size(); ++i) {
+        Score trial;
+        if (!trial.add(a, spec.symbols[i].first) || !trial.add(b, spec.symbols[i].second))
+            continue;
+        if (!best || trial.sum < bestScore.sum) {
+            best = i;
+            bestScore = trial;
+        }
+    }
+    if (best) {
+        score.sum += bestScore.sum;
+        score.count += bestScore.count;
+    }
+    return best;
+}
+
+std::optional<FrameRead> readSymbolFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
+                                         std::size_t start, bool first, Score& score) {
+    std::size_t at = start;
+    if (!readFixed(d, at, first ? spec.leader : spec.repeatLeader, score))
+        return std::nullopt;
+    FrameRead frame;
+    const int width = spec.symbols.size() == 4 ? 2 : 1;
+    for (int i = 0; i < spec.bits; i += width) {
+        if (spec.separatorAfter != 0 && i == spec.separatorAfter) {
+            const uint32_t separator[] = {spec.separator.first, spec.separator.second};
+            if (!readFixed(d, at, separator, score))
+                return std::nullopt;
+        }
+        if (at + 1 >= d.size())
+            return std::nullopt;
+        const auto symbol = nearestSymbol(spec, d[at], d[at + 1], score);
+        if (!symbol)
+            return std::nullopt;
+        if (width == 2) {
+            putBit(spec, frame.payload, i, (*symbol >> 1) & 1);
+            putBit(spec, frame.payload, i + 1, *symbol & 1);
+        } else {
+            putBit(spec, frame.payload, i, *symbol & 1);
+        }
+        at += 2;
+    }
+    if (!readFixed(d, at, spec.trailer, score) || !endsFrame(d, at))
+        return std::nullopt;
+    frame.end = at;
+    return frame;
+}
+
+// The half-bit slots of a biphase frame as the signal shows them.
+std::optional<std::vector<bool>> readSlots(const FormSpec& spec, const std::vector<uint32_t>& d,
+                                           std::size_t start, std::size_t& end, Score& score) {
+    std::vector<bool> slots;
+    // A pattern that opens with a bit starts with an invisible space half.
+    if (spec.pattern.front() == 'b' && !spec.oneIsMarkFirst)
+        slots.push_back(false);
+    std::size_t at = start;
+    const std::size_t limit = spec.pattern.size() * 4;
+    for (; at < d.size(); ++at) {
+        const bool mark = (at - start) % 2 == 0;
+        // A silence inside the pattern may pass kFrameGapUs (RC5x).
+        if (!mark && endsFrame(d, at, std::max(kFrameGapUs, kMaxRunSlots * spec.unit)))
+            break;
+        const uint32_t k =
+            std::clamp<uint32_t>((d[at] + spec.unit / 2) / spec.unit, 1, kMaxRunSlots);
+        if (!score.add(d[at], k * spec.unit))
+            return std::nullopt;
+        slots.insert(slots.end(), k, mark);
+        if (slots.size() > limit)
+            return std::nullopt;
+    }
+    end = at;
+    return slots;
+}
+
+std::optional<FrameRead> readBiphaseFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
+                                          std::size_t start, Score& score) {
+    FrameRead frame;
+    auto slots = readSlots(spec, d, start, frame.end, score);
+    if (!slots)
+        return std::nullopt;
+    std::size_t at = 0;
+    int bit = 0;
+    auto slot = [&](std::size_t i) { return i < slots->size() && (*slots)[i]; };
+    for (char c : spec.pattern) {
+        if (c == '+' || c == '-') {
+            if (slot(at++) != (c == '+'))
+                return std::nullopt;
+            continue;
+        }
+        const std::size_t width = c == 'B' ? 2 : 1;
+        for (std::size_t k = 1; k < width; ++k)
+            if (slot(at + k) != slot(at) || slot(at + width + k) != slot(at + width))
+                return std::nullopt;
+        if (slot(at) == slot(at + width))
+            return std::nullopt;
+        putBit(spec, frame.payload, bit++, slot(at) == spec.oneIsMarkFirst);
+        at += 2 * width;
+    }
+    // Slots past the pattern, or a pattern ending in a mark that never came.
+    if (slots->size() > at || (slots->size() < at && slot(at - 1)))
+        return std::nullopt;
+    return frame;
+}
+
+std::optional<FrameRead> readFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
+                                   std::size_t start, bool first, Score& score) {
+    auto frame = spec.shape == Shape::Biphase ? readBiphaseFrame(spec, d, start, score)
+                                              : readSymbolFrame(spec, d, start, first, score);
+    if (frame) {
+        const auto nominal = frameDurations(spec, frame->payload, first);
+        frame->lengthUs = std::accumulate(nominal.begin(), nominal.end(), 0u);
+    }
+    return frame;
+}
+
+// A repeat frame cut off by the end of the signal: what there is of it (all
+// but the final silence) matches the start of the nominal frame.
+bool partialFrame(const std::vector<uint32_t>& d, std::size_t start,
+                  const std::vector<uint32_t>& nominal, Score& score) {
+    const std::size_t count = d.size() - 1 - start;
+    if (count > nominal.size())
+        return false;
+    for (std::size_t i = 0; i < count; ++i)
+        if (!score.add(d[start + i], nominal[i]))
+            return false;
+    return true;
+}
+
+bool sameCode(const FormSpec& spec, uint64_t a, uint64_t b) {
+    return ((a ^ b) & ~spec.toggleMask) == 0;
+}
+
+// One repeat after the frame that ends at `gapAt`; advances gapAt past it.
+enum class Next { Repeat, Partial, Foreign, Nothing };
+
+Next readRepeat(const FormSpec& spec, const std::vector<uint32_t>& d, std::size_t& gapAt,
+                uint32_t& lastLength, uint64_t expected, Score& score) {
+    const std::size_t start = gapAt + 1;
+    const uint32_t gapNominal = gapAfter(spec, lastLength);
+    Score trial = score;
+    if (!trial.add(d[gapAt], gapNominal))
+        return Next::Nothing;
+    if (spec.repeat == Repeat::Ditto) {
+        std::size_t at = start;
+        Score ditto = trial;
+        if (readFixed(d, at, spec.ditto, ditto) && endsFrame(d, at)) {
+            score = ditto;
+            lastLength = std::accumulate(spec.ditto.begin(), spec.ditto.end(), 0u);
+            gapAt = at;
+            return Next::Repeat;
+        }
+    }
+    Score again = trial;
+    const bool first = spec.repeat == Repeat::Ditto;
+    if (auto frame = readFrame(spec, d, start, first, again);
+        frame && sameCode(spec, frame->payload, expected)) {
+        score = again;
+        if (spec.repeat == Repeat::Ditto)
+            score.sum += kForeignRepeatPenalty * score.count / 10;
+        lastLength = frame->lengthUs;
+        gapAt = frame->end;
+        return Next::Repeat;
+    }
+    const std::vector<uint32_t> nominal =
+        spec.repeat == Repeat::Ditto ? std::vector<uint32_t>(spec.ditto.begin(), spec.ditto.end())
+                                     : frameDurations(spec, expected, false);
+    if (partialFrame(d, start, nominal, trial)) {
+        score = trial;
+        return Next::Partial;
+    }
+    return Next::Foreign;
+}
+
+} // namespace
+
+uint32_t slackFor(uint32_t nominal) {
+    return std::max<uint32_t>(nominal / 4, 150);
+}
+
+std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>& d) {
+    Score score;
+    const auto first = readFrame(spec, d, 0, true, score);
+    if (!first)
+        return std::nullopt;
+    const auto fields = spec.unpack(first->payload);
+    if (!fields || fields->device > spec.maxDevice || fields->command > spec.maxCommand)
+        return std::nullopt;
+    std::size_t gapAt = first->end;
+    uint32_t lastLength = first->lengthUs;
+    for (int n = 1; gapAt + 1 < d.size(); ++n) {
+        const uint64_t expected =
+            spec.laterFrame ? spec.laterFrame(first->payload, n) : first->payload;
+        const Next next = readRepeat(spec, d, gapAt, lastLength, expected, score);
+        if (next == Next::Partial)
+            break;
+        if (next != Next::Repeat)
+            return std::nullopt;
+    }
+    return FormFit{Decoded{spec.protocol, fields->device, fields->command},
+                   score.count == 0 ? 0.0 : score.sum / score.count};
+}
+
+} // namespace irform::detail
