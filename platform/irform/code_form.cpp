@@ -2,6 +2,7 @@
 
 #include "device/core/hex_text.h"
 #include "platform/irform/code_form_detail.h"
+#include "platform/irform/compact_raw.h"
 #include "platform/irform/form_spec.h"
 #include "platform/irform/protocols.h"
 
@@ -103,19 +104,30 @@ CodeForm toCodeForm(const Decoded& decoded) {
 std::optional<CodeForm> rawCodeForm(const Signal& signal) {
     using device::hexText;
     const auto& d = signal.durations;
-    if (d.empty() || d.size() > kMaxRawDurations)
+    if (d.empty() || d.size() > 0xFFFF)
         return std::nullopt;
     CodeForm form;
-    for (uint32_t us : d)
-        form.data += hexText(detail::durationWord(us), 4);
+    // The compact form when it fits and saves space, the plain one otherwise.
+    const auto compact = compactRawData(d);
+    std::string plain;
+    if (d.size() <= kMaxRawDurations)
+        for (uint32_t us : d)
+            plain += hexText(detail::durationWord(us), 4);
+    const bool useCompact = compact && (plain.empty() || compact->size() < plain.size());
+    form.data = useCompact ? *compact : plain;
+    if (form.data.empty())
+        return std::nullopt;
     const std::size_t blocks = (form.data.size() + kBlockDigits - 1) / kBlockDigits;
+    if (blocks > kMaxBlocks)
+        return std::nullopt;
     form.data.resize(blocks * kBlockDigits, '0');
     const uint32_t khz = static_cast<uint32_t>(std::clamp((signal.carrierHz + 500) / 1000, 1, 255));
     const std::string carrier = hexText(khz, 2);
     const uint64_t digest = detail::rawDigest(carrier, form.data);
     form.id = detail::rawId(digest);
     form.p = carrier + hexText(static_cast<uint32_t>(blocks), 2) +
-             hexText(static_cast<uint32_t>(d.size()), 4) + std::string(8, '0');
+             hexText(static_cast<uint32_t>(d.size()), 4) + "0000" +
+             std::string(useCompact ? detail::kCompactLayout : detail::kPlainLayout) + "00";
     form.q = hexText(static_cast<uint32_t>(digest >> 32), 8) +
              hexText(static_cast<uint32_t>(digest & 0xFFFFFFFFu), 8);
     return form;

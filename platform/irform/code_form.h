@@ -15,9 +15,10 @@
 //   D  a copy of P: one block, so that every converted text carries data
 // Raw learned codes (kept in code storage):
 //   I  24-bit digest of carrier and data, first byte 0x22 or more
-//   P  carrier kHz (2 digits), block count (2), duration count (4), "00000000"
+//   P  carrier kHz (2 digits), block count (2), duration count (4), "0000",
+//      layout (2: "00" plain, "01" compact, see compact_raw.h), "00"
 //   Q  64-bit digest of carrier and data (16 digits), checked on read back
-//   D  the durations, one 16-bit word each, most significant byte first: below
+//   D  plain: the durations, one 16-bit word each, most significant byte first: below
 //      0x8000 microseconds, else 0x8000 | tens of microseconds; padded with
 //      zero words to whole 8-byte blocks, at most 255 blocks
 // All digits upper case.

@@ -1,0 +1,17 @@
+#include "platform/irform/stored_signal.h"
+
+#include "platform/irform/code_form_detail.h"
+#include "platform/irform/protocols.h"
+
+namespace irform {
+
+std::optional<Signal> storedSignal(std::string_view record, std::string_view storageData) {
+    auto code = detail::readStoredCode(record, storageData);
+    if (!code)
+        return std::nullopt;
+    if (const auto* decoded = std::get_if<Decoded>(&*code))
+        return encode(decoded->protocol, decoded->device, decoded->command);
+    return std::get<Signal>(std::move(*code));
+}
+
+} // namespace irform
