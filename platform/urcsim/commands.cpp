@@ -101,12 +101,22 @@ int failCommand(const Parsed& p) {
         ask(p, "FAIL " + kind + " " + std::to_string(count) + " " + std::to_string(after)));
 }
 
-int clientCommand(const std::string& command, const std::vector<std::string>& args) {
-    auto p = parse(args, {"--socket", "--image", "--raw", "--hold-ms", "--after"});
+int clientCommand(const std::string& command, std::vector<std::string> args) {
+    // The one option without a value: send's --timings.
+    const bool timings = std::erase(args, "--timings") > 0;
+    auto p = parse(args, {"--socket", "--image", "--raw", "--hold-ms", "--after", "--jitter",
+                          "--seed", "--delay-us"});
     if (command != "check" && option(p, "--image"))
         throw UsageError{"--image belongs to serve and check"};
     if (command != "press" && (option(p, "--raw") || option(p, "--hold-ms")))
         throw UsageError{"--raw and --hold-ms belong to press"};
+    if (command != "press" &&
+        (option(p, "--jitter") || option(p, "--seed") || option(p, "--delay-us")))
+        throw UsageError{"--jitter, --seed and --delay-us belong to press"};
+    if (timings && command != "send")
+        throw UsageError{"--timings belongs to send"};
+    if (timings)
+        p.options["--timings"] = "";
     if (command == "plug" || command == "unplug") {
         expectWords(p, 0, command);
         return printed(ask(p, command == "plug" ? "PLUG" : "UNPLUG"));
@@ -156,10 +166,13 @@ std::string usage() {
            "           (the next N such operations fail, after K more succeed)\n"
            "       urc-sim latency MS\n"
            "       urc-sim press PROTOCOL DEVICE COMMAND [--hold-ms N]\n"
-           "           (nec, necx, rc5, sirc12, sirc15, sirc20; decimal or 0x hex)\n"
+           "           (nec, necx, rc5, sirc12, ... (30 forms); decimal or 0x hex)\n"
            "       urc-sim press --raw FILE [--hold-ms N]\n"
            "           (FILE: capture hex text, or \"raw 38000 +9000 -4500 ...\")\n"
-           "       urc-sim send CODE               (a key code, e.g. 05)\n"
+           "           press also takes [--delay-us US] [--jitter PCT] [--seed N]: the\n"
+           "           receiver's delay and jitter (protocols: 40 us, 3 %; raw: none)\n"
+           "       urc-sim send CODE [--timings]   (a key code, e.g. 05; --timings:\n"
+           "           the signal as \"raw FREQ +mark -space ...\")\n"
            "       urc-sim panel                   (the front panel window)\n"
            "Client commands take --socket PATH; otherwise QZT617_URC_SOCKET, then\n"
            "$XDG_RUNTIME_DIR/qzt617/urc.sock, then /tmp/qzt617-<uid>/urc.sock.\n"

@@ -175,11 +175,14 @@ TEST(RemoteKeys, EveryKeySendsADistinctUsableSignal) {
         protocols.insert(std::string(key.protocol.substr(0, 4)));
     }
     const std::size_t count = urcsim::remoteKeys().size();
-    EXPECT_EQ(count, 12u);
+    EXPECT_EQ(count, std::size(irform::kAllProtocols) + 6) << "one key of each form and six more";
     EXPECT_EQ(captures.size(), count) << "two keys send the same signal";
     EXPECT_EQ(names.size(), count);
     for (const char* family : {"nec", "rc5", "sirc", "raw"})
         EXPECT_EQ(protocols.count(family), 1u) << family;
+    for (irform::Protocol p : irform::kAllProtocols)
+        EXPECT_EQ(protocols.count(std::string(irform::protocolName(p).substr(0, 4))), 1u)
+            << irform::protocolName(p) << " has no key";
 }
 
 TEST(RemoteKeys, DescribeTheirSignals) {
