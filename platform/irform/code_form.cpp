@@ -139,6 +139,14 @@ std::optional<CodeForm> toCodeForm(const Signal& signal) {
     return rawCodeForm(signal);
 }
 
+std::optional<CodeForm> toCodeFormGuessingCarrier(Signal signal) {
+    if (const auto decoded = decode(signal))
+        return toCodeForm(*decoded);
+    if (const auto carrier = detail::shapeCarrierHz(signal.durations))
+        signal.carrierHz = *carrier;
+    return rawCodeForm(signal);
+}
+
 std::string convertedText(const CodeForm& form) {
     return form.id + "::" + form.p + ":" + form.q + ":::" + form.data;
 }

@@ -49,6 +49,10 @@ CodeForm toCodeForm(const Decoded& decoded);
 // nullopt for a signal without marks or too long for 255 blocks.
 std::optional<CodeForm> toCodeForm(const Signal& signal);
 std::optional<CodeForm> rawCodeForm(const Signal& signal);
+// For a signal whose carrier is not known (a timing body): a raw code gets the
+// carrier its shape suggests (56 kHz for an RCA-like leader, 36 kHz for
+// biphase half bits of 444 or 889 us), else the signal's own.
+std::optional<CodeForm> toCodeFormGuessingCarrier(Signal signal);
 
 // "I::P:Q:::D".
 std::string convertedText(const CodeForm& form);

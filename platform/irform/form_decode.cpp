@@ -306,4 +306,62 @@ std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>
     return corrected ? corrected : fit;
 }
 
+namespace {
+
+// The pattern's fixed opening slots, then at least `count` runs of one to
+// three half bits (three: next to a double-width bit) before the first gap.
+bool biphaseShaped(const FormSpec& spec, const std::vector<uint32_t>& d, Score& score,
+                   std::size_t count) {
+    constexpr uint32_t kLongestRun = 3;
+    std::size_t at = 0;
+    for (std::size_t i = 0; i < spec.pattern.size() && spec.pattern[i] != 'b';) {
+        const char level = spec.pattern[i];
+        uint32_t run = 0;
+        for (; i < spec.pattern.size() && spec.pattern[i] == level; ++i)
+            ++run;
+        if (at >= d.size() || !score.add(d[at], run * spec.unit, at))
+            return false;
+        ++at;
+    }
+    const std::size_t opening = at;
+    for (; at < d.size() && !(at % 2 == 1 && d[at] >= kFrameGapUs); ++at) {
+        const uint32_t k = (d[at] + spec.unit / 2) / spec.unit;
+        if (k < 1 || k > kLongestRun || !score.add(d[at], k * spec.unit, at))
+            return false;
+    }
+    return at - opening >= count;
+}
+
+} // namespace
+
+std::optional<int> shapeCarrierHz(const std::vector<uint32_t>& d) {
+    // Carriers this close to 38 kHz replay well enough at 38 kHz.
+    constexpr int kDefaultHz = 38000;
+    constexpr int kFarFromDefaultHz = 2000;
+    constexpr int kSymbolsLooked = 4;
+    constexpr std::size_t kBiphaseDurations = 10;
+    std::optional<int> best;
+    double bestError = 0;
+    for (const auto& spec : formSpecs()) {
+        if (std::abs(spec.carrierHz - kDefaultHz) < kFarFromDefaultHz)
+            continue;
+        Score score;
+        bool fits = false;
+        if (spec.shape == Shape::Biphase) {
+            fits = biphaseShaped(spec, d, score, kBiphaseDurations);
+        } else if (spec.leader.size() == 2) {
+            std::size_t at = 0;
+            fits = readFixed(d, at, spec.leader, score);
+            for (int i = 0; fits && i < kSymbolsLooked; ++i, at += 2)
+                fits = at + 1 < d.size() && nearestSymbol(spec, d, at, score).has_value();
+        }
+        const double error = score.count == 0 ? 0 : score.sum / score.count;
+        if (fits && (!best || error < bestError)) {
+            best = spec.carrierHz;
+            bestError = error;
+        }
+    }
+    return best;
+}
+
 } // namespace irform::detail

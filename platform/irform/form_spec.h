@@ -90,6 +90,11 @@ struct FormFit {
 // repeats (or a cut-off part of one at the end). nullopt when it does not fit.
 std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>& d);
 
+// The carrier of a signal that no form reads but whose start has the shape
+// of a form whose carrier lies far from 38 kHz (a 56 kHz leader, biphase
+// half bits of 36 kHz forms); nullopt when nothing suggests one.
+std::optional<int> shapeCarrierHz(const std::vector<uint32_t>& d);
+
 // Largest difference accepted between a duration and its nominal value.
 uint32_t slackFor(uint32_t nominal);
 

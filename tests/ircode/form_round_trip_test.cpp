@@ -183,6 +183,30 @@ TEST(CompactRaw, NecLengthFrameFitsSixBlocksAndReplaysWithinTolerance) {
     }
 }
 
+// A raw code keeps the carrier its shape tells: the timing body has none.
+TEST(RawCarrier, ComesFromTheShapeOfTheSignal) {
+    struct Case {
+        irform::Signal signal;
+        int carrierHz;
+    };
+    auto badRca = *irform::encode(Protocol::Rca, 3, 0x42);
+    badRca.durations[49] = 920; // the last bit of the inverted command flipped
+    if (irform::decode(badRca))
+        badRca.durations[49] = 1840;
+    auto rc5Like = *irform::encode(Protocol::Rc5, 5, 0x35);
+    rc5Like.durations.erase(rc5Like.durations.begin() + 13, rc5Like.durations.end());
+    rc5Like.durations.push_back(100000);
+    const Case cases[] = {{badRca, 56000},
+                          {rc5Like, 36000},
+                          {irform::Signal{56000, {3000, 3000, 500, 100000}}, 38000}};
+    for (const auto& c : cases) {
+        ASSERT_FALSE(irform::decode(c.signal));
+        const auto stored = store(learn(irform::renderCapture(c.signal)), {});
+        ASSERT_TRUE(stored);
+        EXPECT_EQ(irform::storedSignal(stored->record, stored->data)->carrierHz, c.carrierHz);
+    }
+}
+
 TEST(LongDurations, HundredMillisecondMarksAndSpacesSurviveLearning) {
     const irform::Signal signal{56000, {44600, 100000, 120000, 150000, 560, 300000}};
     const auto stored = store(learn(irform::renderCapture(signal)), {});
