@@ -11,19 +11,24 @@
 namespace irform::detail {
 namespace {
 
-// Frames and repeats of the same code: differences outside the toggle bits
-// make it a different code.
-constexpr double kForeignRepeatPenalty = 1.0;
+// A whole frame repeated where the form repeats with dittos is accepted (some
+// remotes do that) but raises the mean error by this much, so that a form
+// that repeats whole frames (nec2) fits such a signal better.
+constexpr double kForeignRepeatPenalty = 0.1;
+constexpr uint32_t kShortMarkUs = 1200;
+constexpr int kMarksForShift = 2;
 // A biphase run longer than this many half bits belongs to no form.
 constexpr uint32_t kMaxRunSlots = 8;
 
 // The comparison of durations with their nominal values. A receiver
-// lengthens marks and shortens spaces by its delay: `shift` takes an
-// estimate of it off again, and the marks read tell the next estimate.
+// lengthens marks and shortens spaces by its delay: `shift` takes the
+// estimate of it off again, which the short marks read so far tell (long marks
+// would bring more jitter than delay).
 struct Score {
     double sum = 0;
     int count = 0;
     int shift = 0;
+    bool adaptive = true; // whether the marks read move `shift`
     int64_t markExcess = 0;
     int marks = 0;
 
@@ -33,7 +38,7 @@ struct Score {
         return static_cast<uint32_t>(std::max<int64_t>(value, 0));
     }
     bool add(uint32_t actual, uint32_t nominal, std::size_t index) {
-        if (index % 2 == 0) {
+        if (index % 2 == 0 && nominal <= kShortMarkUs) {
             markExcess += int64_t{actual} - nominal;
             ++marks;
         }
@@ -44,9 +49,14 @@ struct Score {
             return false;
         sum += static_cast<double>(off) / slack;
         ++count;
+        updateShift();
         return true;
     }
-    int estimatedShift() const { return marks == 0 ? 0 : static_cast<int>(markExcess / marks); }
+    // The estimate once a few marks tell it.
+    void updateShift() {
+        if (adaptive && marks >= kMarksForShift)
+            shift = static_cast<int>(markExcess / marks);
+    }
 };
 
 struct FrameRead {
@@ -97,6 +107,7 @@ std::optional<std::size_t> nearestSymbol(const FormSpec& spec, const std::vector
         score.count += bestScore.count;
         score.markExcess += bestScore.markExcess;
         score.marks += bestScore.marks;
+        score.updateShift();
     }
     return best;
 }
@@ -189,13 +200,37 @@ std::optional<FrameRead> readBiphaseFrame(const FormSpec& spec, const std::vecto
     return frame;
 }
 
+uint32_t sum(std::span<const uint32_t> values) {
+    return std::accumulate(values.begin(), values.end(), 0u);
+}
+
+// The length of the frame frameDurations() gives, without building it.
+uint32_t nominalLength(const FormSpec& spec, uint64_t payload, bool first) {
+    if (spec.shape == Shape::Biphase) {
+        const auto nominal = frameDurations(spec, payload, first);
+        return sum(nominal);
+    }
+    uint32_t length = sum(first ? spec.leader : spec.repeatLeader) + sum(spec.trailer);
+    const int width = spec.symbols.size() == 4 ? 2 : 1;
+    for (int i = 0; i < spec.bits; i += width) {
+        if (spec.separatorAfter != 0 && i == spec.separatorAfter)
+            length += spec.separator.first + spec.separator.second;
+        std::size_t symbol = 0;
+        for (int k = 0; k < width; ++k) {
+            const int bit = i + k;
+            symbol = symbol << 1 | ((payload >> (spec.msbFirst ? spec.bits - 1 - bit : bit)) & 1);
+        }
+        length += spec.symbols[symbol].first + spec.symbols[symbol].second;
+    }
+    return length;
+}
+
 std::optional<FrameRead> readFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
                                    std::size_t start, bool first, Score& score) {
     auto frame = spec.shape == Shape::Biphase ? readBiphaseFrame(spec, d, start, score)
                                               : readSymbolFrame(spec, d, start, first, score);
     if (frame) {
-        const auto nominal = frameDurations(spec, frame->payload, first);
-        frame->lengthUs = std::accumulate(nominal.begin(), nominal.end(), 0u);
+        frame->lengthUs = nominalLength(spec, frame->payload, first);
     }
     return frame;
 }
@@ -243,7 +278,7 @@ Next readRepeat(const FormSpec& spec, const std::vector<uint32_t>& d, std::size_
         frame && sameCode(spec, frame->payload, expected)) {
         score = again;
         if (spec.repeat == Repeat::Ditto)
-            score.sum += kForeignRepeatPenalty * score.count / 10;
+            score.sum += kForeignRepeatPenalty * score.count;
         lastLength = frame->lengthUs;
         gapAt = frame->end;
         return Next::Repeat;
@@ -266,13 +301,47 @@ uint32_t slackFor(uint32_t nominal) {
 
 namespace {
 
+// First frames read, for forms that share a frame's shape (the NEC family
+// reads its frame once for six forms).
+struct CachedFrame {
+    const FormSpec* spec;
+    std::optional<FrameRead> frame;
+    Score score;
+};
+using FrameCache = std::vector<CachedFrame>;
+
+bool sameFrameShape(const FormSpec& a, const FormSpec& b) {
+    return a.shape == b.shape && a.bits == b.bits && a.msbFirst == b.msbFirst &&
+           a.leader.data() == b.leader.data() && a.leader.size() == b.leader.size() &&
+           a.symbols.data() == b.symbols.data() && a.trailer.data() == b.trailer.data() &&
+           a.separatorAfter == b.separatorAfter && a.pattern == b.pattern && a.unit == b.unit &&
+           a.oneIsMarkFirst == b.oneIsMarkFirst;
+}
+
+std::optional<FrameRead> readFirstFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
+                                        Score& score, FrameCache* cache) {
+    if (cache == nullptr || !score.adaptive)
+        return readFrame(spec, d, 0, true, score);
+    for (const auto& entry : *cache) {
+        if (sameFrameShape(*entry.spec, spec)) {
+            score = entry.score;
+            return entry.frame;
+        }
+    }
+    auto frame = readFrame(spec, d, 0, true, score);
+    cache->push_back({&spec, frame, score});
+    return frame;
+}
+
+// layoutFailed: the durations were read but the layout's checks failed.
 std::optional<FormFit> fitWithShift(const FormSpec& spec, const std::vector<uint32_t>& d,
-                                    Score& score) {
-    const auto first = readFrame(spec, d, 0, true, score);
+                                    Score& score, bool& layoutFailed, FrameCache* cache) {
+    const auto first = readFirstFrame(spec, d, score, cache);
     if (!first)
         return std::nullopt;
     const auto fields = spec.unpack(first->payload);
-    if (!fields || fields->device > spec.maxDevice || fields->command > spec.maxCommand)
+    layoutFailed = !fields || fields->device > spec.maxDevice || fields->command > spec.maxCommand;
+    if (layoutFailed)
         return std::nullopt;
     std::size_t gapAt = first->end;
     uint32_t lastLength = first->lengthUs;
@@ -289,21 +358,49 @@ std::optional<FormFit> fitWithShift(const FormSpec& spec, const std::vector<uint
                    score.count == 0 ? 0.0 : score.sum / score.count};
 }
 
+std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>& d,
+                               FrameCache* cache) {
+    // Biphase half bits are far apart; symbols may lie 170 us apart (Nokia).
+    Score score;
+    score.adaptive = spec.shape == Shape::Symbols;
+    bool layoutFailed = false;
+    auto fit = fitWithShift(spec, d, score, layoutFailed, cache);
+    // Durations skewed both ways mislead the estimate: read them as they are.
+    if (fit || layoutFailed || score.shift == 0)
+        return fit;
+    Score plain;
+    plain.adaptive = false;
+    return fitWithShift(spec, d, plain, layoutFailed, nullptr);
+}
+
 } // namespace
 
 std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>& d) {
-    // A second reading with the receiver's delay taken off, when the first
-    // showed one: it tells apart symbols only ~170 us apart (Nokia).
-    constexpr int kNoticeableShiftUs = 10;
-    Score first;
-    auto fit = fitWithShift(spec, d, first);
-    const int shift = first.estimatedShift();
-    if (std::abs(shift) < kNoticeableShiftUs)
-        return fit;
-    Score second;
-    second.shift = shift;
-    auto corrected = fitWithShift(spec, d, second);
-    return corrected ? corrected : fit;
+    return fitForm(spec, d, nullptr);
+}
+
+std::optional<Decoded> bestFit(const std::vector<uint32_t>& d) {
+    // Fits closer than this are equally good: the form with more checked bits,
+    // then the more common form, wins.
+    constexpr double kSameFit = 0.05;
+    FrameCache cache;
+    cache.reserve(formSpecs().size());
+    std::optional<FormFit> best;
+    int bestChecked = 0;
+    for (const auto& spec : formSpecs()) {
+        const auto fit = fitForm(spec, d, &cache);
+        if (!fit)
+            continue;
+        const bool clearlyBetter = best && fit->error < best->error - kSameFit;
+        const bool asGood = best && fit->error < best->error + kSameFit;
+        if (!best || clearlyBetter || (asGood && spec.checkedBits > bestChecked)) {
+            best = fit;
+            bestChecked = spec.checkedBits;
+        }
+    }
+    if (!best)
+        return std::nullopt;
+    return best->decoded;
 }
 
 namespace {

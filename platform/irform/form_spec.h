@@ -89,6 +89,8 @@ struct FormFit {
 // Reads the whole signal as this form: the first frame, then only its own
 // repeats (or a cut-off part of one at the end). nullopt when it does not fit.
 std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>& d);
+// The form that fits best (see decode()).
+std::optional<Decoded> bestFit(const std::vector<uint32_t>& d);
 
 // The carrier of a signal that no form reads but whose start has the shape
 // of a form whose carrier lies far from 38 kHz (a 56 kHz leader, biphase

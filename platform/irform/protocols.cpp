@@ -42,25 +42,7 @@ std::optional<Signal> encode(Protocol protocol, uint32_t device, uint32_t comman
 }
 
 std::optional<Decoded> decode(const Signal& signal) {
-    // Fits closer than this are equally good: the form with more checked bits,
-    // then the more common form, wins.
-    constexpr double kSameFit = 0.05;
-    std::optional<detail::FormFit> best;
-    int bestChecked = 0;
-    for (const auto& spec : detail::formSpecs()) {
-        const auto fit = detail::fitForm(spec, signal.durations);
-        if (!fit)
-            continue;
-        const bool clearlyBetter = best && fit->error < best->error - kSameFit;
-        const bool asGood = best && fit->error < best->error + kSameFit;
-        if (!best || clearlyBetter || (asGood && spec.checkedBits > bestChecked)) {
-            best = fit;
-            bestChecked = spec.checkedBits;
-        }
-    }
-    if (!best)
-        return std::nullopt;
-    return best->decoded;
+    return detail::bestFit(signal.durations);
 }
 
 } // namespace irform

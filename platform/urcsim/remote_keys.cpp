@@ -65,7 +65,9 @@ std::span<const RemoteKey> remoteKeys() {
 CaptureText remoteKeyCapture(const RemoteKey& key) {
     if (isRaw(key))
         return {irform::renderCapture(irform::rawExampleSignal(key.device)), ""};
-    auto capture = irform::pressCapture(key.protocol, key.device, key.command);
+    // Seen through a typical receiver, as `urc-sim press` does.
+    auto capture =
+        irform::pressCapture(key.protocol, key.device, key.command, irform::kTypicalReceiver);
     if (!capture)
         return {"", "the key " + std::string(key.label) + " has no code this URC understands"};
     return {*capture, ""};
