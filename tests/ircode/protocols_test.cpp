@@ -125,3 +125,60 @@ TEST(ProtocolNames, RoundTrip) {
 }
 
 } // namespace
+
+namespace {
+
+struct StartCase {
+    Protocol protocol;
+    uint32_t device;
+    uint32_t command;
+    int carrierHz;
+    std::vector<uint32_t> firstDurations;
+};
+
+class FormStart : public ::testing::TestWithParam<StartCase> {};
+
+// How each form's press opens, worked out by hand from the published
+// timings: leader, bit order and symbol coding of the form table's rows.
+TEST_P(FormStart, OpensAsItsDefinitionSays) {
+    const StartCase c = GetParam();
+    const auto s = encode(c.protocol, c.device, c.command);
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->carrierHz, c.carrierHz);
+    ASSERT_GE(s->durations.size(), c.firstDurations.size());
+    EXPECT_EQ(
+        std::vector<uint32_t>(s->durations.begin(), s->durations.begin() + c.firstDurations.size()),
+        c.firstDurations);
+    EXPECT_EQ(decode(*s), (Decoded{c.protocol, c.device, c.command}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Encode, FormStart,
+    ::testing::Values(
+        // Leader, start bit 1 (mark first), mode 000, double-width toggle 0.
+        StartCase{Protocol::Rc6,
+                  0,
+                  0x0C,
+                  36000,
+                  {2664, 888, 444, 888, 444, 444, 444, 444, 444, 888, 888, 444}},
+        // Device 1 least significant bit first, then zeros: no leader.
+        StartCase{Protocol::Denon, 1, 0, 38000, {264, 1848, 264, 792}},
+        StartCase{Protocol::Mitsubishi, 1, 0, 32600, {300, 2100, 300, 900}},
+        // Device 0xA most significant bit first.
+        StartCase{Protocol::Rca, 0xA, 0, 56000, {3680, 3680, 460, 1840, 460, 920, 460, 1840}},
+        // Device 0x1B = symbols 0, 1, 2, 3 of two bits each.
+        StartCase{Protocol::Nokia32,
+                  0x1B00,
+                  0,
+                  36000,
+                  {412, 276, 164, 276, 164, 445, 164, 614, 164, 783}},
+        // Command 0x20 goes most significant bit first.
+        StartCase{Protocol::Dish, 0, 0x20, 57600, {400, 6000, 400, 1600, 400, 2800}},
+        // Maker byte 0x02 least significant bit first.
+        StartCase{Protocol::Panasonic, 0, 0, 37000, {3456, 1728, 432, 432, 432, 1296, 432, 432}},
+        // Device 0xC: symbols "11" then "00".
+        StartCase{Protocol::DirecTv, 0xC, 0, 38000, {6000, 1200, 1200, 1200, 600, 600}},
+        StartCase{Protocol::Samsung32, 0x0707, 2, 38000, {4500, 4500, 560, 1690, 560, 1690}},
+        StartCase{Protocol::Jvc, 1, 0, 38000, {8400, 4200, 525, 1575, 525, 525}}));
+
+} // namespace
