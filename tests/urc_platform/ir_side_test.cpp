@@ -45,7 +45,7 @@ TEST(ProtocolCapture, RendersValidPressesAndRefusesTheRest) {
         {"nec", "99999999999", "0", 0, 0, "DEVICE must be"},
         {"nec", "", "0", 0, 0, "DEVICE must be"},
         {"NEC", "4", "8", 0, 0, "unknown protocol NEC"},
-        {"rc6", "4", "8", 0, 0, "unknown protocol rc6"},
+        {"xmp", "4", "8", 0, 0, "unknown protocol xmp"},
     };
     for (const auto& c : cases) {
         const auto result = urcsim::protocolCapture(c.protocol, c.device, c.command);
