@@ -11,6 +11,9 @@ std::string_view protocolName(Protocol protocol) {
 }
 
 std::optional<Protocol> protocolFromName(std::string_view name) {
+    // Sanyo's 42-bit remotes send exactly Aiwa's frames (the same chip).
+    if (name == "sanyo")
+        return Protocol::Aiwa;
     for (const auto& spec : detail::formSpecs())
         if (spec.name == name)
             return spec.protocol;

@@ -120,6 +120,7 @@ TEST(Decode, RefusesDamagedFrames) {
 TEST(ProtocolNames, RoundTrip) {
     for (Protocol p : kAllProtocols)
         EXPECT_EQ(protocolFromName(protocolName(p)), p);
+    EXPECT_EQ(protocolFromName("sanyo"), Protocol::Aiwa);
     EXPECT_FALSE(protocolFromName("NEC"));
     EXPECT_FALSE(protocolFromName(""));
 }
