@@ -63,3 +63,8 @@ target_link_libraries(qzt_bench_process PRIVATE qzt_bench_core qzt_bench_picture
 set_target_properties(qzt_bench_process PROPERTIES AUTOMOC OFF)
 # It starts these, and reads the resource libraries itself.
 add_dependencies(qzt_bench_process qzt617 qzt_bare_window qzt_paint_probe urc-sim)
+
+# Recognition and storage figures of the protocol forms (a report, not timed).
+add_executable(qzt_bench_forms ${QZT_BENCH_DIR}/forms/forms_report.cpp)
+target_link_libraries(qzt_bench_forms PRIVATE qzt_learning_core qzt_irform qzt_urcmem qzt_rororuru)
+set_target_properties(qzt_bench_forms PROPERTIES AUTOMOC OFF)

@@ -2,6 +2,7 @@
 // it: a key press of each built-in protocol and raw codes of no protocol.
 #include "learning/core/capture_text.h"
 #include "platform/irform/capture_render.h"
+#include "platform/irform/protocols.h"
 #include "platform/irform/raw_example.h"
 
 #include "bench/micro/spread.h"
@@ -57,6 +58,17 @@ void BM_ConvertCode_Sirc12(benchmark::State& state) {
 void BM_ConvertCode_Sirc20(benchmark::State& state) {
     convert(state, pressBody("sirc20", 0x1A, 0x2B));
 }
+// Every protocol form, captured through a typical receiver (delay, jitter).
+void BM_ConvertCode_Form(benchmark::State& state) {
+    const irform::Protocol protocol = irform::kAllProtocols[state.range(0)];
+    const uint32_t device = irform::maxDevice(protocol) / 3;
+    const uint32_t command = irform::maxCommand(protocol) / 5;
+    const auto capture = irform::pressCapture(irform::protocolName(protocol), device, command,
+                                              irform::kTypicalReceiver);
+    state.SetLabel(std::string(irform::protocolName(protocol)));
+    convert(state, capture ? timingBody(*capture) : std::string());
+}
+
 void BM_ConvertCode_Raw(benchmark::State& state) {
     convert(state, timingBody(irform::renderCapture(
                        irform::rawExampleSignal(static_cast<uint32_t>(state.range(0))))));
@@ -69,6 +81,10 @@ BENCHMARK(BM_ConvertCode_NecExtended)->Unit(benchmark::kMicrosecond)->Apply(benc
 BENCHMARK(BM_ConvertCode_Rc5)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
 BENCHMARK(BM_ConvertCode_Sirc12)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
 BENCHMARK(BM_ConvertCode_Sirc20)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
+BENCHMARK(BM_ConvertCode_Form)
+    ->DenseRange(0, static_cast<int>(std::size(irform::kAllProtocols)) - 1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(bench::withSpread);
 // Seeds give one-frame and two-frame raw codes of different lengths.
 BENCHMARK(BM_ConvertCode_Raw)
     ->Arg(1)

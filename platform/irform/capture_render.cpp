@@ -3,7 +3,9 @@
 #include "platform/irform/protocols.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <random>
 
 namespace irform {
 namespace {
@@ -14,12 +16,23 @@ std::string word(uint32_t value) {
     return text;
 }
 
-std::string markWords(uint32_t us) {
-    const uint32_t units =
-        std::min<uint32_t>((us + kReceiverStretchUs) * kUnitsPerUs, 2 * kFillerUnits);
+// One mark word, or a filler joined to a mark word: at most 2 x 0x7FFF units.
+std::string markPiece(uint32_t units) {
     if (units <= kFillerUnits)
         return word(0x8000 | units);
     return word(kFillerUnits) + word(0x8000 | (units - kFillerUnits));
+}
+
+// A mark longer than one piece goes on after a zero space word, which no
+// receiver could see inside a real signal; the conversion side joins it.
+std::string markWords(uint32_t us) {
+    uint64_t units = (uint64_t{us} + kReceiverStretchUs) * kUnitsPerUs;
+    std::string words;
+    while (units > kLongMarkPieceUnits) {
+        words += markPiece(kLongMarkPieceUnits) + word(0);
+        units -= kLongMarkPieceUnits;
+    }
+    return words + markPiece(static_cast<uint32_t>(units));
 }
 
 // Empty when the space is long enough to end the capture.
@@ -76,15 +89,30 @@ std::string renderCapture(const Signal& signal) {
     return body + endMarker() + carrierWords(signal.carrierHz);
 }
 
+Signal asReceived(const Signal& signal, const ReceiverModel& model) {
+    Signal received = signal;
+    std::mt19937 random(model.seed);
+    std::uniform_real_distribution<double> jitter(-model.jitterPercent / 100,
+                                                  model.jitterPercent / 100);
+    for (std::size_t i = 0; i < received.durations.size(); ++i) {
+        const double us = received.durations[i];
+        const double shifted = i % 2 == 0 ? us + model.delayUs : us - model.delayUs;
+        const double off = model.jitterPercent > 0 ? jitter(random) : 0.0;
+        received.durations[i] =
+            static_cast<uint32_t>(std::max(1.0, std::lround(shifted * (1 + off)) * 1.0));
+    }
+    return received;
+}
+
 std::optional<std::string> pressCapture(std::string_view protocolName, uint32_t device,
-                                        uint32_t command) {
+                                        uint32_t command, const ReceiverModel& receiver) {
     const auto protocol = protocolFromName(protocolName);
     if (!protocol)
         return std::nullopt;
     const auto signal = encode(*protocol, device, command);
     if (!signal)
         return std::nullopt;
-    return renderCapture(*signal);
+    return renderCapture(asReceived(*signal, receiver));
 }
 
 } // namespace irform

@@ -6,6 +6,9 @@
 //    space by as much); the timing encoder takes those 58 us off again, so a
 //    rendered signal encodes back to its own microseconds;
 //  - a mark longer than 32767 units is "7FFF" and a mark word with the rest;
+//    one longer than that continues after a space word "0000" in pieces of
+//    kLongMarkPieceUnits (a multiple of 3, so no microsecond is lost), which
+//    parseTimingBody joins again;
 //  - a space of 32767 units or more is that many "7FFF" fillers and a word
 //    with the remainder;
 //  - the signal's final space becomes the end marker (20 fillers), and so does
@@ -24,6 +27,7 @@ inline constexpr uint32_t kUnitsPerUs = 3;
 inline constexpr uint32_t kReceiverStretchUs = 58;
 inline constexpr uint32_t kFillerUnits = 0x7FFF;
 inline constexpr int kEndMarkerFillers = 20;
+inline constexpr uint32_t kLongMarkPieceUnits = 2 * kFillerUnits - 2;
 // The URC's capture buffer: the capture text never grows past it.
 inline constexpr std::size_t kCaptureCapacity = 10240;
 
@@ -36,9 +40,27 @@ std::string renderCapture(const Signal& signal);
 // outside that range, the nearest that three bytes can express).
 std::string carrierWords(int carrierHz);
 
+// How a real infrared receiver distorts what it sees, beyond the fixed
+// stretch above (which the timing encoder takes off again): its delay
+// lengthens every mark and shortens every space by delayUs, and every
+// duration is off by a random amount of up to jitterPercent (the same seed
+// gives the same distortion).
+struct ReceiverModel {
+    uint32_t delayUs = 0;
+    double jitterPercent = 0;
+    uint32_t seed = 0;
+};
+inline constexpr ReceiverModel kExactReceiver{};
+// A typical demodulating receiver: 40 us delay, 3 % jitter.
+inline constexpr ReceiverModel kTypicalReceiver{40, 3.0, 1};
+
+// The signal as the receiver passes it on; no duration drops below 1 us.
+Signal asReceived(const Signal& signal, const ReceiverModel& model);
+
 // The capture of one key press of a protocol remote (names as protocolName);
 // nullopt for an unknown protocol or a device/command out of range.
 std::optional<std::string> pressCapture(std::string_view protocolName, uint32_t device,
-                                        uint32_t command);
+                                        uint32_t command,
+                                        const ReceiverModel& receiver = kExactReceiver);
 
 } // namespace irform

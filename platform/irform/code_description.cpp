@@ -2,6 +2,7 @@
 #include "common/hex_text.h"
 #include "platform/irform/code_form.h"
 #include "platform/irform/code_form_detail.h"
+#include "platform/irform/compact_raw.h"
 
 #include <charconv>
 #include <cstdio>
@@ -19,37 +20,47 @@ std::optional<uint32_t> field(std::string_view text, std::size_t at, std::size_t
     return hextext::parseHex(text.substr(at, digits));
 }
 
-std::string describeBuiltin(Protocol protocol, std::string_view p) {
+std::optional<Decoded> readBuiltin(Protocol protocol, std::string_view p) {
     const auto number = field(p, 0, 2);
     const auto deviceValue = field(p, 2, 4);
     const auto command = field(p, 6, 4);
     if (!number || !deviceValue || !command ||
         *number != static_cast<uint32_t>(detail::protocolNumber(protocol)) ||
         *deviceValue > maxDevice(protocol) || *command > maxCommand(protocol))
-        return {};
-    return describeDecoded(Decoded{protocol, *deviceValue, *command});
+        return std::nullopt;
+    return Decoded{protocol, *deviceValue, *command};
 }
 
-std::string describeRaw(std::string_view p, std::string_view q, std::string_view data) {
+std::optional<Signal> readRaw(std::string_view p, std::string_view q, std::string_view data) {
     const auto khz = field(p, 0, 2);
     const auto blocks = field(p, 2, 2);
     const auto count = field(p, 4, 4);
-    if (!khz || !blocks || !count || *blocks == 0 || *count == 0 || *count > *blocks * 4)
-        return {};
+    const std::string_view layout = p.substr(12, 2);
+    const bool compact = layout == detail::kCompactLayout;
+    if (!khz || !blocks || !count || *blocks == 0 || *count == 0 ||
+        (!compact && layout != detail::kPlainLayout) || (!compact && *count > *blocks * 4))
+        return std::nullopt;
     const std::size_t dataDigits = *blocks * kBlockDigits;
     if (data.size() < dataDigits || !hextext::isHexDigits(data.substr(0, dataDigits)))
-        return {};
+        return std::nullopt;
     data = data.substr(0, dataDigits);
     const uint64_t digest = detail::rawDigest(p.substr(0, 2), data);
     const auto high = field(q, 0, 8);
     const auto low = field(q, 8, 8);
     if (!high || !low || ((uint64_t{*high} << 32) | *low) != digest)
-        return {};
+        return std::nullopt;
     Signal signal;
     signal.carrierHz = static_cast<int>(*khz) * 1000;
-    for (uint32_t i = 0; i < *count; ++i)
-        signal.durations.push_back(detail::durationFromWord(*field(data, 4 * i, 4)));
-    return describeSignal(signal);
+    if (compact) {
+        auto durations = compactRawDurations(data, *count);
+        if (!durations)
+            return std::nullopt;
+        signal.durations = std::move(*durations);
+    } else {
+        for (uint32_t i = 0; i < *count; ++i)
+            signal.durations.push_back(detail::durationFromWord(*field(data, 4 * i, 4)));
+    }
+    return signal;
 }
 
 } // namespace
@@ -96,16 +107,38 @@ std::optional<Signal> parseRawDescription(std::string_view text) {
     return signal;
 }
 
-std::string describeStoredCode(std::string_view record, std::string_view storageData) {
+namespace detail {
+
+std::optional<StoredCode> readStoredCode(std::string_view record, std::string_view storageData) {
     if (record.size() != kRecordDigits || !hextext::isHexDigits(record))
-        return {};
+        return std::nullopt;
     const std::string_view id = record.substr(kHeadDigits, kIdDigits);
     const std::string_view p = record.substr(kHeadDigits + kIdDigits, kPDigits);
     const std::string_view q = record.substr(kHeadDigits + kIdDigits + kPDigits, kQDigits);
-    for (Protocol protocol : kAllProtocols)
-        if (hextext::equalsIgnoringCase(id, builtinId(protocol)))
-            return describeBuiltin(protocol, p);
-    return describeRaw(p, q, storageData);
+    // A URC whose code-identifier table lacks a form keeps its D (a copy of
+    // P) in code storage and sends from there.
+    const bool inStorage = record.substr(4, 2) == "80" && storageData.size() >= kPDigits;
+    for (Protocol protocol : kAllProtocols) {
+        if (!hextext::equalsIgnoringCase(id, builtinId(protocol)))
+            continue;
+        if (auto decoded = readBuiltin(protocol, inStorage ? storageData.substr(0, kPDigits) : p))
+            return StoredCode{*decoded};
+        return std::nullopt;
+    }
+    if (auto signal = readRaw(p, q, storageData))
+        return StoredCode{std::move(*signal)};
+    return std::nullopt;
+}
+
+} // namespace detail
+
+std::string describeStoredCode(std::string_view record, std::string_view storageData) {
+    const auto code = detail::readStoredCode(record, storageData);
+    if (!code)
+        return {};
+    if (const auto* decoded = std::get_if<Decoded>(&*code))
+        return describeDecoded(*decoded);
+    return describeSignal(std::get<Signal>(*code));
 }
 
 } // namespace irform

@@ -2,6 +2,8 @@
 
 #include "common/hex_text.h"
 #include "platform/irform/code_form_detail.h"
+#include "platform/irform/compact_raw.h"
+#include "platform/irform/form_spec.h"
 #include "platform/irform/protocols.h"
 
 #include <algorithm>
@@ -26,43 +28,16 @@ std::optional<Protocol> protocolFromNumber(int number) {
 }
 
 int framesPerPress(Protocol protocol) {
-    switch (protocol) {
-    case Protocol::Nec:
-    case Protocol::NecExtended:
-    case Protocol::Rc5:
-        return 2;
-    default:
-        return 3;
-    }
+    return formSpec(protocol).framesPerPress;
 }
 
 int bitsPerFrame(Protocol protocol) {
-    switch (protocol) {
-    case Protocol::Nec:
-    case Protocol::NecExtended:
-        return 32;
-    case Protocol::Rc5:
-        return 14;
-    case Protocol::Sirc12:
-        return 12;
-    case Protocol::Sirc15:
-        return 15;
-    case Protocol::Sirc20:
-        return 20;
-    }
-    return 0;
+    return formSpec(protocol).bits;
 }
 
 int framePeriod100us(Protocol protocol) {
-    switch (protocol) {
-    case Protocol::Nec:
-    case Protocol::NecExtended:
-        return 1080;
-    case Protocol::Rc5:
-        return 1138;
-    default:
-        return 450;
-    }
+    const auto& spec = formSpec(protocol);
+    return static_cast<int>(((spec.periodUs != 0 ? spec.periodUs : spec.gapUs) + 50) / 100);
 }
 
 uint64_t rawDigest(std::string_view carrierDigits, std::string_view data) {
@@ -101,7 +76,13 @@ uint32_t durationFromWord(uint32_t word) {
 } // namespace detail
 
 std::string builtinId(Protocol protocol) {
-    return hextext::hexText(static_cast<uint32_t>(detail::protocolNumber(protocol)), 2) + "0000";
+    // The first six forms predate the rest and keep their identifiers. The
+    // others end in 0001: a URC whose table lacks them keeps their data in
+    // code storage (an identifier below 0x22 ending in 0000 would be taken
+    // for a code that needs none).
+    const int number = detail::protocolNumber(protocol);
+    return hextext::hexText(static_cast<uint32_t>(number), 2) +
+           (number <= kFirstFormsWithoutStorage ? "0000" : "0001");
 }
 
 CodeForm toCodeForm(const Decoded& decoded) {
@@ -123,19 +104,30 @@ CodeForm toCodeForm(const Decoded& decoded) {
 std::optional<CodeForm> rawCodeForm(const Signal& signal) {
     using hextext::hexText;
     const auto& d = signal.durations;
-    if (d.empty() || d.size() > kMaxRawDurations)
+    if (d.empty() || d.size() > 0xFFFF)
         return std::nullopt;
     CodeForm form;
-    for (uint32_t us : d)
-        form.data += hexText(detail::durationWord(us), 4);
+    // The compact form when it fits and saves space, the plain one otherwise.
+    const auto compact = compactRawData(d);
+    std::string plain;
+    if (d.size() <= kMaxRawDurations)
+        for (uint32_t us : d)
+            plain += hexText(detail::durationWord(us), 4);
+    const bool useCompact = compact && (plain.empty() || compact->size() < plain.size());
+    form.data = useCompact ? *compact : plain;
+    if (form.data.empty())
+        return std::nullopt;
     const std::size_t blocks = (form.data.size() + kBlockDigits - 1) / kBlockDigits;
+    if (blocks > kMaxBlocks)
+        return std::nullopt;
     form.data.resize(blocks * kBlockDigits, '0');
     const uint32_t khz = static_cast<uint32_t>(std::clamp((signal.carrierHz + 500) / 1000, 1, 255));
     const std::string carrier = hexText(khz, 2);
     const uint64_t digest = detail::rawDigest(carrier, form.data);
     form.id = detail::rawId(digest);
     form.p = carrier + hexText(static_cast<uint32_t>(blocks), 2) +
-             hexText(static_cast<uint32_t>(d.size()), 4) + std::string(8, '0');
+             hexText(static_cast<uint32_t>(d.size()), 4) + "0000" +
+             std::string(useCompact ? detail::kCompactLayout : detail::kPlainLayout) + "00";
     form.q = hexText(static_cast<uint32_t>(digest >> 32), 8) +
              hexText(static_cast<uint32_t>(digest & 0xFFFFFFFFu), 8);
     return form;
@@ -144,6 +136,14 @@ std::optional<CodeForm> rawCodeForm(const Signal& signal) {
 std::optional<CodeForm> toCodeForm(const Signal& signal) {
     if (const auto decoded = decode(signal))
         return toCodeForm(*decoded);
+    return rawCodeForm(signal);
+}
+
+std::optional<CodeForm> toCodeFormGuessingCarrier(Signal signal) {
+    if (const auto decoded = decode(signal))
+        return toCodeForm(*decoded);
+    if (const auto carrier = detail::shapeCarrierHz(signal.durations))
+        signal.carrierHz = *carrier;
     return rawCodeForm(signal);
 }
 

@@ -3,18 +3,22 @@
 // the URC reads back when it sends a stored code. A key record holds "C0", a
 // byte, the storage flag, then I (3 bytes), P and Q (8 bytes each).
 //
-// Built-in forms (no code storage; I's first byte is below 0x22, then 0000):
-//   I  "010000" nec, "020000" necx, "030000" rc5, "040000" sirc12,
-//      "050000" sirc15, "060000" sirc20
+// Built-in forms (no code storage on a URC whose code-identifier table
+// lists them):
+//   I  the protocol's number (kAllProtocols order, from 1) and "0000" for the
+//      first six ("010000" nec ... "060000" sirc20), "0001" for the others
+//      ("070001" rc6 ...), so that a URC without them stores the data D
 //   P  protocol number (2 digits), device (4), command (4), carrier kHz (2),
 //      frames a press sends (2), "00"
-//   Q  bits a frame holds (2 digits), frame period in 100 us (4), ten zeros
+//   Q  bits a frame holds (2 digits), frame period (or gap) in 100 us (4),
+//      ten zeros
 //   D  a copy of P: one block, so that every converted text carries data
 // Raw learned codes (kept in code storage):
 //   I  24-bit digest of carrier and data, first byte 0x22 or more
-//   P  carrier kHz (2 digits), block count (2), duration count (4), "00000000"
+//   P  carrier kHz (2 digits), block count (2), duration count (4), "0000",
+//      layout (2: "00" plain, "01" compact, see compact_raw.h), "00"
 //   Q  64-bit digest of carrier and data (16 digits), checked on read back
-//   D  the durations, one 16-bit word each, most significant byte first: below
+//   D  plain: the durations, one 16-bit word each, most significant byte first: below
 //      0x8000 microseconds, else 0x8000 | tens of microseconds; padded with
 //      zero words to whole 8-byte blocks, at most 255 blocks
 // All digits upper case.
@@ -37,12 +41,18 @@ inline constexpr std::size_t kBlockDigits = 16;
 inline constexpr std::size_t kMaxBlocks = 255;
 inline constexpr std::size_t kMaxRawDurations = kMaxBlocks * 4;
 
+inline constexpr int kFirstFormsWithoutStorage = 6;
+
 std::string builtinId(Protocol protocol);
 CodeForm toCodeForm(const Decoded& decoded);
 // A recognised protocol gives its built-in form, anything else a raw form;
 // nullopt for a signal without marks or too long for 255 blocks.
 std::optional<CodeForm> toCodeForm(const Signal& signal);
 std::optional<CodeForm> rawCodeForm(const Signal& signal);
+// For a signal whose carrier is not known (a timing body): a raw code gets the
+// carrier its shape suggests (56 kHz for an RCA-like leader, 36 kHz for
+// biphase half bits of 444 or 889 us), else the signal's own.
+std::optional<CodeForm> toCodeFormGuessingCarrier(Signal signal);
 
 // "I::P:Q:::D".
 std::string convertedText(const CodeForm& form);

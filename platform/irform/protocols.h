@@ -6,18 +6,18 @@
 
 namespace irform {
 
-// One key press as the original remote sends it: the frame with its repeats,
-// ending with a long gap. nullopt when device or command is out of range.
-//  - NEC / NEC extended: one frame (leader 9000/4500, 32 bits LSB first,
-//    560 stop mark) and one repeat code, 108 ms apart.
-//  - RC5: two identical frames (toggle 0), 113.778 ms apart.
-//  - SIRC: three identical frames, 45 ms apart.
+// One key press as the original remote sends it: the frame with its repeats
+// as the form table describes them, ending with a long gap. nullopt when
+// device or command is out of range.
 std::optional<Signal> encode(Protocol protocol, uint32_t device, uint32_t command);
 
-// Reads the first frame of a signal with a tolerance of 30% (at least 200 us)
-// on every duration. An NEC frame whose second byte is the inverse of its
-// first is plain NEC; any other second byte makes it NEC extended. The RC5
-// toggle bit is ignored.
+// Reads a signal as the form that fits it best: every duration within 25% or
+// 150 us of its nominal value (whichever is wider), the layout's fixed fields
+// and checks holding, and what follows the first frame being its own repeats
+// (a repeat cut off at the end is accepted). Of several forms that fit, the
+// closest wins; equally close fits go to the form that checks more bits, then
+// to the more common form. An NEC frame whose second byte is the inverse of
+// its first is plain NEC. Toggle bits are ignored.
 std::optional<Decoded> decode(const Signal& signal);
 
 // True when `actual` lies within the tolerance of `nominal`.

@@ -14,12 +14,50 @@ struct Signal {
     std::vector<uint32_t> durations;
 };
 
-// The protocols recognised and stored compactly as built-in forms.
-enum class Protocol { Nec, NecExtended, Rc5, Sirc12, Sirc15, Sirc20 };
+// The protocols recognised and stored compactly as built-in forms, in the
+// order of their numbers in the URC's code-identifier table (1 up).
+enum class Protocol {
+    Nec,
+    NecExtended,
+    Rc5,
+    Sirc12,
+    Sirc15,
+    Sirc20,
+    Rc6,
+    Jvc,
+    Panasonic,
+    Samsung32,
+    Samsung36,
+    Denon,
+    Sharp,
+    Rc5x,
+    Rc6a32,
+    Aiwa,
+    Pioneer,
+    Mitsubishi,
+    Nokia32,
+    Nrc17,
+    Thomson,
+    Dish,
+    DirecTv,
+    Bose,
+    Apple,
+    Rca,
+    PanasonicOld,
+    Nec2,
+    Nec32,
+    Jvc48,
+};
 
-inline constexpr Protocol kAllProtocols[] = {Protocol::Nec,    Protocol::NecExtended,
-                                             Protocol::Rc5,    Protocol::Sirc12,
-                                             Protocol::Sirc15, Protocol::Sirc20};
+inline constexpr Protocol kAllProtocols[] = {
+    Protocol::Nec,       Protocol::NecExtended, Protocol::Rc5,          Protocol::Sirc12,
+    Protocol::Sirc15,    Protocol::Sirc20,      Protocol::Rc6,          Protocol::Jvc,
+    Protocol::Panasonic, Protocol::Samsung32,   Protocol::Samsung36,    Protocol::Denon,
+    Protocol::Sharp,     Protocol::Rc5x,        Protocol::Rc6a32,       Protocol::Aiwa,
+    Protocol::Pioneer,   Protocol::Mitsubishi,  Protocol::Nokia32,      Protocol::Nrc17,
+    Protocol::Thomson,   Protocol::Dish,        Protocol::DirecTv,      Protocol::Bose,
+    Protocol::Apple,     Protocol::Rca,         Protocol::PanasonicOld, Protocol::Nec2,
+    Protocol::Nec32,     Protocol::Jvc48};
 
 struct Decoded {
     Protocol protocol = Protocol::Nec;
@@ -28,7 +66,7 @@ struct Decoded {
     bool operator==(const Decoded&) const = default;
 };
 
-// Command-line names: nec, necx, rc5, sirc12, sirc15, sirc20.
+// Command-line names: nec, necx, rc5, sirc12, ... (see the form table).
 std::string_view protocolName(Protocol protocol);
 std::optional<Protocol> protocolFromName(std::string_view name);
 // Nominal carrier of a protocol, in Hz.

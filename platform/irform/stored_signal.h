@@ -1,6 +1,6 @@
 #pragma once
-// The signal the URC emits for a stored key record (44 hex digits) and the
-// data of its code storage blocks (hex digits; ignored for built-in forms).
+// The signal the URC emits for a stored key: a protocol form rendered with
+// its own carrier and repeats, a raw code with its stored carrier.
 #include "platform/irform/signal.h"
 
 #include <optional>
@@ -8,7 +8,9 @@
 
 namespace irform {
 
-// nullopt when the record or its data cannot be read (see describeStoredCode).
+// record: the key record (44 hex digits); storageData: the data of its code
+// storage blocks (ignored for a form the URC knows). nullopt when they cannot
+// be read (see describeStoredCode).
 std::optional<Signal> storedSignal(std::string_view record, std::string_view storageData);
 
 } // namespace irform

@@ -23,6 +23,19 @@ void appendSpace(std::vector<uint32_t>& d, uint32_t us) {
         d.back() += us;
 }
 
+// A mark after a space of no length (the encoder's "0000" + 58 us) goes on
+// the mark before it: the URC writes a very long mark in pieces that way. The
+// pieces each lost the receiver's stretch that the space gave back once.
+void appendMark(std::vector<uint32_t>& d, uint32_t us) {
+    if (d.size() >= 2 && d.back() <= kJoinedMarkSpaceUs) {
+        const uint32_t space = d.back();
+        d.pop_back();
+        d.back() += space + us;
+        return;
+    }
+    d.push_back(us);
+}
+
 } // namespace
 
 uint32_t gapMicroseconds(uint32_t milliseconds) {
@@ -62,7 +75,7 @@ std::optional<Signal> parseTimingBody(std::string_view body) {
         // A negative duration is a mark shorter than the receiver's stretch.
         const uint32_t us = width == 8 ? 0 : *value;
         if (d.size() % 2 == 0)
-            d.push_back(us);
+            appendMark(d, us);
         else
             appendSpace(d, us);
         at += width;

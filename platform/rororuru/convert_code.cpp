@@ -24,7 +24,7 @@ std::string convert(const char* text, int32_t mode) {
     const auto signal = irform::parseTimingBody(std::string_view(text, length));
     if (!signal)
         return {};
-    const auto form = irform::toCodeForm(*signal);
+    const auto form = irform::toCodeFormGuessingCarrier(*signal);
     return form ? irform::convertedText(*form) : std::string();
 }
 

@@ -109,6 +109,8 @@ std::vector<std::string_view> profileNames() {
 }
 
 std::vector<uint32_t> factoryCodeIdentifiers() {
+    // The protocol forms of the conversion library, by number; the first six
+    // end in 0000, the later ones in 0001 (see irform::builtinId).
     return {
         0x010000, // NEC
         0x020000, // NEC extended
@@ -116,10 +118,30 @@ std::vector<uint32_t> factoryCodeIdentifiers() {
         0x040000, // SIRC 12
         0x050000, // SIRC 15
         0x060000, // SIRC 20
-        0x070000, // RC6
-        0x080000, // JVC
-        0x090000, // Panasonic
-        0x0A0000, // Samsung
+        0x070001, // RC6 mode 0
+        0x080001, // JVC
+        0x090001, // Panasonic (Kaseikyo 48)
+        0x0A0001, // Samsung 32
+        0x0B0001, // Samsung 36
+        0x0C0001, // Denon 15
+        0x0D0001, // Sharp 15
+        0x0E0001, // RC5 extended
+        0x0F0001, // RC6 6A 32-bit
+        0x100001, // Aiwa/Sanyo 42
+        0x110001, // Pioneer
+        0x120001, // Mitsubishi
+        0x130001, // Nokia 32
+        0x140001, // NRC17
+        0x150001, // Thomson
+        0x160001, // Dish Network
+        0x170001, // DirecTV
+        0x180001, // Bose
+        0x190001, // Apple
+        0x1A0001, // RCA
+        0x1B0001, // old Panasonic 22
+        0x1C0001, // NEC, whole-frame repeats
+        0x1D0001, // NEC, 16-bit command
+        0x1E0001, // JVC 48 (Kaseikyo)
     };
 }
 

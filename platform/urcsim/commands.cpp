@@ -101,12 +101,22 @@ int failCommand(const Parsed& p) {
         ask(p, "FAIL " + kind + " " + std::to_string(count) + " " + std::to_string(after)));
 }
 
-int clientCommand(const std::string& command, const std::vector<std::string>& args) {
-    auto p = parse(args, {"--socket", "--image", "--raw", "--hold-ms", "--after"});
+int clientCommand(const std::string& command, std::vector<std::string> args) {
+    // The one option without a value: send's --timings.
+    const bool timings = std::erase(args, "--timings") > 0;
+    auto p = parse(args, {"--socket", "--image", "--raw", "--hold-ms", "--after", "--jitter",
+                          "--seed", "--delay-us"});
     if (command != "check" && option(p, "--image"))
         throw UsageError{"--image belongs to serve and check"};
     if (command != "press" && (option(p, "--raw") || option(p, "--hold-ms")))
         throw UsageError{"--raw and --hold-ms belong to press"};
+    if (command != "press" &&
+        (option(p, "--jitter") || option(p, "--seed") || option(p, "--delay-us")))
+        throw UsageError{"--jitter, --seed and --delay-us belong to press"};
+    if (timings && command != "send")
+        throw UsageError{"--timings belongs to send"};
+    if (timings)
+        p.options["--timings"] = "";
     if (command == "plug" || command == "unplug") {
         expectWords(p, 0, command);
         return printed(ask(p, command == "plug" ? "PLUG" : "UNPLUG"));
@@ -156,19 +166,22 @@ std::string usage() {
            "  or:  urc-sim identity HEX30\n"
            "  or:  urc-sim fail reads|writes|capture N [--after K]\n"
            "  or:  urc-sim latency MS\n"
-           "  or:  urc-sim press PROTOCOL DEVICE COMMAND [--hold-ms N]\n"
-           "  or:  urc-sim press --raw FILE [--hold-ms N]\n"
-           "  or:  urc-sim send CODE\n"
+           "  or:  urc-sim press PROTOCOL DEVICE COMMAND [--hold-ms N] [RECEIVER]\n"
+           "  or:  urc-sim press --raw FILE [--hold-ms N] [RECEIVER]\n"
+           "  or:  urc-sim send CODE [--timings]\n"
            "  or:  urc-sim panel\n"
            "  or:  urc-sim --help | --version\n"
            "\n"
            "Commands:\n"
            "  dump ADDR LEN     ADDR and LEN are hexadecimal\n"
            "  fail ...          the next N such operations fail, after K more succeed\n"
-           "  press ...         PROTOCOL: nec, necx, rc5, sirc12, sirc15 or sirc20; DEVICE and\n"
-           "                    COMMAND decimal or 0x hex; --raw FILE: capture hex text, or\n"
-           "                    \"raw 38000 +9000 -4500 ...\"\n"
-           "  send CODE         what the URC sends for a key code, e.g. 05\n"
+           "  press ...         PROTOCOL: one of the 30 forms (nec, necx, rc5, sirc12, ...);\n"
+           "                    DEVICE and COMMAND decimal or 0x hex; --raw FILE: capture hex\n"
+           "                    text, or \"raw 38000 +9000 -4500 ...\"; RECEIVER:\n"
+           "                    [--delay-us US] [--jitter PCT] [--seed N], the receiver's\n"
+           "                    delay and jitter (protocols: 40 us, 3 %; raw: none)\n"
+           "  send CODE         what the URC sends for a key code, e.g. 05; --timings: the\n"
+           "                    signal as \"raw FREQ +mark -space ...\"\n"
            "  panel             the front panel window\n"
            "\n"
            "Client commands take --socket PATH; otherwise QZT617_URC_SOCKET, then\n"

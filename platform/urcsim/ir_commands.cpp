@@ -1,5 +1,7 @@
 // The infrared commands: a remote's key pressed in front of the URC, the URC
 // sending a stored code, and the front panel that does both with the mouse.
+#include "platform/irform/code_form.h"
+#include "platform/irform/stored_signal.h"
 #include "platform/urcmem/wire_protocol.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/command_line.h"
@@ -13,6 +15,27 @@
 
 namespace urcsim {
 
+namespace {
+
+constexpr long kMaxJitterPercent = 20;
+constexpr long kMaxReceiverDelayUs = 500;
+
+// The receiver seen through: a protocol press goes through a typical one,
+// a raw signal is taken as captured; --delay-us, --jitter and --seed set it
+// ("--delay-us 0 --jitter 0" for an exact press).
+irform::ReceiverModel receiverFor(const Parsed& p, bool raw) {
+    irform::ReceiverModel model = raw ? irform::kExactReceiver : irform::kTypicalReceiver;
+    if (auto delay = option(p, "--delay-us"))
+        model.delayUs = static_cast<uint32_t>(number(*delay, kMaxReceiverDelayUs, "--delay-us"));
+    if (auto jitter = option(p, "--jitter"))
+        model.jitterPercent = static_cast<double>(number(*jitter, kMaxJitterPercent, "--jitter"));
+    if (auto seed = option(p, "--seed"))
+        model.seed = static_cast<uint32_t>(number(*seed, 0x7FFFFFFF, "--seed"));
+    return model;
+}
+
+} // namespace
+
 int pressCommand(const Parsed& p) {
     long holdMs = kDefaultHoldMs;
     if (auto hold = option(p, "--hold-ms"))
@@ -20,11 +43,11 @@ int pressCommand(const Parsed& p) {
     CaptureText capture;
     if (auto raw = option(p, "--raw")) {
         expectWords(p, 0, "press --raw FILE");
-        capture = rawCaptureFromFile(*raw);
+        capture = rawCaptureFromFile(*raw, receiverFor(p, true));
     } else {
         if (p.words.size() != 3)
             throw UsageError{"press needs PROTOCOL DEVICE COMMAND or --raw FILE"};
-        capture = protocolCapture(p.words[0], p.words[1], p.words[2]);
+        capture = protocolCapture(p.words[0], p.words[1], p.words[2], receiverFor(p, false));
         // A wrong protocol or number is a usage mistake, not a refusal by the URC.
         if (!capture.error.empty())
             throw UsageError{capture.error};
@@ -51,6 +74,19 @@ int sendCommand(const Parsed& p) {
     if (!sent.error.empty()) {
         std::cerr << "urc-sim: " << sent.error << "\n";
         return kExitFailed;
+    }
+    if (option(p, "--timings")) {
+        // The answer is "RECORD DATA" (DATA "-" without code storage).
+        const auto blank = o.payload.find(' ');
+        const std::string data = o.payload.substr(blank + 1);
+        const auto signal =
+            irform::storedSignal(o.payload.substr(0, blank), data == "-" ? "" : data);
+        if (!signal) {
+            std::cerr << "urc-sim: the code stored for key " << code << " has no signal\n";
+            return kExitFailed;
+        }
+        std::cout << irform::describeSignal(*signal) << "\n";
+        return kExitOk;
     }
     std::cout << sent.description << "\n";
     return kExitOk;

@@ -74,10 +74,17 @@ std::string checkSignal(const irform::Signal& signal) {
 
 } // namespace
 
-CaptureText rawCaptureFromText(const std::string& text) {
+std::string protocolNames() {
+    std::string names;
+    for (irform::Protocol p : irform::kAllProtocols)
+        names += (names.empty() ? "" : ", ") + std::string(irform::protocolName(p));
+    return names;
+}
+
+CaptureText rawCaptureFromText(const std::string& text, const irform::ReceiverModel& receiver) {
     const std::string trimmed = withSingleBlanks(text);
     if (trimmed.starts_with("raw"))
-        return captureFromRawDescription(trimmed);
+        return captureFromRawDescription(trimmed, receiver);
     CaptureText result;
     for (char c : text) {
         if (isBlank(c))
@@ -99,22 +106,22 @@ CaptureText rawCaptureFromText(const std::string& text) {
     return result;
 }
 
-CaptureText captureFromRawDescription(const std::string& text) {
+CaptureText captureFromRawDescription(const std::string& text,
+                                      const irform::ReceiverModel& receiver) {
     const auto signal = irform::parseRawDescription(withSingleBlanks(text));
     if (!signal)
         return {"", "a raw signal is written \"raw CARRIER +MARK -SPACE +MARK ...\" "
                     "(carrier in Hz, durations in microseconds)"};
     if (std::string problem = checkSignal(*signal); !problem.empty())
         return {"", "the raw signal is not usable: " + problem};
-    return {irform::renderCapture(*signal), ""};
+    return {irform::renderCapture(irform::asReceived(*signal, receiver)), ""};
 }
 
 CaptureText protocolCapture(const std::string& protocolText, const std::string& deviceText,
-                            const std::string& commandText) {
+                            const std::string& commandText, const irform::ReceiverModel& receiver) {
     const auto protocol = irform::protocolFromName(protocolText);
     if (!protocol)
-        return {"", "unknown protocol " + protocolText +
-                        " (one of nec, necx, rc5, sirc12, sirc15, sirc20)"};
+        return {"", "unknown protocol " + protocolText + " (one of " + protocolNames() + ")"};
     const auto deviceValue = parseNumber(deviceText);
     const auto command = parseNumber(commandText);
     const uint32_t maxDevice = irform::maxDevice(*protocol);
@@ -125,13 +132,13 @@ CaptureText protocolCapture(const std::string& protocolText, const std::string& 
     if (!command || *command > maxCommand)
         return {"", "COMMAND must be a number from 0 to " + hexText(maxCommand) + " for " +
                         protocolText + " (decimal, or hexadecimal after 0x)"};
-    auto capture = irform::pressCapture(protocolText, *deviceValue, *command);
+    auto capture = irform::pressCapture(protocolText, *deviceValue, *command, receiver);
     if (!capture)
         return {"", "the " + protocolText + " code cannot be rendered"};
     return {*capture, ""};
 }
 
-CaptureText rawCaptureFromFile(const std::string& path) {
+CaptureText rawCaptureFromFile(const std::string& path, const irform::ReceiverModel& receiver) {
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return {"", "cannot open the capture file " + path};
@@ -141,7 +148,7 @@ CaptureText rawCaptureFromFile(const std::string& path) {
     file.seekg(0);
     std::ostringstream content;
     content << file.rdbuf();
-    CaptureText result = rawCaptureFromText(content.str());
+    CaptureText result = rawCaptureFromText(content.str(), receiver);
     if (!result.error.empty())
         result.error = path + ": " + result.error;
     return result;

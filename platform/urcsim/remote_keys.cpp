@@ -11,7 +11,7 @@ namespace urcsim {
 namespace {
 
 // clang-format off
-constexpr std::array<RemoteKey, 12> kRemoteKeys = {{
+constexpr std::array<RemoteKey, 36> kRemoteKeys = {{
     {"Power", "power", "nec",    0x04,   0x08},
     {"Vol +", "volup", "nec",    0x04,   0x02},
     {"Vol -", "voldown", "nec",  0x04,   0x03},
@@ -24,6 +24,31 @@ constexpr std::array<RemoteKey, 12> kRemoteKeys = {{
     {"OK",    "ok",    "necx",   0x7F01, 0x15},
     {"Guide", "guide", "sirc15", 0x97,   0x25},
     {"Input", "input", "raw",    617,    0},
+    // One key of each other form the URC recognises.
+    {"RC6 Menu",   "rc6_menu",   "rc6",       0x00,   0x54},
+    {"JVC Play",   "jvc_play",   "jvc",       0x03,   0x0C},
+    {"Pana Power", "pana_power", "panasonic", 0x0080, 0x3D},
+    {"Sam Power",  "sam_power",  "samsung32", 0x0707, 0x02},
+    {"Sam36 Vol",  "sam36_vol",  "samsung36", 0x0400, 0x0E1},
+    {"Denon Vol",  "denon_vol",  "denon",     0x02,   0xF1},
+    {"Sharp Ch",   "sharp_ch",   "sharp",     0x01,   0x11},
+    {"RC5x Menu",  "rc5x_menu",  "rc5x",      0x0A5,  0x12},
+    {"MCE Home",   "mce_home",   "rc6a32",    0x800F, 0x040D},
+    {"Aiwa Play",  "aiwa_play",  "aiwa",      0x006E, 0x15},
+    {"Pio Input",  "pio_input",  "pioneer",   0xA5,   0x55},
+    {"Mitsu Ch",   "mitsu_ch",   "mitsubishi", 0x47,  0x1A},
+    {"Nokia OK",   "nokia_ok",   "nokia32",   0x1A01, 0x0021},
+    {"NRC17 TV",   "nrc17_tv",   "nrc17",     0x01,   0x0C},
+    {"Thomson Ch", "thomson_ch", "thomson",   0x3,    0x20},
+    {"Dish Guide", "dish_guide", "dish",      0x001,  0x1B},
+    {"DTV Menu",   "dtv_menu",   "directv",   0xC,    0x24},
+    {"Bose Mute",  "bose_mute",  "bose",      0x00,   0x01},
+    {"Apple Play", "apple_play", "apple",     0x4D,   0x5E},
+    {"RCA Power",  "rca_power",  "rca",       0xF,    0x54},
+    {"Pana Old",   "pana_old",   "panasonic-old", 0x05, 0x3A},
+    {"NEC2 Vol",   "nec2_vol",   "nec2",      0x20,   0x12},
+    {"NEC32 Up",   "nec32_up",   "nec32",     0x7F80, 0x1E61},
+    {"JVC48 Stop", "jvc48_stop", "jvc48",     0x0230, 0x07},
 }};
 // clang-format on
 
@@ -40,7 +65,9 @@ std::span<const RemoteKey> remoteKeys() {
 CaptureText remoteKeyCapture(const RemoteKey& key) {
     if (isRaw(key))
         return {irform::renderCapture(irform::rawExampleSignal(key.device)), ""};
-    auto capture = irform::pressCapture(key.protocol, key.device, key.command);
+    // Seen through a typical receiver, as `urc-sim press` does.
+    auto capture =
+        irform::pressCapture(key.protocol, key.device, key.command, irform::kTypicalReceiver);
     if (!capture)
         return {"", "the key " + std::string(key.label) + " has no code this URC understands"};
     return {*capture, ""};

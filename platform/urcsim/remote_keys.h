@@ -1,6 +1,7 @@
 #pragma once
-// The original remote of a TV and cable box that the front panel shows: a
-// dozen keys of several protocols and one of no known protocol.
+// The original remotes that the front panel shows: a dozen keys of a TV and
+// cable box (several protocols and one of no known protocol), then one key of
+// every other protocol form the URC recognises.
 #include "platform/urcsim/press.h"
 
 #include <span>

@@ -104,10 +104,17 @@ TEST(CodeForm, RawSignalsStayRaw) {
 
 TEST(CodeForm, TooLongOrEmptySignalHasNoForm) {
     EXPECT_FALSE(toCodeForm(Signal{}));
-    Signal longest{38000, std::vector<uint32_t>(kMaxRawDurations, 700)};
+    // Durations too varied for the compact table: the plain form's limit.
+    Signal longest{38000, {}};
+    for (std::size_t i = 0; i < kMaxRawDurations; ++i)
+        longest.durations.push_back(200 + 150 * static_cast<uint32_t>(i % 40));
     EXPECT_TRUE(rawCodeForm(longest));
     longest.durations.push_back(700);
     EXPECT_FALSE(rawCodeForm(longest));
+    // Few distinct durations go far past it in the compact form.
+    const auto compact = rawCodeForm(Signal{38000, std::vector<uint32_t>(3000, 700)});
+    ASSERT_TRUE(compact);
+    EXPECT_EQ(compact->p.substr(12, 2), "01");
 }
 
 TEST(DescribeStoredCode, RefusesDamagedRecordsAndData) {

@@ -5,6 +5,7 @@
 #include "learning/core/code_storage.h"
 #include "platform/irform/capture_render.h"
 #include "platform/irform/code_form.h"
+#include "platform/irform/compact_raw.h"
 #include "platform/irform/protocols.h"
 #include "platform/irform/raw_example.h"
 #include "platform/irform/timing_body.h"
@@ -84,18 +85,21 @@ TEST_F(RoundTrip, EveryProtocolComesBackAsItWasPressed) {
     }
 }
 
-// Marks come back exactly; spaces exactly while they fit one word, gaps to
-// within the millisecond the timing text keeps; the final silence is the
-// body's own.
+// Durations come back within the compact form's clustering tolerance (the
+// plain form would give them exactly), gaps also within the millisecond the
+// timing text keeps; the final silence is the body's own.
 void expectWithinResolution(const irform::Signal& sent, const irform::Signal& back) {
     ASSERT_EQ(back.durations.size(), sent.durations.size());
     for (std::size_t i = 0; i + 1 < sent.durations.size(); ++i) {
         const long a = sent.durations[i];
         const long b = back.durations[i];
-        const long tolerance = i % 2 == 1 && a > 10980 ? 510 : 0;
+        const long clustering =
+            std::max<long>(a * irform::kCompactTolerancePercent / 100, irform::kCompactToleranceUs);
+        const long tolerance = clustering + (i % 2 == 1 && a > 10980 ? 510 : 0);
         EXPECT_LE(std::labs(a - b), tolerance) << "element " << i;
     }
-    EXPECT_EQ(back.durations.back(), irform::kTrailingGapUs);
+    EXPECT_NEAR(back.durations.back(), irform::kTrailingGapUs,
+                irform::kTrailingGapUs * irform::kCompactTolerancePercent / 100);
 }
 
 TEST_F(RoundTrip, RawSignalsComeBackWithinTheUrcsResolution) {

@@ -6,6 +6,7 @@
 #include "keypanel/core/key_table.h"
 #include "platform/flash/flash_player.h"
 #include "platform/irform/code_form.h"
+#include "platform/irform/compact_raw.h"
 #include "platform/irform/raw_example.h"
 #include "platform/winsys/fixed_files.h"
 #include "tests/learning/learning_fixture.h"
@@ -112,16 +113,22 @@ TEST_F(CaptureEnd, RawCodeWritesDataThenAllocationThenRecord) {
     const std::size_t blocks = written[0].args[3].size() / 16;
     EXPECT_EQ(window_->AllocRecords, id + "0080" + device::byteText(static_cast<int>(blocks)));
     EXPECT_EQ(window_->BlockMap.substr(0, blocks + 1), std::string(blocks, '1') + "0");
-    // The URC sends back the signal that was pressed.
+    // The URC sends back the signal that was pressed, every duration within
+    // the compact raw form's clustering tolerance; all but the final silence,
+    // which the URC captures as its end marker.
     const std::string data = memoryHex(layout_.storage, static_cast<int>(8 * blocks));
-    // All but the final silence, which the URC captures as its end marker.
-    const auto withoutFinalSpace = [](const std::string& text) {
-        return text.substr(0, text.rfind(" -"));
-    };
-    const std::string sent = irform::describeStoredCode(record, data);
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(withoutFinalSpace(sent),
-              withoutFinalSpace(irform::describeSignal(irform::rawExampleSignal(7))));
+    const auto sent = irform::parseRawDescription(irform::describeStoredCode(record, data));
+    ASSERT_TRUE(sent);
+    const irform::Signal pressed = irform::rawExampleSignal(7);
+    ASSERT_EQ(sent->durations.size(), pressed.durations.size());
+    for (std::size_t i = 0; i + 1 < pressed.durations.size(); ++i) {
+        const uint32_t us = pressed.durations[i];
+        EXPECT_NEAR(
+            sent->durations[i], us,
+            std::max(us * irform::kCompactTolerancePercent / 100, irform::kCompactToleranceUs) +
+                (i % 2 == 1 && us > 10980 ? 510 : 0))
+            << i;
+    }
 }
 
 TEST_F(CaptureEnd, SameRawCodeForTwoKeysIsStoredOnce) {

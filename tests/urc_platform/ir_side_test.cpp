@@ -45,7 +45,7 @@ TEST(ProtocolCapture, RendersValidPressesAndRefusesTheRest) {
         {"nec", "99999999999", "0", 0, 0, "DEVICE must be"},
         {"nec", "", "0", 0, 0, "DEVICE must be"},
         {"NEC", "4", "8", 0, 0, "unknown protocol NEC"},
-        {"rc6", "4", "8", 0, 0, "unknown protocol rc6"},
+        {"xmp", "4", "8", 0, 0, "unknown protocol xmp"},
     };
     for (const auto& c : cases) {
         const auto result = urcsim::protocolCapture(c.protocol, c.device, c.command);
@@ -175,11 +175,14 @@ TEST(RemoteKeys, EveryKeySendsADistinctUsableSignal) {
         protocols.insert(std::string(key.protocol.substr(0, 4)));
     }
     const std::size_t count = urcsim::remoteKeys().size();
-    EXPECT_EQ(count, 12u);
+    EXPECT_EQ(count, std::size(irform::kAllProtocols) + 6) << "one key of each form and six more";
     EXPECT_EQ(captures.size(), count) << "two keys send the same signal";
     EXPECT_EQ(names.size(), count);
     for (const char* family : {"nec", "rc5", "sirc", "raw"})
         EXPECT_EQ(protocols.count(family), 1u) << family;
+    for (irform::Protocol p : irform::kAllProtocols)
+        EXPECT_EQ(protocols.count(std::string(irform::protocolName(p).substr(0, 4))), 1u)
+            << irform::protocolName(p) << " has no key";
 }
 
 TEST(RemoteKeys, DescribeTheirSignals) {

@@ -2,6 +2,7 @@
 // going in and out through libtovqel as the program moves them.
 #include "platform/irform/capture_render.h"
 #include "platform/irform/code_form.h"
+#include "platform/irform/protocols.h"
 #include "platform/irform/raw_example.h"
 #include "platform/urcmem/memory_map.h"
 #include "platform/urcsim/factory_keys.h"
@@ -64,7 +65,9 @@ TEST_F(UrcSimIr, APressedProtocolKeyIsCollectedAsRendered) {
         // take this key again; a URC already in capture mode takes it at once.
         ASSERT_EQ(runUrcSim(std::string("press ") + c.args + " --hold-ms 1", &output), 0) << output;
         EXPECT_EQ(output, "key pressed; the URC captured it\n");
-        EXPECT_EQ(collected(), *irform::pressCapture(c.protocol, c.device, c.command)) << c.args;
+        EXPECT_EQ(collected(),
+                  *irform::pressCapture(c.protocol, c.device, c.command, irform::kTypicalReceiver))
+            << c.args;
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
 }
@@ -141,6 +144,8 @@ TEST_F(UrcSimIr, SendDescribesALearnedBuiltInCode) {
     EXPECT_EQ(send("05"), "rc5 0x03 0x41\n");
     std::string output;
     EXPECT_EQ(runUrcSim("check", &output), 0) << output;
+    EXPECT_EQ(send("05 --timings"),
+              irform::describeSignal(*irform::encode(irform::Protocol::Rc5, 3, 0x41)) + "\n");
 }
 
 TEST_F(UrcSimIr, SendGivesTheTimingsOfALearnedRawCode) {
@@ -149,11 +154,18 @@ TEST_F(UrcSimIr, SendGivesTheTimingsOfALearnedRawCode) {
     ASSERT_TRUE(form);
     LearnedKey key;
     ASSERT_TRUE(key.store(5, *form));
-    // Durations from 0x8000 us on are kept in steps of 10 us.
-    for (auto& us : signal.durations)
-        if (us >= 0x8000)
-            us = (us + 5) / 10 * 10;
-    EXPECT_EQ(send("05"), irform::describeSignal(signal) + "\n");
+    // The compact form keeps every duration within its clustering tolerance.
+    std::string sent = send("05");
+    EXPECT_EQ(send("05 --timings"), sent);
+    sent.pop_back();
+    const auto back = irform::parseRawDescription(sent);
+    ASSERT_TRUE(back) << sent;
+    EXPECT_EQ(back->carrierHz, signal.carrierHz);
+    ASSERT_EQ(back->durations.size(), signal.durations.size());
+    for (std::size_t i = 0; i < signal.durations.size(); ++i)
+        EXPECT_NEAR(back->durations[i], signal.durations[i],
+                    std::max(signal.durations[i] * 4 / 100, 25u) + 10)
+            << i;
     std::string output;
     EXPECT_EQ(runUrcSim("check", &output), 0) << output;
 }
@@ -178,7 +190,7 @@ TEST_F(UrcSimIr, BadArgumentsGetAMessageAndNothingIsPressed) {
     const UsageCase cases[] = {
         {"press nec 4", 2, "press needs PROTOCOL DEVICE COMMAND or --raw FILE"},
         {"press nec 4 8 9", 2, "press needs PROTOCOL DEVICE COMMAND or --raw FILE"},
-        {"press rc6 4 8", 2, "unknown protocol rc6"},
+        {"press xmp 4 8", 2, "unknown protocol xmp"},
         {"press nec 0x100 8", 2, "DEVICE must be a number from 0 to 0xFF for nec"},
         {"press sirc12 1 0x80", 2, "COMMAND must be a number from 0 to 0x7F for sirc12"},
         {"press nec 4 8 --hold-ms 700000", 2, "--hold-ms must be a whole number"},

@@ -16,7 +16,7 @@ QString text(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-constexpr int kRemoteColumns = 3;
+constexpr int kRemoteColumns = 6;
 
 } // namespace
 

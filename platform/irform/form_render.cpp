@@ -1,0 +1,116 @@
+// Rendering a press from the form table: the nominal durations a remote sends.
+#include "platform/irform/form_spec.h"
+
+#include <numeric>
+
+namespace irform::detail {
+namespace {
+
+int symbolBits(const FormSpec& spec) {
+    return spec.symbols.size() == 4 ? 2 : 1;
+}
+
+// The payload's bits in the order they are sent.
+std::vector<bool> sentBits(const FormSpec& spec, uint64_t payload) {
+    std::vector<bool> bits(static_cast<std::size_t>(spec.bits));
+    for (int i = 0; i < spec.bits; ++i)
+        bits[static_cast<std::size_t>(i)] =
+            (payload >> (spec.msbFirst ? spec.bits - 1 - i : i)) & 1;
+    return bits;
+}
+
+void appendSymbols(const FormSpec& spec, uint64_t payload, std::vector<uint32_t>& d) {
+    const std::vector<bool> bits = sentBits(spec, payload);
+    const int width = symbolBits(spec);
+    for (int i = 0; i < spec.bits; i += width) {
+        if (spec.separatorAfter != 0 && i == spec.separatorAfter) {
+            d.push_back(spec.separator.first);
+            d.push_back(spec.separator.second);
+        }
+        // Two-bit symbols: the first bit sent is the symbol's high bit.
+        std::size_t symbol = bits[static_cast<std::size_t>(i)];
+        if (width == 2)
+            symbol = symbol << 1 | bits[static_cast<std::size_t>(i) + 1];
+        d.push_back(spec.symbols[symbol].first);
+        d.push_back(spec.symbols[symbol].second);
+    }
+}
+
+// Half-bit slots of a biphase frame, true = mark.
+std::vector<bool> biphaseSlots(const FormSpec& spec, uint64_t payload) {
+    const std::vector<bool> bits = sentBits(spec, payload);
+    std::vector<bool> slots;
+    std::size_t next = 0;
+    for (char c : spec.pattern) {
+        if (c == '+' || c == '-') {
+            slots.push_back(c == '+');
+            continue;
+        }
+        const bool bit = bits[next++];
+        const bool firstHalf = bit == spec.oneIsMarkFirst;
+        const int width = c == 'B' ? 2 : 1;
+        slots.insert(slots.end(), width, firstHalf);
+        slots.insert(slots.end(), width, !firstHalf);
+    }
+    return slots;
+}
+
+// Runs of equal slots; the signal starts with a mark and the final space
+// belongs to the gap.
+std::vector<uint32_t> slotRuns(const std::vector<bool>& slots, uint32_t unit) {
+    std::vector<uint32_t> runs;
+    std::size_t i = 0;
+    while (i < slots.size() && !slots[i])
+        ++i;
+    bool level = true;
+    for (; i < slots.size(); ++i) {
+        if (slots[i] != level || runs.empty()) {
+            if (!runs.empty())
+                level = slots[i];
+            runs.push_back(0);
+        }
+        runs.back() += unit;
+    }
+    if (!runs.empty() && runs.size() % 2 == 0)
+        runs.pop_back();
+    return runs;
+}
+
+} // namespace
+
+std::vector<uint32_t> frameDurations(const FormSpec& spec, uint64_t payload, bool first) {
+    if (spec.shape == Shape::Biphase)
+        return slotRuns(biphaseSlots(spec, payload), spec.unit);
+    const auto leader = first ? spec.leader : spec.repeatLeader;
+    std::vector<uint32_t> d(leader.begin(), leader.end());
+    appendSymbols(spec, payload, d);
+    d.insert(d.end(), spec.trailer.begin(), spec.trailer.end());
+    return d;
+}
+
+uint32_t gapAfter(const FormSpec& spec, uint32_t frameLengthUs) {
+    constexpr uint32_t kShortestGap = 10000;
+    if (spec.periodUs == 0)
+        return spec.gapUs;
+    return spec.periodUs > frameLengthUs + kShortestGap ? spec.periodUs - frameLengthUs
+                                                        : kShortestGap;
+}
+
+Signal renderPress(const FormSpec& spec, uint64_t payload) {
+    Signal signal;
+    signal.carrierHz = spec.carrierHz;
+    for (int n = 0; n < spec.framesPerPress; ++n) {
+        std::vector<uint32_t> frame;
+        if (n > 0 && spec.repeat == Repeat::Ditto)
+            frame.assign(spec.ditto.begin(), spec.ditto.end());
+        else
+            frame = frameDurations(
+                spec, n > 0 && spec.laterFrame ? spec.laterFrame(payload, n) : payload, n == 0);
+        const uint32_t length = std::accumulate(frame.begin(), frame.end(), 0u);
+        signal.durations.insert(signal.durations.end(), frame.begin(), frame.end());
+        signal.durations.push_back(gapAfter(spec, length));
+    }
+    return signal;
+}
+
+} // namespace irform::detail

@@ -1,0 +1,103 @@
+#pragma once
+// The table that describes every protocol form: carrier, frame shape, bit
+// coding, bit layout and repeat frames. One generic renderer and one generic
+// best-fit decoder work from it, so a form is added by adding a row.
+//
+// Two frame shapes:
+//  - symbol frames: a leader, then the payload as symbols of one or two bits,
+//    each a pair of durations (mark then space, or space then mark when the
+//    leader ends with a mark: pulse distance and pulse width alike), an
+//    optional separator after some bits, and a trailer;
+//  - biphase frames: a pattern of half-bit slots of `unit` us ('+' a fixed
+//    mark slot, '-' a fixed space slot, 'b' a bit of one slot per half, 'B' a
+//    bit of two slots per half) read as runs of equal slots.
+#include "platform/irform/signal.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace irform::detail {
+
+struct Pair {
+    uint32_t first = 0;
+    uint32_t second = 0;
+};
+
+// Device and command as they leave the payload.
+struct Fields {
+    uint32_t device = 0;
+    uint32_t command = 0;
+};
+
+enum class Shape { Symbols, Biphase };
+// How a press repeats: a short "ditto" frame, or the whole frame again.
+enum class Repeat { Ditto, Frame };
+
+struct FormSpec {
+    Protocol protocol;
+    std::string_view name;
+    int carrierHz;
+    Shape shape;
+    int bits;      // payload bits in a frame
+    bool msbFirst; // payload value sent most significant bit first
+    uint32_t maxDevice;
+    uint32_t maxCommand;
+    // Symbol frames.
+    std::span<const uint32_t> leader;       // first frame
+    std::span<const uint32_t> repeatLeader; // later frames (may be empty)
+    std::span<const Pair> symbols;          // 2 or 4 entries: 1 or 2 bits a symbol
+    int separatorAfter;                     // payload bits before the separator, 0 = none
+    Pair separator;
+    std::span<const uint32_t> trailer;
+    // Biphase frames.
+    uint32_t unit;
+    std::string_view pattern;
+    bool oneIsMarkFirst;
+    // Timing of frames: start-to-start period, or else the gap after a frame.
+    uint32_t periodUs;
+    uint32_t gapUs;
+    int framesPerPress; // frames a rendered press holds (ditto frames included)
+    Repeat repeat;
+    std::span<const uint32_t> ditto;
+    // Layout: device and command to payload, payload back (nullopt when a
+    // fixed field, check or inverse does not hold).
+    uint64_t (*pack)(Fields fields);
+    std::optional<Fields> (*unpack)(uint64_t payload);
+    // Payload of the n-th frame of a press (n >= 1) given the first; null when
+    // every frame repeats the first.
+    uint64_t (*laterFrame)(uint64_t first, int n);
+    uint64_t toggleMask; // payload bits that may change between presses
+    int checkedBits;     // bits the layout fixes or checks: breaks ties
+};
+
+std::span<const FormSpec> formSpecs();
+const FormSpec& formSpec(Protocol protocol);
+
+// Nominal durations of one frame (ending with a mark), and a whole press.
+std::vector<uint32_t> frameDurations(const FormSpec& spec, uint64_t payload, bool first);
+Signal renderPress(const FormSpec& spec, uint64_t payload);
+
+// The gap that follows a frame of the given length.
+uint32_t gapAfter(const FormSpec& spec, uint32_t frameLengthUs);
+
+struct FormFit {
+    Decoded decoded;
+    double error = 0; // mean of |actual - nominal| / slack over what was compared
+};
+// Reads the whole signal as this form: the first frame, then only its own
+// repeats (or a cut-off part of one at the end). nullopt when it does not fit.
+std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>& d);
+// The form that fits best (see decode()).
+std::optional<Decoded> bestFit(const std::vector<uint32_t>& d);
+
+// The carrier of a signal that no form reads but whose start has the shape
+// of a form whose carrier lies far from 38 kHz (a 56 kHz leader, biphase
+// half bits of 36 kHz forms); nullopt when nothing suggests one.
+std::optional<int> shapeCarrierHz(const std::vector<uint32_t>& d);
+
+// Largest difference accepted between a duration and its nominal value.
+uint32_t slackFor(uint32_t nominal);
+
+} // namespace irform::detail

@@ -1,0 +1,477 @@
+// The protocol forms. Timings, layouts and repeat rules follow the published
+// definitions of each protocol; units in microseconds. Rows are ordered by how
+// common the form is on consumer remotes, which also decides ties between
+// forms that fit a signal equally well.
+#include "platform/irform/form_layouts.h"
+#include "platform/irform/form_spec.h"
+
+#include <array>
+#include <stdexcept>
+
+namespace irform::detail {
+namespace {
+
+// NEC family: 9000/4500 leader, 560 us marks, 560/1690 us spaces.
+constexpr uint32_t kNecLeader[] = {9000, 4500};
+constexpr Pair kNecSymbols[] = {{560, 560}, {560, 1690}};
+constexpr uint32_t kNecTrailer[] = {560};
+constexpr uint32_t kNecDitto[] = {9000, 2250, 560};
+// Aiwa/Sanyo 42-bit (unit 550).
+constexpr uint32_t kAiwaLeader[] = {8800, 4400};
+constexpr Pair kAiwaSymbols[] = {{550, 550}, {550, 1650}};
+constexpr uint32_t kAiwaTrailer[] = {550};
+constexpr uint32_t kAiwaDitto[] = {8800, 2200, 550};
+// SIRC: 2400 leader mark, then space 600 and mark 600 (0) or 1200 (1).
+constexpr uint32_t kSircLeader[] = {2400};
+constexpr Pair kSircSymbols[] = {{600, 600}, {600, 1200}};
+// JVC: leader only on the first frame.
+constexpr uint32_t kJvcLeader[] = {8400, 4200};
+constexpr Pair kJvcSymbols[] = {{525, 525}, {525, 1575}};
+constexpr uint32_t kJvcTrailer[] = {525};
+// Kaseikyo 48-bit (Panasonic and its maker variants), unit 432.
+constexpr uint32_t kKaseikyoLeader[] = {3456, 1728};
+constexpr Pair kKaseikyoSymbols[] = {{432, 432}, {432, 1296}};
+constexpr uint32_t kKaseikyoTrailer[] = {432};
+// Samsung: 4500/4500 leader.
+constexpr uint32_t kSamsungLeader[] = {4500, 4500};
+constexpr Pair kSamsung36Symbols[] = {{500, 500}, {500, 1500}};
+constexpr uint32_t kSamsung36Trailer[] = {500};
+// Denon and Sharp 15-bit (unit 264), no leader.
+constexpr Pair kDenonSymbols[] = {{264, 792}, {264, 1848}};
+constexpr uint32_t kDenonTrailer[] = {264};
+// Mitsubishi 16-bit (unit 300), no leader.
+constexpr Pair kMitsubishiSymbols[] = {{300, 900}, {300, 2100}};
+constexpr uint32_t kMitsubishiTrailer[] = {300};
+// Nokia 32: two bits a symbol.
+constexpr uint32_t kNokiaLeader[] = {412, 276};
+constexpr Pair kNokiaSymbols[] = {{164, 276}, {164, 445}, {164, 614}, {164, 783}};
+constexpr uint32_t kNokiaTrailer[] = {164};
+// Thomson 12-bit (unit 500), no leader.
+constexpr Pair kThomsonSymbols[] = {{500, 2000}, {500, 4500}};
+constexpr uint32_t kThomsonTrailer[] = {500};
+// Dish Network (unit 400): the trailer and gap of one frame lead the next.
+constexpr uint32_t kDishLeader[] = {400, 6000};
+constexpr Pair kDishSymbols[] = {{400, 2800}, {400, 1600}};
+constexpr uint32_t kDishTrailer[] = {400};
+// DirecTV (unit 600): two bits a symbol, mark and space each one or two units.
+constexpr uint32_t kDirecTvLeader[] = {6000, 1200};
+constexpr uint32_t kDirecTvRepeatLeader[] = {3000, 1200};
+constexpr Pair kDirecTvSymbols[] = {{600, 600}, {600, 1200}, {1200, 600}, {1200, 1200}};
+constexpr uint32_t kDirecTvTrailer[] = {600};
+// Bose (unit 500).
+constexpr uint32_t kBoseLeader[] = {1000, 1500};
+constexpr Pair kBoseSymbols[] = {{500, 500}, {500, 1500}};
+constexpr uint32_t kBoseTrailer[] = {500};
+// RCA (unit 460), 56 kHz.
+constexpr uint32_t kRcaLeader[] = {3680, 3680};
+constexpr Pair kRcaSymbols[] = {{460, 920}, {460, 1840}};
+constexpr uint32_t kRcaTrailer[] = {460};
+// Old Panasonic 22-bit (unit 833).
+constexpr uint32_t kPanaOldLeader[] = {3332, 3332};
+constexpr Pair kPanaOldSymbols[] = {{833, 833}, {833, 2499}};
+constexpr uint32_t kPanaOldTrailer[] = {833};
+
+// RC6: leader of six mark and two space slots, start bit, three mode bits,
+// the double-width trailer (toggle) bit, then the data.
+constexpr std::string_view kRc6Pattern = "++++++--bbbbBbbbbbbbbbbbbbbbb";
+constexpr std::string_view kRc6a32Pattern = "++++++--bbbbBbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbbb";
+// RC5: start, field, toggle, 5 address and 6 command bits. RC5x: 8 bits, a
+// silence of four half bits, 12 bits.
+constexpr std::string_view kRc5Pattern = "bbbbbbbbbbbbbb";
+constexpr std::string_view kRc5xPattern = "bbbbbbbb----bbbbbbbbbbbb";
+// NRC17: a pre-pulse, a silence of five half bits, start bit and 16 bits.
+constexpr std::string_view kNrc17Pattern = "+-----bbbbbbbbbbbbbbbbb";
+
+using Opt = std::optional<Fields>;
+
+// NEC family layouts: D, S, F, ~F (least significant bit first).
+uint64_t necBytes(uint32_t d, uint32_t s, uint32_t f, uint32_t g) {
+    return d | s << 8 | f << 16 | uint64_t{g} << 24;
+}
+uint32_t byteAt(uint64_t v, int index) {
+    return static_cast<uint32_t>(bitsOf(v, 8 * index, 8));
+}
+
+uint64_t packNec(Fields f) {
+    return necBytes(f.device, inverse8(f.device), f.command, inverse8(f.command));
+}
+Opt unpackNec(uint64_t v) {
+    if (byteAt(v, 1) != inverse8(byteAt(v, 0)) || byteAt(v, 3) != inverse8(byteAt(v, 2)))
+        return std::nullopt;
+    return Fields{byteAt(v, 0), byteAt(v, 2)};
+}
+uint64_t packNecx(Fields f) {
+    return necBytes(f.device & 0xFF, f.device >> 8, f.command, inverse8(f.command));
+}
+// An inverse high byte is plain NEC.
+Opt unpackNecx(uint64_t v) {
+    if (byteAt(v, 1) == inverse8(byteAt(v, 0)) || byteAt(v, 3) != inverse8(byteAt(v, 2)))
+        return std::nullopt;
+    return Fields{byteAt(v, 0) | byteAt(v, 1) << 8, byteAt(v, 2)};
+}
+// NEC with a 16-bit command: the fourth byte is not the third's inverse.
+uint64_t packNec32(Fields f) {
+    return necBytes(f.device & 0xFF, f.device >> 8, f.command & 0xFF, f.command >> 8);
+}
+Opt unpackNec32(uint64_t v) {
+    if (byteAt(v, 3) == inverse8(byteAt(v, 2)))
+        return std::nullopt;
+    return Fields{byteAt(v, 0) | byteAt(v, 1) << 8, byteAt(v, 2) | byteAt(v, 3) << 8};
+}
+// Apple: address 0x87EE, a parity bit, 7 command bits, the pairing id.
+uint32_t appleParity(uint32_t command, uint32_t pair) {
+    return 1 - (onesIn(command) + onesIn(pair)) % 2;
+}
+uint64_t packApple(Fields f) {
+    return necBytes(0xEE, 0x87, appleParity(f.command, f.device) | f.command << 1, f.device);
+}
+Opt unpackApple(uint64_t v) {
+    const uint32_t command = byteAt(v, 2) >> 1;
+    const uint32_t pair = byteAt(v, 3);
+    if (byteAt(v, 0) != 0xEE || byteAt(v, 1) != 0x87 ||
+        (byteAt(v, 2) & 1) != appleParity(command, pair))
+        return std::nullopt;
+    return Fields{pair, command};
+}
+// Aiwa/Sanyo: D:8, S:5, ~D:8, ~S:5, F:8, ~F:8.
+uint64_t packAiwa(Fields f) {
+    const uint64_t d = f.device & 0xFF, s = f.device >> 8;
+    return d | s << 8 | (~d & 0xFF) << 13 | (~s & 0x1F) << 21 | uint64_t{f.command} << 26 |
+           uint64_t{inverse8(f.command)} << 34;
+}
+Opt unpackAiwa(uint64_t v) {
+    const uint64_t d = bitsOf(v, 0, 8), s = bitsOf(v, 8, 5), f = bitsOf(v, 26, 8);
+    if (bitsOf(v, 13, 8) != (~d & 0xFF) || bitsOf(v, 21, 5) != (~s & 0x1F) ||
+        bitsOf(v, 34, 8) != (~f & 0xFF))
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(d | s << 8), static_cast<uint32_t>(f)};
+}
+// Samsung32: D, S, F, ~F.
+Opt unpackSamsung32(uint64_t v) {
+    if (byteAt(v, 3) != inverse8(byteAt(v, 2)))
+        return std::nullopt;
+    return Fields{byteAt(v, 0) | byteAt(v, 1) << 8, byteAt(v, 2)};
+}
+// Samsung36: D:8, S:8 | E:4, F:8, ~F:8.
+uint64_t packSamsung36(Fields f) {
+    const uint64_t e = f.command >> 8, cmd = f.command & 0xFF;
+    return f.device | e << 16 | cmd << 20 | uint64_t{inverse8(static_cast<uint32_t>(cmd))} << 28;
+}
+Opt unpackSamsung36(uint64_t v) {
+    const uint64_t f = bitsOf(v, 20, 8);
+    if (bitsOf(v, 28, 8) != (~f & 0xFF))
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(bitsOf(v, 0, 16)),
+                  static_cast<uint32_t>(f | bitsOf(v, 16, 4) << 8)};
+}
+// Plain device byte and command byte: JVC, Mitsubishi.
+uint64_t packDeviceCommand(Fields f) {
+    return f.device | f.command << 8;
+}
+Opt unpackDeviceCommand(uint64_t v) {
+    return Fields{byteAt(v, 0), byteAt(v, 1)};
+}
+// Kaseikyo: two maker bytes, D, S, F, D^S^F.
+template <uint32_t Maker> uint64_t packKaseikyo(Fields f) {
+    const uint64_t d = f.device & 0xFF, s = f.device >> 8, c = f.command;
+    return Maker | d << 16 | s << 24 | c << 32 | (d ^ s ^ c) << 40;
+}
+template <uint32_t Maker> Opt unpackKaseikyo(uint64_t v) {
+    const uint64_t d = bitsOf(v, 16, 8), s = bitsOf(v, 24, 8), c = bitsOf(v, 32, 8);
+    if (bitsOf(v, 0, 16) != Maker || bitsOf(v, 40, 8) != (d ^ s ^ c))
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(d | s << 8), static_cast<uint32_t>(c)};
+}
+// Denon and Sharp: D:5, F:8, two extension bits; the second frame inverts F
+// and the extension.
+template <uint32_t Extension> uint64_t packDenon(Fields f) {
+    return f.device | f.command << 5 | Extension << 13;
+}
+template <uint32_t Extension> Opt unpackDenon(uint64_t v) {
+    if (bitsOf(v, 13, 2) != Extension)
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(bitsOf(v, 0, 5)), static_cast<uint32_t>(bitsOf(v, 5, 8))};
+}
+uint64_t denonLaterFrame(uint64_t first, int n) {
+    return n % 2 == 1 ? first ^ (0x3FF << 5) : first;
+}
+// SIRC: 7 command bits, then the device.
+uint64_t packSirc(Fields f) {
+    return f.command | uint64_t{f.device} << 7;
+}
+Opt unpackSirc(uint64_t v) {
+    return Fields{static_cast<uint32_t>(v >> 7), static_cast<uint32_t>(v & 0x7F)};
+}
+// RC5 (most significant first): start 1, field = inverse of command bit 6,
+// toggle, 5 address bits, 6 command bits.
+uint64_t packRc5(Fields f) {
+    return 1u << 13 | ((~f.command >> 6) & 1u) << 12 | f.device << 6 | (f.command & 0x3F);
+}
+Opt unpackRc5(uint64_t v) {
+    if (bitsOf(v, 13, 1) != 1)
+        return std::nullopt;
+    const uint64_t command = bitsOf(v, 0, 6) | (bitsOf(v, 12, 1) ^ 1) << 6;
+    return Fields{static_cast<uint32_t>(bitsOf(v, 6, 5)), static_cast<uint32_t>(command)};
+}
+// RC5x: start, ~S bit 6, toggle, D:5, (silence), S:6, F:6; device = D | S << 5.
+uint64_t packRc5x(Fields f) {
+    const uint64_t d = f.device & 0x1F, s = f.device >> 5;
+    return uint64_t{1} << 19 | ((~s >> 6) & 1) << 18 | d << 12 | (s & 0x3F) << 6 | f.command;
+}
+Opt unpackRc5x(uint64_t v) {
+    if (bitsOf(v, 19, 1) != 1)
+        return std::nullopt;
+    const uint64_t s = bitsOf(v, 6, 6) | (bitsOf(v, 18, 1) ^ 1) << 6;
+    return Fields{static_cast<uint32_t>(bitsOf(v, 12, 5) | s << 5),
+                  static_cast<uint32_t>(bitsOf(v, 0, 6))};
+}
+// RC6: start 1, mode (3 bits), trailer, data.
+template <int Mode, int DataBits> uint64_t packRc6(Fields f) {
+    constexpr int half = DataBits / 2;
+    return uint64_t{1} << (DataBits + 4) | uint64_t{Mode} << (DataBits + 1) |
+           uint64_t{f.device} << half | f.command;
+}
+template <int Mode, int DataBits> Opt unpackRc6(uint64_t v) {
+    constexpr int half = DataBits / 2;
+    if (bitsOf(v, DataBits + 4, 1) != 1 || bitsOf(v, DataBits + 1, 3) != Mode)
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(bitsOf(v, half, half)),
+                  static_cast<uint32_t>(bitsOf(v, 0, half))};
+}
+// NRC17 (least significant first): start 1, command, address.
+uint64_t packNrc17(Fields f) {
+    return 1u | f.command << 1 | f.device << 9;
+}
+Opt unpackNrc17(uint64_t v) {
+    if (bitsOf(v, 0, 1) != 1)
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(bitsOf(v, 9, 8)), static_cast<uint32_t>(bitsOf(v, 1, 8))};
+}
+// Nokia 32 (most significant first): D, S, X, F; device D:S, command X:F.
+uint64_t packNokia32(Fields f) {
+    return uint64_t{f.device} << 16 | f.command;
+}
+Opt unpackNokia32(uint64_t v) {
+    return Fields{static_cast<uint32_t>(bitsOf(v, 16, 16)),
+                  static_cast<uint32_t>(bitsOf(v, 0, 16))};
+}
+// Thomson: D:4, toggle, F:7.
+uint64_t packThomson(Fields f) {
+    return f.device | f.command << 5;
+}
+Opt unpackThomson(uint64_t v) {
+    return Fields{static_cast<uint32_t>(bitsOf(v, 0, 4)), static_cast<uint32_t>(bitsOf(v, 5, 7))};
+}
+// Dish: F (6 bits, most significant first), S:5, D:5; device = S | D << 5.
+uint64_t packDish(Fields f) {
+    return reversed(f.command, 6) | uint64_t{f.device} << 6;
+}
+Opt unpackDish(uint64_t v) {
+    return Fields{static_cast<uint32_t>(bitsOf(v, 6, 10)),
+                  reversed(static_cast<uint32_t>(bitsOf(v, 0, 6)), 6)};
+}
+// DirecTV (most significant first): D:4, F:8, checksum C:4.
+uint32_t direcTvCheck(uint32_t f) {
+    return (7 * (f >> 6 & 3) + 5 * (f >> 4 & 3) + 3 * (f >> 2 & 3) + (f & 3)) & 0xF;
+}
+uint64_t packDirecTv(Fields f) {
+    return f.device << 12 | f.command << 4 | direcTvCheck(f.command);
+}
+Opt unpackDirecTv(uint64_t v) {
+    const auto f = static_cast<uint32_t>(bitsOf(v, 4, 8));
+    if (bitsOf(v, 0, 4) != direcTvCheck(f))
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(bitsOf(v, 12, 4)), f};
+}
+// Bose (most significant first): F, ~F; no device.
+uint64_t packBose(Fields f) {
+    return f.command << 8 | inverse8(f.command);
+}
+Opt unpackBose(uint64_t v) {
+    if (byteAt(v, 0) != inverse8(byteAt(v, 1)))
+        return std::nullopt;
+    return Fields{0, byteAt(v, 1)};
+}
+// RCA (most significant first): D:4, F:8, ~D:4, ~F:8.
+uint64_t packRca(Fields f) {
+    return uint64_t{f.device} << 20 | f.command << 12 | (~f.device & 0xF) << 8 |
+           inverse8(f.command);
+}
+Opt unpackRca(uint64_t v) {
+    const uint64_t d = bitsOf(v, 20, 4), f = bitsOf(v, 12, 8);
+    if (bitsOf(v, 8, 4) != (~d & 0xF) || bitsOf(v, 0, 8) != (~f & 0xFF))
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(d), static_cast<uint32_t>(f)};
+}
+// Old Panasonic: D:5, F:6, ~D:5, ~F:6.
+uint64_t packPanaOld(Fields f) {
+    return f.device | f.command << 5 | (~f.device & 0x1F) << 11 | uint64_t{~f.command & 0x3F} << 16;
+}
+Opt unpackPanaOld(uint64_t v) {
+    const uint64_t d = bitsOf(v, 0, 5), f = bitsOf(v, 5, 6);
+    if (bitsOf(v, 11, 5) != (~d & 0x1F) || bitsOf(v, 16, 6) != (~f & 0x3F))
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(d), static_cast<uint32_t>(f)};
+}
+
+template <std::size_t N> constexpr std::span<const uint32_t> s(const uint32_t (&a)[N]) {
+    return a;
+}
+template <std::size_t N> constexpr std::span<const Pair> s(const Pair (&a)[N]) {
+    return a;
+}
+constexpr std::span<const uint32_t> none{};
+
+// A symbol-coded row.
+FormSpec symbols(Protocol p, std::string_view name, int carrier, int bits, bool msb,
+                 uint32_t maxDevice, uint32_t maxCommand, std::span<const uint32_t> leader,
+                 std::span<const uint32_t> repeatLeader, std::span<const Pair> syms,
+                 std::span<const uint32_t> trailer, uint32_t period, uint32_t gap, int frames,
+                 Repeat repeat, std::span<const uint32_t> ditto, uint64_t (*pack)(Fields),
+                 Opt (*unpack)(uint64_t), int checked) {
+    return FormSpec{p,          name,   carrier,      Shape::Symbols, bits, msb,    maxDevice,
+                    maxCommand, leader, repeatLeader, syms,           0,    Pair{}, trailer,
+                    0,          {},     false,        period,         gap,  frames, repeat,
+                    ditto,      pack,   unpack,       nullptr,        0,    checked};
+}
+
+// A biphase row.
+FormSpec biphase(Protocol p, std::string_view name, int carrier, int bits, bool msb,
+                 uint32_t maxDevice, uint32_t maxCommand, uint32_t unit, std::string_view pattern,
+                 bool oneIsMarkFirst, uint32_t period, uint64_t (*pack)(Fields),
+                 Opt (*unpack)(uint64_t), uint64_t toggle, int checked) {
+    return FormSpec{p,
+                    name,
+                    carrier,
+                    Shape::Biphase,
+                    bits,
+                    msb,
+                    maxDevice,
+                    maxCommand,
+                    none,
+                    none,
+                    {},
+                    0,
+                    Pair{},
+                    none,
+                    unit,
+                    pattern,
+                    oneIsMarkFirst,
+                    period,
+                    0,
+                    2,
+                    Repeat::Frame,
+                    none,
+                    pack,
+                    unpack,
+                    nullptr,
+                    toggle,
+                    checked};
+}
+
+std::array<FormSpec, 30> makeTable() {
+    using P = Protocol;
+    const auto D = Repeat::Ditto;
+    const auto F = Repeat::Frame;
+    std::array<FormSpec, 30> t = {
+        symbols(P::Nec, "nec", 38000, 32, false, 0xFF, 0xFF, s(kNecLeader), s(kNecLeader),
+                s(kNecSymbols), s(kNecTrailer), 108000, 0, 2, D, s(kNecDitto), packNec, unpackNec,
+                16),
+        symbols(P::NecExtended, "necx", 38000, 32, false, 0xFFFF, 0xFF, s(kNecLeader),
+                s(kNecLeader), s(kNecSymbols), s(kNecTrailer), 108000, 0, 2, D, s(kNecDitto),
+                packNecx, unpackNecx, 8),
+        biphase(P::Rc5, "rc5", 36000, 14, true, 0x1F, 0x7F, 889, kRc5Pattern, false, 113778,
+                packRc5, unpackRc5, 1u << 11, 1),
+        symbols(P::Sirc12, "sirc12", 40000, 12, false, 0x1F, 0x7F, s(kSircLeader), s(kSircLeader),
+                s(kSircSymbols), none, 45000, 0, 3, F, none, packSirc, unpackSirc, 0),
+        symbols(P::Sirc15, "sirc15", 40000, 15, false, 0xFF, 0x7F, s(kSircLeader), s(kSircLeader),
+                s(kSircSymbols), none, 45000, 0, 3, F, none, packSirc, unpackSirc, 0),
+        symbols(P::Sirc20, "sirc20", 40000, 20, false, 0x1FFF, 0x7F, s(kSircLeader), s(kSircLeader),
+                s(kSircSymbols), none, 45000, 0, 3, F, none, packSirc, unpackSirc, 0),
+        biphase(P::Rc6, "rc6", 36000, 21, true, 0xFF, 0xFF, 444, kRc6Pattern, true, 107000,
+                packRc6<0, 16>, unpackRc6<0, 16>, uint64_t{1} << 16, 4),
+        symbols(P::Jvc, "jvc", 38000, 16, false, 0xFF, 0xFF, s(kJvcLeader), none, s(kJvcSymbols),
+                s(kJvcTrailer), 59080, 0, 2, F, none, packDeviceCommand, unpackDeviceCommand, 0),
+        symbols(P::Panasonic, "panasonic", 37000, 48, false, 0xFFFF, 0xFF, s(kKaseikyoLeader),
+                s(kKaseikyoLeader), s(kKaseikyoSymbols), s(kKaseikyoTrailer), 0, 74736, 2, F, none,
+                packKaseikyo<0x2002>, unpackKaseikyo<0x2002>, 24),
+        symbols(P::Samsung32, "samsung32", 38000, 32, false, 0xFFFF, 0xFF, s(kSamsungLeader),
+                s(kSamsungLeader), s(kNecSymbols), s(kNecTrailer), 108000, 0, 2, F, none, packNecx,
+                unpackSamsung32, 8),
+        symbols(P::Samsung36, "samsung36", 38000, 36, false, 0xFFFF, 0xFFF, s(kSamsungLeader),
+                s(kSamsungLeader), s(kSamsung36Symbols), s(kSamsung36Trailer), 0, 59000, 2, F, none,
+                packSamsung36, unpackSamsung36, 8),
+        symbols(P::Denon, "denon", 38000, 15, false, 0x1F, 0xFF, none, none, s(kDenonSymbols),
+                s(kDenonTrailer), 0, 43560, 2, F, none, packDenon<0>, unpackDenon<0>, 2),
+        symbols(P::Sharp, "sharp", 38000, 15, false, 0x1F, 0xFF, none, none, s(kDenonSymbols),
+                s(kDenonTrailer), 0, 43560, 2, F, none, packDenon<1>, unpackDenon<1>, 2),
+        biphase(P::Rc5x, "rc5x", 36000, 20, true, 0xFFF, 0x3F, 889, kRc5xPattern, false, 114000,
+                packRc5x, unpackRc5x, uint64_t{1} << 17, 1),
+        biphase(P::Rc6a32, "rc6a32", 36000, 37, true, 0xFFFF, 0xFFFF, 444, kRc6a32Pattern, true,
+                107000, packRc6<6, 32>, unpackRc6<6, 32>, uint64_t{1} << 32, 4),
+        symbols(P::Aiwa, "aiwa", 38000, 42, false, 0x1FFF, 0xFF, s(kAiwaLeader), s(kAiwaLeader),
+                s(kAiwaSymbols), s(kAiwaTrailer), 0, 23100, 2, D, s(kAiwaDitto), packAiwa,
+                unpackAiwa, 21),
+        symbols(P::Pioneer, "pioneer", 40000, 32, false, 0xFF, 0xFF, s(kNecLeader), s(kNecLeader),
+                s(kNecSymbols), s(kNecTrailer), 0, 25300, 2, F, none, packNec, unpackNec, 16),
+        symbols(P::Mitsubishi, "mitsubishi", 32600, 16, false, 0xFF, 0xFF, none, none,
+                s(kMitsubishiSymbols), s(kMitsubishiTrailer), 0, 24000, 2, F, none,
+                packDeviceCommand, unpackDeviceCommand, 0),
+        symbols(P::Nokia32, "nokia32", 36000, 32, true, 0xFFFF, 0xFFFF, s(kNokiaLeader),
+                s(kNokiaLeader), s(kNokiaSymbols), s(kNokiaTrailer), 100000, 0, 2, F, none,
+                packNokia32, unpackNokia32, 0),
+        biphase(P::Nrc17, "nrc17", 38000, 17, false, 0xFF, 0xFF, 500, kNrc17Pattern, true, 100000,
+                packNrc17, unpackNrc17, 0, 1),
+        symbols(P::Thomson, "thomson", 33000, 12, false, 0xF, 0x7F, none, none, s(kThomsonSymbols),
+                s(kThomsonTrailer), 80000, 0, 2, F, none, packThomson, unpackThomson, 0),
+        symbols(P::Dish, "dish", 57600, 16, false, 0x3FF, 0x3F, s(kDishLeader), none,
+                s(kDishSymbols), s(kDishTrailer), 0, 6000, 2, F, none, packDish, unpackDish, 0),
+        symbols(P::DirecTv, "directv", 38000, 16, true, 0xF, 0xFF, s(kDirecTvLeader),
+                s(kDirecTvRepeatLeader), s(kDirecTvSymbols), s(kDirecTvTrailer), 0, 30000, 2, F,
+                none, packDirecTv, unpackDirecTv, 4),
+        symbols(P::Bose, "bose", 38000, 16, true, 0, 0xFF, s(kBoseLeader), s(kBoseLeader),
+                s(kBoseSymbols), s(kBoseTrailer), 0, 50000, 2, F, none, packBose, unpackBose, 8),
+        symbols(P::Apple, "apple", 38000, 32, false, 0xFF, 0x7F, s(kNecLeader), s(kNecLeader),
+                s(kNecSymbols), s(kNecTrailer), 108000, 0, 2, D, s(kNecDitto), packApple,
+                unpackApple, 17),
+        symbols(P::Rca, "rca", 56000, 24, true, 0xF, 0xFF, s(kRcaLeader), s(kRcaLeader),
+                s(kRcaSymbols), s(kRcaTrailer), 0, 7360, 2, F, none, packRca, unpackRca, 12),
+        symbols(P::PanasonicOld, "panasonic-old", 57600, 22, false, 0x1F, 0x3F, s(kPanaOldLeader),
+                s(kPanaOldLeader), s(kPanaOldSymbols), s(kPanaOldTrailer), 0, 44000, 2, F, none,
+                packPanaOld, unpackPanaOld, 11),
+        symbols(P::Nec2, "nec2", 38000, 32, false, 0xFF, 0xFF, s(kNecLeader), s(kNecLeader),
+                s(kNecSymbols), s(kNecTrailer), 108000, 0, 2, F, none, packNec, unpackNec, 16),
+        symbols(P::Nec32, "nec32", 38000, 32, false, 0xFFFF, 0xFFFF, s(kNecLeader), s(kNecLeader),
+                s(kNecSymbols), s(kNecTrailer), 108000, 0, 2, D, s(kNecDitto), packNec32,
+                unpackNec32, 0),
+        symbols(P::Jvc48, "jvc48", 37000, 48, false, 0xFFFF, 0xFF, s(kKaseikyoLeader),
+                s(kKaseikyoLeader), s(kKaseikyoSymbols), s(kKaseikyoTrailer), 0, 74736, 2, F, none,
+                packKaseikyo<0x0103>, unpackKaseikyo<0x0103>, 24),
+    };
+    for (auto& row : t)
+        if (row.protocol == P::Denon || row.protocol == P::Sharp)
+            row.laterFrame = denonLaterFrame;
+    for (auto& row : t)
+        if (row.protocol == P::Samsung36) {
+            row.separatorAfter = 16;
+            row.separator = {500, 4500};
+        }
+    return t;
+}
+
+const std::array<FormSpec, 30> kTable = makeTable();
+
+} // namespace
+
+std::span<const FormSpec> formSpecs() {
+    return kTable;
+}
+
+const FormSpec& formSpec(Protocol protocol) {
+    for (const auto& spec : kTable)
+        if (spec.protocol == protocol)
+            return spec;
+    throw std::logic_error("a protocol without a row in the form table");
+}
+
+} // namespace irform::detail
