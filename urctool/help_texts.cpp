@@ -1,5 +1,6 @@
 #include "urctool/help_texts.h"
 
+#include "platform/irform/signal.h"
 #include "urctool/errors.h"
 
 #include <iostream>
@@ -7,6 +8,20 @@
 
 namespace urctool {
 namespace {
+
+// The conversion library's protocol forms, wrapped to the help's width.
+std::string protocolList() {
+    std::string list, line;
+    for (irform::Protocol protocol : irform::kAllProtocols) {
+        const std::string name(irform::protocolName(protocol));
+        if (!line.empty() && line.size() + name.size() + 2 > 76) {
+            list += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "  " : " ") + name;
+    }
+    return list + line + "\n";
+}
 
 const std::map<std::string, std::string>& texts() {
     static const std::map<std::string, std::string> table = {
@@ -34,9 +49,10 @@ const std::map<std::string, std::string>& texts() {
                 "       urc-tool set KEY --lircd FILE NAME\n"
                 "       urc-tool set KEY --protocol PROTOCOL DEVICE COMMAND\n"
                 "Teaches KEY a signal through the same path as learning (capture, encoding,\n"
-                "conversion, storage plan). PROTOCOL: nec, necx, rc5, sirc12, sirc15,\n"
-                "sirc20; DEVICE and COMMAND decimal or 0x hex. --lircd reads raw codes and\n"
-                "the codes of SPACE_ENC remotes. Refused while the window program runs.\n"},
+                "conversion, storage plan). DEVICE and COMMAND decimal or 0x hex. --lircd\n"
+                "reads raw codes and the codes of SPACE_ENC remotes. Refused while the\n"
+                "window program runs. PROTOCOL is one of:\n" +
+                    protocolList()},
         {"clear", "usage: urc-tool clear KEY\n"
                   "Empties a learned key as deleting it in the window does. Refused while the\n"
                   "window program runs.\n"},
@@ -54,10 +70,16 @@ std::string usageText(const std::string& subcommand) {
         return found->second + "KEY is a key code (\"44\") or a label (\"CBL/OK\", any case).\n";
     if (found != texts().end())
         return found->second;
-    return "usage: urc-tool COMMAND [ARGUMENTS]\n"
-           "Commands: backup, verify, restore, list, export, set, clear, plot.\n"
-           "urc-tool COMMAND --help describes one; urc-tool --version gives the version.\n"
-           "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error.\n";
+    // The whole help, which the manual page is made from: every command's own.
+    std::string whole = "usage: urc-tool COMMAND [ARGUMENTS]\n"
+                        "Backs up, restores, lists, exports and sets the codes of the QZT-617\n"
+                        "URC. urc-tool COMMAND --help describes one command; urc-tool --version\n"
+                        "gives the version.\n";
+    for (const char* command :
+         {"backup", "verify", "restore", "list", "export", "set", "clear", "plot"})
+        whole += "\n" + texts().at(command);
+    return whole + "\nKEY is a key code (\"44\") or a label (\"CBL/OK\", any case).\n"
+                   "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error.\n";
 }
 
 int printHelp(const std::string& subcommand) {
