@@ -107,7 +107,9 @@ TEST(RawAndProtocol, CheckedAndClosedWithASilence) {
               irform::encode(irform::Protocol::NecExtended, 0x1234, 8)->durations);
     EXPECT_THROW(urctool::signalFromProtocol("nec", "256", "1"), UsageError);
     EXPECT_THROW(urctool::signalFromProtocol("nec", "1x", "1"), UsageError);
-    EXPECT_THROW(urctool::signalFromProtocol("rc6", "1", "1"), UsageError);
+    EXPECT_THROW(urctool::signalFromProtocol("xmp", "1", "1"), UsageError);
+    EXPECT_EQ(urctool::signalFromProtocol("rc6", "1", "1").durations,
+              irform::encode(irform::Protocol::Rc6, 1, 1)->durations);
 }
 
 TEST(KeyNames, ByCodeOrLabelInAnyCaseAndAsLircNames) {
