@@ -1,6 +1,8 @@
 #include "common/hex_text.h"
 
 #include <cctype>
+#include <charconv>
+#include <limits>
 
 namespace hextext {
 namespace {
@@ -75,6 +77,27 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
             std::toupper(static_cast<unsigned char>(b[i])))
             return false;
     return true;
+}
+
+std::optional<uint64_t> parseNumber(std::string_view text) {
+    int base = 10;
+    if (text.starts_with("0x") || text.starts_with("0X")) {
+        text.remove_prefix(2);
+        base = 16;
+    }
+    uint64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value, base);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<uint32_t> parseNumber32(std::string_view text) {
+    const auto value = parseNumber(text);
+    if (!value || *value > std::numeric_limits<uint32_t>::max())
+        return std::nullopt;
+    return static_cast<uint32_t>(*value);
 }
 
 } // namespace hextext

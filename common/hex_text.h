@@ -22,6 +22,11 @@ int digitValue(char c);
 std::optional<uint32_t> parseHex(std::string_view digits);
 bool isHexDigits(std::string_view text);
 
+// A number written in decimal, or in hexadecimal after "0x" (as command lines
+// take them); nullopt for anything else or a value past 64 (32) bits.
+std::optional<uint64_t> parseNumber(std::string_view text);
+std::optional<uint32_t> parseNumber32(std::string_view text);
+
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 } // namespace hextext

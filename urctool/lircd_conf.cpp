@@ -1,5 +1,6 @@
 #include "urctool/lircd_conf.h"
 
+#include "common/hex_text.h"
 #include "urctool/errors.h"
 #include "urctool/signal_input.h"
 
@@ -16,19 +17,6 @@ namespace {
 using Words = std::vector<std::string>;
 constexpr int kLircdDefaultCarrierHz = 38000;
 constexpr int kMaxBits = 64;
-
-std::optional<uint64_t> number(std::string_view text) {
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    uint64_t value = 0;
-    const auto r = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || r.ec != std::errc() || r.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 Words wordsOf(const std::string& line) {
     std::istringstream in(line.substr(0, line.find('#')));
@@ -49,7 +37,7 @@ uint64_t value(const Remote& r, const std::string& name, std::size_t index = 0) 
     const auto found = r.parameters.find(name);
     if (found == r.parameters.end() || found->second.size() <= index)
         return 0;
-    const auto v = number(found->second[index]);
+    const auto v = hextext::parseNumber(found->second[index]);
     if (!v)
         throw UsageError("the lircd.conf's " + name + " is not a number: " + found->second[index]);
     return *v;
@@ -76,7 +64,7 @@ std::vector<Remote> readRemotes(std::string_view conf) {
         } else if (section == Section::Remote) {
             remotes.back().parameters[w[0]] = Words(w.begin() + 1, w.end());
         } else if (section == Section::Codes && w.size() >= 2) {
-            const auto code = number(w[1]);
+            const auto code = hextext::parseNumber(w[1]);
             if (!code)
                 throw UsageError("the lircd.conf's code " + w[0] + " is not a number: " + w[1]);
             remotes.back().codes.emplace(w[0], *code);
@@ -87,7 +75,7 @@ std::vector<Remote> readRemotes(std::string_view conf) {
                 continue;
             }
             for (const auto& word : w) {
-                const auto us = number(word);
+                const auto us = hextext::parseNumber(word);
                 if (!us || *us > UINT32_MAX)
                     throw UsageError("the raw code " + rawName + " holds " + word +
                                      ", which is not a duration");

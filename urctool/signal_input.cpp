@@ -1,5 +1,6 @@
 #include "urctool/signal_input.h"
 
+#include "common/hex_text.h"
 #include "platform/irform/code_form.h"
 #include "platform/irform/protocols.h"
 #include "urctool/errors.h"
@@ -38,19 +39,6 @@ irform::Signal finishedSignal(irform::Signal signal, const std::string& what) {
 }
 
 namespace {
-
-std::optional<uint32_t> number(std::string_view text) {
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    uint32_t value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value, base);
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size())
-        return std::nullopt;
-    return value;
-}
 
 std::vector<std::string> wordsOf(std::string_view text) {
     std::istringstream in{std::string(text)};
@@ -118,8 +106,8 @@ irform::Signal signalFromProtocol(std::string_view protocolText, std::string_vie
     const auto protocol = irform::protocolFromName(protocolText);
     if (!protocol)
         throw UsageError("unknown protocol " + std::string(protocolText));
-    const auto deviceValue = number(deviceText);
-    const auto command = number(commandText);
+    const auto deviceValue = hextext::parseNumber32(deviceText);
+    const auto command = hextext::parseNumber32(commandText);
     if (!deviceValue || !command)
         throw UsageError("DEVICE and COMMAND are numbers, decimal or 0x hex");
     const auto signal = irform::encode(*protocol, *deviceValue, *command);

@@ -1,5 +1,7 @@
 #include "platform/urcmem/urc_memory.h"
 
+#include "common/hex_text.h"
+
 #include <algorithm>
 #include <stdexcept>
 
@@ -53,26 +55,14 @@ std::string toHex(std::span<const uint8_t> bytes) {
     return text;
 }
 
-namespace {
-int digitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-} // namespace
-
 std::optional<std::vector<uint8_t>> parseHexBytes(std::string_view text) {
     if (text.size() % 2 != 0)
         return std::nullopt;
     std::vector<uint8_t> bytes;
     bytes.reserve(text.size() / 2);
     for (std::size_t i = 0; i < text.size(); i += 2) {
-        int high = digitValue(text[i]);
-        int low = digitValue(text[i + 1]);
+        int high = hextext::digitValue(text[i]);
+        int low = hextext::digitValue(text[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         bytes.push_back(static_cast<uint8_t>(high * 16 + low));

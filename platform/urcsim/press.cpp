@@ -1,5 +1,6 @@
 #include "platform/urcsim/press.h"
 
+#include "common/hex_text.h"
 #include "platform/irform/capture_render.h"
 #include "platform/irform/code_form.h"
 #include "platform/irform/protocols.h"
@@ -43,21 +44,6 @@ std::string hexText(uint32_t value) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%X", value);
     return text;
-}
-
-// Decimal, or hexadecimal after "0x"; nullopt for anything else or past 32 bits.
-std::optional<uint32_t> parseNumber(std::string_view text) {
-    int base = 10;
-    if (text.starts_with("0x") || text.starts_with("0X")) {
-        text.remove_prefix(2);
-        base = 16;
-    }
-    uint32_t value = 0;
-    const auto end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value, base);
-    if (text.empty() || result.ec != std::errc() || result.ptr != end)
-        return std::nullopt;
-    return value;
 }
 
 std::string checkSignal(const irform::Signal& signal) {
@@ -122,8 +108,8 @@ CaptureText protocolCapture(const std::string& protocolText, const std::string& 
     const auto protocol = irform::protocolFromName(protocolText);
     if (!protocol)
         return {"", "unknown protocol " + protocolText + " (one of " + protocolNames() + ")"};
-    const auto deviceValue = parseNumber(deviceText);
-    const auto command = parseNumber(commandText);
+    const auto deviceValue = hextext::parseNumber32(deviceText);
+    const auto command = hextext::parseNumber32(commandText);
     const uint32_t maxDevice = irform::maxDevice(*protocol);
     const uint32_t maxCommand = irform::maxCommand(*protocol);
     if (!deviceValue || *deviceValue > maxDevice)
