@@ -1,0 +1,82 @@
+#pragma once
+// Reading one frame of a form from a signal, shared by the decoder's first
+// frame, its repeats and the carrier guess: the comparison of durations with
+// their nominal values, and the symbol and biphase frame readers.
+#include "platform/irform/form_spec.h"
+#include "platform/irform/protocols.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace irform::detail {
+
+// The comparison of durations with their nominal values. A receiver
+// lengthens marks and shortens spaces by its delay: `shift` takes the
+// estimate of it off again, which the short marks read so far tell (long marks
+// would bring more jitter than delay).
+struct Score {
+    // Marks up to this long tell the delay; this many of them are enough.
+    static constexpr uint32_t kShortMarkUs = 1200;
+    static constexpr int kMarksForShift = 2;
+
+    double sum = 0;
+    int count = 0;
+    int shift = 0;
+    bool adaptive = true; // whether the marks read move `shift`
+    int64_t markExcess = 0;
+    int marks = 0;
+
+    // Element `index` of the signal: even indexes are marks.
+    uint32_t corrected(uint32_t actual, std::size_t index) const {
+        const int64_t value = index % 2 == 0 ? int64_t{actual} - shift : int64_t{actual} + shift;
+        return static_cast<uint32_t>(std::max<int64_t>(value, 0));
+    }
+    bool add(uint32_t actual, uint32_t nominal, std::size_t index) {
+        if (index % 2 == 0 && nominal <= kShortMarkUs) {
+            markExcess += int64_t{actual} - nominal;
+            ++marks;
+        }
+        actual = corrected(actual, index);
+        const uint32_t slack = slackFor(nominal);
+        const uint32_t off = actual > nominal ? actual - nominal : nominal - actual;
+        if (off > slack)
+            return false;
+        sum += static_cast<double>(off) / slack;
+        ++count;
+        updateShift();
+        return true;
+    }
+    // The estimate once a few marks tell it.
+    void updateShift() {
+        if (adaptive && marks >= kMarksForShift)
+            shift = static_cast<int>(markExcess / marks);
+    }
+};
+
+struct FrameRead {
+    uint64_t payload = 0;
+    std::size_t end = 0;   // index of the gap after the frame (or the size)
+    uint32_t lengthUs = 0; // nominal: the gap after it is judged by the form's timing
+};
+
+// Whether the frame ends at `index`: the signal ends or a gap starts there.
+bool endsFrame(const std::vector<uint32_t>& d, std::size_t index,
+               uint32_t shortestGap = kFrameGapUs);
+
+// Reads the fixed durations `nominal` from `at` on; advances `at` past them.
+bool readFixed(const std::vector<uint32_t>& d, std::size_t& at, std::span<const uint32_t> nominal,
+               Score& score);
+
+// The symbol nearest to a pair of durations, if both lie within slack.
+std::optional<std::size_t> nearestSymbol(const FormSpec& spec, const std::vector<uint32_t>& d,
+                                         std::size_t at, Score& score);
+
+// One frame from `start` (a first frame or a repeat), its nominal length set.
+std::optional<FrameRead> readFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
+                                   std::size_t start, bool first, Score& score);
+
+} // namespace irform::detail
