@@ -68,3 +68,7 @@ add_dependencies(qzt_bench_process qzt617 qzt_bare_window qzt_paint_probe urc-si
 add_executable(qzt_bench_forms ${QZT_BENCH_DIR}/forms/forms_report.cpp)
 target_link_libraries(qzt_bench_forms PRIVATE qzt_learning_core qzt_irform qzt_urcmem qzt_rororuru)
 set_target_properties(qzt_bench_forms PROPERTIES AUTOMOC OFF)
+
+# The benchmark programs themselves are built by bench/run (release build),
+# not with everything else: the test command needs only their helpers' tests.
+set_target_properties(qzt_bench_micro qzt_bench_process qzt_bench_forms PROPERTIES EXCLUDE_FROM_ALL TRUE)
