@@ -3,7 +3,7 @@
 #include "common/hex_text.h"
 #include "platform/irform/code_form_detail.h"
 #include "platform/irform/compact_raw.h"
-#include "platform/irform/form_spec.h"
+#include "platform/irform/form_definition.h"
 #include "platform/irform/protocols.h"
 
 #include <algorithm>
@@ -28,16 +28,16 @@ std::optional<Protocol> protocolFromNumber(int number) {
 }
 
 int framesPerPress(Protocol protocol) {
-    return formSpec(protocol).framesPerPress;
+    return formDefinition(protocol).framesPerPress;
 }
 
 int bitsPerFrame(Protocol protocol) {
-    return formSpec(protocol).bits;
+    return formDefinition(protocol).bits;
 }
 
 int framePeriod100us(Protocol protocol) {
-    const auto& spec = formSpec(protocol);
-    return static_cast<int>(((spec.periodUs != 0 ? spec.periodUs : spec.gapUs) + 50) / 100);
+    const auto& form = formDefinition(protocol);
+    return static_cast<int>(((form.periodUs != 0 ? form.periodUs : form.gapUs) + 50) / 100);
 }
 
 uint64_t rawDigest(std::string_view carrierDigits, std::string_view data) {

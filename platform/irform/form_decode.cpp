@@ -28,44 +28,44 @@ bool partialFrame(const std::vector<uint32_t>& d, std::size_t start,
     return true;
 }
 
-bool sameCode(const FormSpec& spec, uint64_t a, uint64_t b) {
-    return ((a ^ b) & ~spec.toggleMask) == 0;
+bool sameCode(const FormDefinition& form, uint64_t a, uint64_t b) {
+    return ((a ^ b) & ~form.toggleMask) == 0;
 }
 
 // One repeat after the frame that ends at `gapAt`; advances gapAt past it.
 enum class Next { Repeat, Partial, Foreign, Nothing };
 
-Next readRepeat(const FormSpec& spec, const std::vector<uint32_t>& d, std::size_t& gapAt,
+Next readRepeat(const FormDefinition& form, const std::vector<uint32_t>& d, std::size_t& gapAt,
                 uint32_t& lastLength, uint64_t expected, Score& score) {
     const std::size_t start = gapAt + 1;
-    const uint32_t gapNominal = gapAfter(spec, lastLength);
+    const uint32_t gapNominal = gapAfter(form, lastLength);
     Score trial = score;
     if (!trial.add(d[gapAt], gapNominal, gapAt))
         return Next::Nothing;
-    if (spec.repeat == Repeat::Ditto) {
+    if (form.repeat == Repeat::Ditto) {
         std::size_t at = start;
         Score ditto = trial;
-        if (readFixed(d, at, spec.ditto, ditto) && endsFrame(d, at)) {
+        if (readFixed(d, at, form.ditto, ditto) && endsFrame(d, at)) {
             score = ditto;
-            lastLength = std::accumulate(spec.ditto.begin(), spec.ditto.end(), 0u);
+            lastLength = std::accumulate(form.ditto.begin(), form.ditto.end(), 0u);
             gapAt = at;
             return Next::Repeat;
         }
     }
     Score again = trial;
-    const bool first = spec.repeat == Repeat::Ditto;
-    if (auto frame = readFrame(spec, d, start, first, again);
-        frame && sameCode(spec, frame->payload, expected)) {
+    const bool first = form.repeat == Repeat::Ditto;
+    if (auto frame = readFrame(form, d, start, first, again);
+        frame && sameCode(form, frame->payload, expected)) {
         score = again;
-        if (spec.repeat == Repeat::Ditto)
+        if (form.repeat == Repeat::Ditto)
             score.sum += kForeignRepeatPenalty * score.count;
         lastLength = frame->lengthUs;
         gapAt = frame->end;
         return Next::Repeat;
     }
     const std::vector<uint32_t> nominal =
-        spec.repeat == Repeat::Ditto ? std::vector<uint32_t>(spec.ditto.begin(), spec.ditto.end())
-                                     : frameDurations(spec, expected, false);
+        form.repeat == Repeat::Ditto ? std::vector<uint32_t>(form.ditto.begin(), form.ditto.end())
+                                     : frameDurations(form, expected, false);
     if (partialFrame(d, start, nominal, trial)) {
         score = trial;
         return Next::Partial;
@@ -79,13 +79,13 @@ namespace {
 // First frames read, for forms that share a frame's shape (the NEC family
 // reads its frame once for six forms).
 struct CachedFrame {
-    const FormSpec* spec;
+    const FormDefinition* form;
     std::optional<FrameRead> frame;
     Score score;
 };
 using FrameCache = std::vector<CachedFrame>;
 
-bool sameFrameShape(const FormSpec& a, const FormSpec& b) {
+bool sameFrameShape(const FormDefinition& a, const FormDefinition& b) {
     return a.shape == b.shape && a.bits == b.bits && a.msbFirst == b.msbFirst &&
            a.leader.data() == b.leader.data() && a.leader.size() == b.leader.size() &&
            a.symbols.data() == b.symbols.data() && a.trailer.data() == b.trailer.data() &&
@@ -93,65 +93,65 @@ bool sameFrameShape(const FormSpec& a, const FormSpec& b) {
            a.oneIsMarkFirst == b.oneIsMarkFirst;
 }
 
-std::optional<FrameRead> readFirstFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
+std::optional<FrameRead> readFirstFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
                                         Score& score, FrameCache* cache) {
     if (cache == nullptr || !score.adaptive)
-        return readFrame(spec, d, 0, true, score);
+        return readFrame(form, d, 0, true, score);
     for (const auto& entry : *cache) {
-        if (sameFrameShape(*entry.spec, spec)) {
+        if (sameFrameShape(*entry.form, form)) {
             score = entry.score;
             return entry.frame;
         }
     }
-    auto frame = readFrame(spec, d, 0, true, score);
-    cache->push_back({&spec, frame, score});
+    auto frame = readFrame(form, d, 0, true, score);
+    cache->push_back({&form, frame, score});
     return frame;
 }
 
 // layoutFailed: the durations were read but the layout's checks failed.
-std::optional<FormFit> fitWithShift(const FormSpec& spec, const std::vector<uint32_t>& d,
+std::optional<FormFit> fitWithShift(const FormDefinition& form, const std::vector<uint32_t>& d,
                                     Score& score, bool& layoutFailed, FrameCache* cache) {
-    const auto first = readFirstFrame(spec, d, score, cache);
+    const auto first = readFirstFrame(form, d, score, cache);
     if (!first)
         return std::nullopt;
-    const auto fields = spec.unpack(first->payload);
-    layoutFailed = !fields || fields->device > spec.maxDevice || fields->command > spec.maxCommand;
+    const auto fields = form.unpack(first->payload);
+    layoutFailed = !fields || fields->device > form.maxDevice || fields->command > form.maxCommand;
     if (layoutFailed)
         return std::nullopt;
     std::size_t gapAt = first->end;
     uint32_t lastLength = first->lengthUs;
     for (int n = 1; gapAt + 1 < d.size(); ++n) {
         const uint64_t expected =
-            spec.laterFrame ? spec.laterFrame(first->payload, n) : first->payload;
-        const Next next = readRepeat(spec, d, gapAt, lastLength, expected, score);
+            form.laterFrame ? form.laterFrame(first->payload, n) : first->payload;
+        const Next next = readRepeat(form, d, gapAt, lastLength, expected, score);
         if (next == Next::Partial)
             break;
         if (next != Next::Repeat)
             return std::nullopt;
     }
-    return FormFit{Decoded{spec.protocol, fields->device, fields->command},
+    return FormFit{Decoded{form.protocol, fields->device, fields->command},
                    score.count == 0 ? 0.0 : score.sum / score.count};
 }
 
-std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>& d,
+std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uint32_t>& d,
                                FrameCache* cache) {
     // Biphase half bits are far apart; symbols may lie 170 us apart (Nokia).
     Score score;
-    score.adaptive = spec.shape == Shape::Symbols;
+    score.adaptive = form.shape == Shape::Symbols;
     bool layoutFailed = false;
-    auto fit = fitWithShift(spec, d, score, layoutFailed, cache);
+    auto fit = fitWithShift(form, d, score, layoutFailed, cache);
     // Durations skewed both ways mislead the estimate: read them as they are.
     if (fit || layoutFailed || score.shift == 0)
         return fit;
     Score plain;
     plain.adaptive = false;
-    return fitWithShift(spec, d, plain, layoutFailed, nullptr);
+    return fitWithShift(form, d, plain, layoutFailed, nullptr);
 }
 
 } // namespace
 
-std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>& d) {
-    return fitForm(spec, d, nullptr);
+std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uint32_t>& d) {
+    return fitForm(form, d, nullptr);
 }
 
 std::optional<Decoded> bestFit(const std::vector<uint32_t>& d) {
@@ -159,18 +159,18 @@ std::optional<Decoded> bestFit(const std::vector<uint32_t>& d) {
     // then the more common form, wins.
     constexpr double kSameFit = 0.05;
     FrameCache cache;
-    cache.reserve(formSpecs().size());
+    cache.reserve(formDefinitions().size());
     std::optional<FormFit> best;
     int bestChecked = 0;
-    for (const auto& spec : formSpecs()) {
-        const auto fit = fitForm(spec, d, &cache);
+    for (const auto& form : formDefinitions()) {
+        const auto fit = fitForm(form, d, &cache);
         if (!fit)
             continue;
         const bool clearlyBetter = best && fit->error < best->error - kSameFit;
         const bool asGood = best && fit->error < best->error + kSameFit;
-        if (!best || clearlyBetter || (asGood && spec.checkedBits > bestChecked)) {
+        if (!best || clearlyBetter || (asGood && form.checkedBits > bestChecked)) {
             best = fit;
-            bestChecked = spec.checkedBits;
+            bestChecked = form.checkedBits;
         }
     }
     if (!best)
@@ -182,23 +182,23 @@ namespace {
 
 // The pattern's fixed opening slots, then at least `count` runs of one to
 // three half bits (three: next to a double-width bit) before the first gap.
-bool biphaseShaped(const FormSpec& spec, const std::vector<uint32_t>& d, Score& score,
+bool biphaseShaped(const FormDefinition& form, const std::vector<uint32_t>& d, Score& score,
                    std::size_t count) {
     constexpr uint32_t kLongestRun = 3;
     std::size_t at = 0;
-    for (std::size_t i = 0; i < spec.pattern.size() && spec.pattern[i] != 'b';) {
-        const char level = spec.pattern[i];
+    for (std::size_t i = 0; i < form.pattern.size() && form.pattern[i] != 'b';) {
+        const char level = form.pattern[i];
         uint32_t run = 0;
-        for (; i < spec.pattern.size() && spec.pattern[i] == level; ++i)
+        for (; i < form.pattern.size() && form.pattern[i] == level; ++i)
             ++run;
-        if (at >= d.size() || !score.add(d[at], run * spec.unit, at))
+        if (at >= d.size() || !score.add(d[at], run * form.unit, at))
             return false;
         ++at;
     }
     const std::size_t opening = at;
     for (; at < d.size() && !(at % 2 == 1 && d[at] >= kFrameGapUs); ++at) {
-        const uint32_t k = (d[at] + spec.unit / 2) / spec.unit;
-        if (k < 1 || k > kLongestRun || !score.add(d[at], k * spec.unit, at))
+        const uint32_t k = (d[at] + form.unit / 2) / form.unit;
+        if (k < 1 || k > kLongestRun || !score.add(d[at], k * form.unit, at))
             return false;
     }
     return at - opening >= count;
@@ -214,22 +214,22 @@ std::optional<int> shapeCarrierHz(const std::vector<uint32_t>& d) {
     constexpr std::size_t kBiphaseDurations = 10;
     std::optional<int> best;
     double bestError = 0;
-    for (const auto& spec : formSpecs()) {
-        if (std::abs(spec.carrierHz - kDefaultHz) < kFarFromDefaultHz)
+    for (const auto& form : formDefinitions()) {
+        if (std::abs(form.carrierHz - kDefaultHz) < kFarFromDefaultHz)
             continue;
         Score score;
         bool fits = false;
-        if (spec.shape == Shape::Biphase) {
-            fits = biphaseShaped(spec, d, score, kBiphaseDurations);
-        } else if (spec.leader.size() == 2) {
+        if (form.shape == Shape::Biphase) {
+            fits = biphaseShaped(form, d, score, kBiphaseDurations);
+        } else if (form.leader.size() == 2) {
             std::size_t at = 0;
-            fits = readFixed(d, at, spec.leader, score);
+            fits = readFixed(d, at, form.leader, score);
             for (int i = 0; fits && i < kSymbolsLooked; ++i, at += 2)
-                fits = at + 1 < d.size() && nearestSymbol(spec, d, at, score).has_value();
+                fits = at + 1 < d.size() && nearestSymbol(form, d, at, score).has_value();
         }
         const double error = score.count == 0 ? 0 : score.sum / score.count;
         if (fits && (!best || error < bestError)) {
-            best = spec.carrierHz;
+            best = form.carrierHz;
             bestError = error;
         }
     }

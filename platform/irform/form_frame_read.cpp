@@ -11,10 +11,10 @@ namespace {
 // A biphase run longer than this many half bits belongs to no form.
 constexpr uint32_t kMaxRunSlots = 8;
 
-void putBit(const FormSpec& spec, uint64_t& payload, int index, bool bit) {
+void putBit(const FormDefinition& form, uint64_t& payload, int index, bool bit) {
     if (!bit)
         return;
-    payload |= uint64_t{1} << (spec.msbFirst ? spec.bits - 1 - index : index);
+    payload |= uint64_t{1} << (form.msbFirst ? form.bits - 1 - index : index);
 }
 
 } // namespace
@@ -37,15 +37,15 @@ bool readFixed(const std::vector<uint32_t>& d, std::size_t& at, std::span<const 
     return true;
 }
 
-std::optional<std::size_t> nearestSymbol(const FormSpec& spec, const std::vector<uint32_t>& d,
+std::optional<std::size_t> nearestSymbol(const FormDefinition& form, const std::vector<uint32_t>& d,
                                          std::size_t at, Score& score) {
     std::optional<std::size_t> best;
     Score bestScore;
-    for (std::size_t i = 0; i < spec.symbols.size(); ++i) {
+    for (std::size_t i = 0; i < form.symbols.size(); ++i) {
         Score trial;
         trial.shift = score.shift;
-        if (!trial.add(d[at], spec.symbols[i].first, at) ||
-            !trial.add(d[at + 1], spec.symbols[i].second, at + 1))
+        if (!trial.add(d[at], form.symbols[i].first, at) ||
+            !trial.add(d[at + 1], form.symbols[i].second, at + 1))
             continue;
         if (!best || trial.sum < bestScore.sum) {
             best = i;
@@ -64,55 +64,56 @@ std::optional<std::size_t> nearestSymbol(const FormSpec& spec, const std::vector
 
 namespace {
 
-std::optional<FrameRead> readSymbolFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
+std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
                                          std::size_t start, bool first, Score& score) {
     std::size_t at = start;
-    if (!readFixed(d, at, first ? spec.leader : spec.repeatLeader, score))
+    if (!readFixed(d, at, first ? form.leader : form.repeatLeader, score))
         return std::nullopt;
     FrameRead frame;
-    const int width = spec.symbols.size() == 4 ? 2 : 1;
-    for (int i = 0; i < spec.bits; i += width) {
-        if (spec.separatorAfter != 0 && i == spec.separatorAfter) {
-            const uint32_t separator[] = {spec.separator.first, spec.separator.second};
+    const int width = form.symbols.size() == 4 ? 2 : 1;
+    for (int i = 0; i < form.bits; i += width) {
+        if (form.separatorAfter != 0 && i == form.separatorAfter) {
+            const uint32_t separator[] = {form.separator.first, form.separator.second};
             if (!readFixed(d, at, separator, score))
                 return std::nullopt;
         }
         if (at + 1 >= d.size())
             return std::nullopt;
-        const auto symbol = nearestSymbol(spec, d, at, score);
+        const auto symbol = nearestSymbol(form, d, at, score);
         if (!symbol)
             return std::nullopt;
         if (width == 2) {
-            putBit(spec, frame.payload, i, (*symbol >> 1) & 1);
-            putBit(spec, frame.payload, i + 1, *symbol & 1);
+            putBit(form, frame.payload, i, (*symbol >> 1) & 1);
+            putBit(form, frame.payload, i + 1, *symbol & 1);
         } else {
-            putBit(spec, frame.payload, i, *symbol & 1);
+            putBit(form, frame.payload, i, *symbol & 1);
         }
         at += 2;
     }
-    if (!readFixed(d, at, spec.trailer, score) || !endsFrame(d, at))
+    if (!readFixed(d, at, form.trailer, score) || !endsFrame(d, at))
         return std::nullopt;
     frame.end = at;
     return frame;
 }
 
 // The half-bit slots of a biphase frame as the signal shows them.
-std::optional<std::vector<bool>> readSlots(const FormSpec& spec, const std::vector<uint32_t>& d,
-                                           std::size_t start, std::size_t& end, Score& score) {
+std::optional<std::vector<bool>> readSlots(const FormDefinition& form,
+                                           const std::vector<uint32_t>& d, std::size_t start,
+                                           std::size_t& end, Score& score) {
     std::vector<bool> slots;
     // A pattern that opens with a bit starts with an invisible space half.
-    if (spec.pattern.front() == 'b' && !spec.oneIsMarkFirst)
+    if (form.pattern.front() == 'b' && !form.oneIsMarkFirst)
         slots.push_back(false);
     std::size_t at = start;
-    const std::size_t limit = spec.pattern.size() * 4;
+    const std::size_t limit = form.pattern.size() * 4;
     for (; at < d.size(); ++at) {
         const bool mark = (at - start) % 2 == 0;
         // A silence inside the pattern may pass kFrameGapUs (RC5x).
-        if (!mark && endsFrame(d, at, std::max(kFrameGapUs, kMaxRunSlots * spec.unit)))
+        if (!mark && endsFrame(d, at, std::max(kFrameGapUs, kMaxRunSlots * form.unit)))
             break;
         const uint32_t k = std::clamp<uint32_t>(
-            (score.corrected(d[at], at) + spec.unit / 2) / spec.unit, 1, kMaxRunSlots);
-        if (!score.add(d[at], k * spec.unit, at))
+            (score.corrected(d[at], at) + form.unit / 2) / form.unit, 1, kMaxRunSlots);
+        if (!score.add(d[at], k * form.unit, at))
             return std::nullopt;
         slots.insert(slots.end(), k, mark);
         if (slots.size() > limit)
@@ -122,16 +123,17 @@ std::optional<std::vector<bool>> readSlots(const FormSpec& spec, const std::vect
     return slots;
 }
 
-std::optional<FrameRead> readBiphaseFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
-                                          std::size_t start, Score& score) {
+std::optional<FrameRead> readBiphaseFrame(const FormDefinition& form,
+                                          const std::vector<uint32_t>& d, std::size_t start,
+                                          Score& score) {
     FrameRead frame;
-    auto slots = readSlots(spec, d, start, frame.end, score);
+    auto slots = readSlots(form, d, start, frame.end, score);
     if (!slots)
         return std::nullopt;
     std::size_t at = 0;
     int bit = 0;
     auto slot = [&](std::size_t i) { return i < slots->size() && (*slots)[i]; };
-    for (char c : spec.pattern) {
+    for (char c : form.pattern) {
         if (c == '+' || c == '-') {
             if (slot(at++) != (c == '+'))
                 return std::nullopt;
@@ -143,7 +145,7 @@ std::optional<FrameRead> readBiphaseFrame(const FormSpec& spec, const std::vecto
                 return std::nullopt;
         if (slot(at) == slot(at + width))
             return std::nullopt;
-        putBit(spec, frame.payload, bit++, slot(at) == spec.oneIsMarkFirst);
+        putBit(form, frame.payload, bit++, slot(at) == form.oneIsMarkFirst);
         at += 2 * width;
     }
     // Slots past the pattern, or a pattern ending in a mark that never came.
@@ -157,34 +159,34 @@ uint32_t sum(std::span<const uint32_t> values) {
 }
 
 // The length of the frame frameDurations() gives, without building it.
-uint32_t nominalLength(const FormSpec& spec, uint64_t payload, bool first) {
-    if (spec.shape == Shape::Biphase) {
-        const auto nominal = frameDurations(spec, payload, first);
+uint32_t nominalLength(const FormDefinition& form, uint64_t payload, bool first) {
+    if (form.shape == Shape::Biphase) {
+        const auto nominal = frameDurations(form, payload, first);
         return sum(nominal);
     }
-    uint32_t length = sum(first ? spec.leader : spec.repeatLeader) + sum(spec.trailer);
-    const int width = spec.symbols.size() == 4 ? 2 : 1;
-    for (int i = 0; i < spec.bits; i += width) {
-        if (spec.separatorAfter != 0 && i == spec.separatorAfter)
-            length += spec.separator.first + spec.separator.second;
+    uint32_t length = sum(first ? form.leader : form.repeatLeader) + sum(form.trailer);
+    const int width = form.symbols.size() == 4 ? 2 : 1;
+    for (int i = 0; i < form.bits; i += width) {
+        if (form.separatorAfter != 0 && i == form.separatorAfter)
+            length += form.separator.first + form.separator.second;
         std::size_t symbol = 0;
         for (int k = 0; k < width; ++k) {
             const int bit = i + k;
-            symbol = symbol << 1 | ((payload >> (spec.msbFirst ? spec.bits - 1 - bit : bit)) & 1);
+            symbol = symbol << 1 | ((payload >> (form.msbFirst ? form.bits - 1 - bit : bit)) & 1);
         }
-        length += spec.symbols[symbol].first + spec.symbols[symbol].second;
+        length += form.symbols[symbol].first + form.symbols[symbol].second;
     }
     return length;
 }
 
 } // namespace
 
-std::optional<FrameRead> readFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
+std::optional<FrameRead> readFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
                                    std::size_t start, bool first, Score& score) {
-    auto frame = spec.shape == Shape::Biphase ? readBiphaseFrame(spec, d, start, score)
-                                              : readSymbolFrame(spec, d, start, first, score);
+    auto frame = form.shape == Shape::Biphase ? readBiphaseFrame(form, d, start, score)
+                                              : readSymbolFrame(form, d, start, first, score);
     if (frame) {
-        frame->lengthUs = nominalLength(spec, frame->payload, first);
+        frame->lengthUs = nominalLength(form, frame->payload, first);
     }
     return frame;
 }

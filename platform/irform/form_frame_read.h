@@ -2,7 +2,7 @@
 // Reading one frame of a form from a signal, shared by the decoder's first
 // frame, its repeats and the carrier guess: the comparison of durations with
 // their nominal values, and the symbol and biphase frame readers.
-#include "platform/irform/form_spec.h"
+#include "platform/irform/form_definition.h"
 #include "platform/irform/protocols.h"
 
 #include <algorithm>
@@ -72,11 +72,11 @@ bool readFixed(const std::vector<uint32_t>& d, std::size_t& at, std::span<const 
                Score& score);
 
 // The symbol nearest to a pair of durations, if both lie within slack.
-std::optional<std::size_t> nearestSymbol(const FormSpec& spec, const std::vector<uint32_t>& d,
+std::optional<std::size_t> nearestSymbol(const FormDefinition& form, const std::vector<uint32_t>& d,
                                          std::size_t at, Score& score);
 
 // One frame from `start` (a first frame or a repeat), its nominal length set.
-std::optional<FrameRead> readFrame(const FormSpec& spec, const std::vector<uint32_t>& d,
+std::optional<FrameRead> readFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
                                    std::size_t start, bool first, Score& score);
 
 } // namespace irform::detail

@@ -1,53 +1,53 @@
 // Rendering a press from the form table: the nominal durations a remote sends.
-#include "platform/irform/form_spec.h"
+#include "platform/irform/form_definition.h"
 
 #include <numeric>
 
 namespace irform::detail {
 namespace {
 
-int symbolBits(const FormSpec& spec) {
-    return spec.symbols.size() == 4 ? 2 : 1;
+int symbolBits(const FormDefinition& form) {
+    return form.symbols.size() == 4 ? 2 : 1;
 }
 
 // The payload's bits in the order they are sent.
-std::vector<bool> sentBits(const FormSpec& spec, uint64_t payload) {
-    std::vector<bool> bits(static_cast<std::size_t>(spec.bits));
-    for (int i = 0; i < spec.bits; ++i)
+std::vector<bool> sentBits(const FormDefinition& form, uint64_t payload) {
+    std::vector<bool> bits(static_cast<std::size_t>(form.bits));
+    for (int i = 0; i < form.bits; ++i)
         bits[static_cast<std::size_t>(i)] =
-            (payload >> (spec.msbFirst ? spec.bits - 1 - i : i)) & 1;
+            (payload >> (form.msbFirst ? form.bits - 1 - i : i)) & 1;
     return bits;
 }
 
-void appendSymbols(const FormSpec& spec, uint64_t payload, std::vector<uint32_t>& d) {
-    const std::vector<bool> bits = sentBits(spec, payload);
-    const int width = symbolBits(spec);
-    for (int i = 0; i < spec.bits; i += width) {
-        if (spec.separatorAfter != 0 && i == spec.separatorAfter) {
-            d.push_back(spec.separator.first);
-            d.push_back(spec.separator.second);
+void appendSymbols(const FormDefinition& form, uint64_t payload, std::vector<uint32_t>& d) {
+    const std::vector<bool> bits = sentBits(form, payload);
+    const int width = symbolBits(form);
+    for (int i = 0; i < form.bits; i += width) {
+        if (form.separatorAfter != 0 && i == form.separatorAfter) {
+            d.push_back(form.separator.first);
+            d.push_back(form.separator.second);
         }
         // Two-bit symbols: the first bit sent is the symbol's high bit.
         std::size_t symbol = bits[static_cast<std::size_t>(i)];
         if (width == 2)
             symbol = symbol << 1 | bits[static_cast<std::size_t>(i) + 1];
-        d.push_back(spec.symbols[symbol].first);
-        d.push_back(spec.symbols[symbol].second);
+        d.push_back(form.symbols[symbol].first);
+        d.push_back(form.symbols[symbol].second);
     }
 }
 
 // Half-bit slots of a biphase frame, true = mark.
-std::vector<bool> biphaseSlots(const FormSpec& spec, uint64_t payload) {
-    const std::vector<bool> bits = sentBits(spec, payload);
+std::vector<bool> biphaseSlots(const FormDefinition& form, uint64_t payload) {
+    const std::vector<bool> bits = sentBits(form, payload);
     std::vector<bool> slots;
     std::size_t next = 0;
-    for (char c : spec.pattern) {
+    for (char c : form.pattern) {
         if (c == '+' || c == '-') {
             slots.push_back(c == '+');
             continue;
         }
         const bool bit = bits[next++];
-        const bool firstHalf = bit == spec.oneIsMarkFirst;
+        const bool firstHalf = bit == form.oneIsMarkFirst;
         const int width = c == 'B' ? 2 : 1;
         slots.insert(slots.end(), width, firstHalf);
         slots.insert(slots.end(), width, !firstHalf);
@@ -78,37 +78,37 @@ std::vector<uint32_t> slotRuns(const std::vector<bool>& slots, uint32_t unit) {
 
 } // namespace
 
-std::vector<uint32_t> frameDurations(const FormSpec& spec, uint64_t payload, bool first) {
-    if (spec.shape == Shape::Biphase)
-        return slotRuns(biphaseSlots(spec, payload), spec.unit);
-    const auto leader = first ? spec.leader : spec.repeatLeader;
+std::vector<uint32_t> frameDurations(const FormDefinition& form, uint64_t payload, bool first) {
+    if (form.shape == Shape::Biphase)
+        return slotRuns(biphaseSlots(form, payload), form.unit);
+    const auto leader = first ? form.leader : form.repeatLeader;
     std::vector<uint32_t> d(leader.begin(), leader.end());
-    appendSymbols(spec, payload, d);
-    d.insert(d.end(), spec.trailer.begin(), spec.trailer.end());
+    appendSymbols(form, payload, d);
+    d.insert(d.end(), form.trailer.begin(), form.trailer.end());
     return d;
 }
 
-uint32_t gapAfter(const FormSpec& spec, uint32_t frameLengthUs) {
+uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs) {
     constexpr uint32_t kShortestGap = 10000;
-    if (spec.periodUs == 0)
-        return spec.gapUs;
-    return spec.periodUs > frameLengthUs + kShortestGap ? spec.periodUs - frameLengthUs
+    if (form.periodUs == 0)
+        return form.gapUs;
+    return form.periodUs > frameLengthUs + kShortestGap ? form.periodUs - frameLengthUs
                                                         : kShortestGap;
 }
 
-Signal renderPress(const FormSpec& spec, uint64_t payload) {
+Signal renderPress(const FormDefinition& form, uint64_t payload) {
     Signal signal;
-    signal.carrierHz = spec.carrierHz;
-    for (int n = 0; n < spec.framesPerPress; ++n) {
+    signal.carrierHz = form.carrierHz;
+    for (int n = 0; n < form.framesPerPress; ++n) {
         std::vector<uint32_t> frame;
-        if (n > 0 && spec.repeat == Repeat::Ditto)
-            frame.assign(spec.ditto.begin(), spec.ditto.end());
+        if (n > 0 && form.repeat == Repeat::Ditto)
+            frame.assign(form.ditto.begin(), form.ditto.end());
         else
             frame = frameDurations(
-                spec, n > 0 && spec.laterFrame ? spec.laterFrame(payload, n) : payload, n == 0);
+                form, n > 0 && form.laterFrame ? form.laterFrame(payload, n) : payload, n == 0);
         const uint32_t length = std::accumulate(frame.begin(), frame.end(), 0u);
         signal.durations.insert(signal.durations.end(), frame.begin(), frame.end());
-        signal.durations.push_back(gapAfter(spec, length));
+        signal.durations.push_back(gapAfter(form, length));
     }
     return signal;
 }

@@ -2,8 +2,8 @@
 // definitions of each protocol; units in microseconds. Rows are ordered by how
 // common the form is on consumer remotes, which also decides ties between
 // forms that fit a signal equally well.
+#include "platform/irform/form_definition.h"
 #include "platform/irform/form_layouts.h"
-#include "platform/irform/form_spec.h"
 
 #include <array>
 #include <stdexcept>
@@ -93,57 +93,58 @@ template <std::size_t N> constexpr std::span<const Pair> s(const Pair (&a)[N]) {
 constexpr std::span<const uint32_t> none{};
 
 // A symbol-coded row.
-FormSpec symbols(Protocol p, std::string_view name, int carrier, int bits, bool msb,
-                 uint32_t maxDevice, uint32_t maxCommand, std::span<const uint32_t> leader,
-                 std::span<const uint32_t> repeatLeader, std::span<const Pair> syms,
-                 std::span<const uint32_t> trailer, uint32_t period, uint32_t gap, int frames,
-                 Repeat repeat, std::span<const uint32_t> ditto, uint64_t (*pack)(Fields),
-                 Opt (*unpack)(uint64_t), int checked) {
-    return FormSpec{p,          name,   carrier,      Shape::Symbols, bits, msb,    maxDevice,
-                    maxCommand, leader, repeatLeader, syms,           0,    Pair{}, trailer,
-                    0,          {},     false,        period,         gap,  frames, repeat,
-                    ditto,      pack,   unpack,       nullptr,        0,    checked};
+FormDefinition symbols(Protocol p, std::string_view name, int carrier, int bits, bool msb,
+                       uint32_t maxDevice, uint32_t maxCommand, std::span<const uint32_t> leader,
+                       std::span<const uint32_t> repeatLeader, std::span<const Pair> syms,
+                       std::span<const uint32_t> trailer, uint32_t period, uint32_t gap, int frames,
+                       Repeat repeat, std::span<const uint32_t> ditto, uint64_t (*pack)(Fields),
+                       Opt (*unpack)(uint64_t), int checked) {
+    return FormDefinition{p,          name,   carrier,      Shape::Symbols, bits, msb,    maxDevice,
+                          maxCommand, leader, repeatLeader, syms,           0,    Pair{}, trailer,
+                          0,          {},     false,        period,         gap,  frames, repeat,
+                          ditto,      pack,   unpack,       nullptr,        0,    checked};
 }
 
 // A biphase row.
-FormSpec biphase(Protocol p, std::string_view name, int carrier, int bits, bool msb,
-                 uint32_t maxDevice, uint32_t maxCommand, uint32_t unit, std::string_view pattern,
-                 bool oneIsMarkFirst, uint32_t period, uint64_t (*pack)(Fields),
-                 Opt (*unpack)(uint64_t), uint64_t toggle, int checked) {
-    return FormSpec{p,
-                    name,
-                    carrier,
-                    Shape::Biphase,
-                    bits,
-                    msb,
-                    maxDevice,
-                    maxCommand,
-                    none,
-                    none,
-                    {},
-                    0,
-                    Pair{},
-                    none,
-                    unit,
-                    pattern,
-                    oneIsMarkFirst,
-                    period,
-                    0,
-                    2,
-                    Repeat::Frame,
-                    none,
-                    pack,
-                    unpack,
-                    nullptr,
-                    toggle,
-                    checked};
+FormDefinition biphase(Protocol p, std::string_view name, int carrier, int bits, bool msb,
+                       uint32_t maxDevice, uint32_t maxCommand, uint32_t unit,
+                       std::string_view pattern, bool oneIsMarkFirst, uint32_t period,
+                       uint64_t (*pack)(Fields), Opt (*unpack)(uint64_t), uint64_t toggle,
+                       int checked) {
+    return FormDefinition{p,
+                          name,
+                          carrier,
+                          Shape::Biphase,
+                          bits,
+                          msb,
+                          maxDevice,
+                          maxCommand,
+                          none,
+                          none,
+                          {},
+                          0,
+                          Pair{},
+                          none,
+                          unit,
+                          pattern,
+                          oneIsMarkFirst,
+                          period,
+                          0,
+                          2,
+                          Repeat::Frame,
+                          none,
+                          pack,
+                          unpack,
+                          nullptr,
+                          toggle,
+                          checked};
 }
 
-std::array<FormSpec, 30> makeTable() {
+std::array<FormDefinition, 30> makeTable() {
     using P = Protocol;
     const auto D = Repeat::Ditto;
     const auto F = Repeat::Frame;
-    std::array<FormSpec, 30> t = {
+    std::array<FormDefinition, 30> t = {
         symbols(P::Nec, "nec", 38000, 32, false, 0xFF, 0xFF, s(kNecLeader), s(kNecLeader),
                 s(kNecSymbols), s(kNecTrailer), 108000, 0, 2, D, s(kNecDitto), packNec, unpackNec,
                 16),
@@ -229,18 +230,18 @@ std::array<FormSpec, 30> makeTable() {
     return t;
 }
 
-const std::array<FormSpec, 30> kTable = makeTable();
+const std::array<FormDefinition, 30> kTable = makeTable();
 
 } // namespace
 
-std::span<const FormSpec> formSpecs() {
+std::span<const FormDefinition> formDefinitions() {
     return kTable;
 }
 
-const FormSpec& formSpec(Protocol protocol) {
-    for (const auto& spec : kTable)
-        if (spec.protocol == protocol)
-            return spec;
+const FormDefinition& formDefinition(Protocol protocol) {
+    for (const auto& form : kTable)
+        if (form.protocol == protocol)
+            return form;
     throw std::logic_error("a protocol without a row in the form table");
 }
 

@@ -1,35 +1,35 @@
 #include "platform/irform/protocols.h"
 
-#include "platform/irform/form_spec.h"
+#include "platform/irform/form_definition.h"
 
 #include <algorithm>
 
 namespace irform {
 
 std::string_view protocolName(Protocol protocol) {
-    return detail::formSpec(protocol).name;
+    return detail::formDefinition(protocol).name;
 }
 
 std::optional<Protocol> protocolFromName(std::string_view name) {
     // Sanyo's 42-bit remotes send exactly Aiwa's frames (the same chip).
     if (name == "sanyo")
         return Protocol::Aiwa;
-    for (const auto& spec : detail::formSpecs())
-        if (spec.name == name)
-            return spec.protocol;
+    for (const auto& form : detail::formDefinitions())
+        if (form.name == name)
+            return form.protocol;
     return std::nullopt;
 }
 
 int protocolCarrierHz(Protocol protocol) {
-    return detail::formSpec(protocol).carrierHz;
+    return detail::formDefinition(protocol).carrierHz;
 }
 
 uint32_t maxDevice(Protocol protocol) {
-    return detail::formSpec(protocol).maxDevice;
+    return detail::formDefinition(protocol).maxDevice;
 }
 
 uint32_t maxCommand(Protocol protocol) {
-    return detail::formSpec(protocol).maxCommand;
+    return detail::formDefinition(protocol).maxCommand;
 }
 
 bool withinTolerance(uint32_t actual, uint32_t nominal) {
@@ -38,10 +38,10 @@ bool withinTolerance(uint32_t actual, uint32_t nominal) {
 }
 
 std::optional<Signal> encode(Protocol protocol, uint32_t device, uint32_t command) {
-    const auto& spec = detail::formSpec(protocol);
-    if (device > spec.maxDevice || command > spec.maxCommand)
+    const auto& form = detail::formDefinition(protocol);
+    if (device > form.maxDevice || command > form.maxCommand)
         return std::nullopt;
-    return detail::renderPress(spec, spec.pack({device, command}));
+    return detail::renderPress(form, form.pack({device, command}));
 }
 
 std::optional<Decoded> decode(const Signal& signal) {

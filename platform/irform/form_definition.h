@@ -35,7 +35,7 @@ enum class Shape { Symbols, Biphase };
 // How a press repeats: a short "ditto" frame, or the whole frame again.
 enum class Repeat { Ditto, Frame };
 
-struct FormSpec {
+struct FormDefinition {
     Protocol protocol;
     std::string_view name;
     int carrierHz;
@@ -72,15 +72,15 @@ struct FormSpec {
     int checkedBits;     // bits the layout fixes or checks: breaks ties
 };
 
-std::span<const FormSpec> formSpecs();
-const FormSpec& formSpec(Protocol protocol);
+std::span<const FormDefinition> formDefinitions();
+const FormDefinition& formDefinition(Protocol protocol);
 
 // Nominal durations of one frame (ending with a mark), and a whole press.
-std::vector<uint32_t> frameDurations(const FormSpec& spec, uint64_t payload, bool first);
-Signal renderPress(const FormSpec& spec, uint64_t payload);
+std::vector<uint32_t> frameDurations(const FormDefinition& form, uint64_t payload, bool first);
+Signal renderPress(const FormDefinition& form, uint64_t payload);
 
 // The gap that follows a frame of the given length.
-uint32_t gapAfter(const FormSpec& spec, uint32_t frameLengthUs);
+uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs);
 
 struct FormFit {
     Decoded decoded;
@@ -88,7 +88,7 @@ struct FormFit {
 };
 // Reads the whole signal as this form: the first frame, then only its own
 // repeats (or a cut-off part of one at the end). nullopt when it does not fit.
-std::optional<FormFit> fitForm(const FormSpec& spec, const std::vector<uint32_t>& d);
+std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uint32_t>& d);
 // The form that fits best (see decode()).
 std::optional<Decoded> bestFit(const std::vector<uint32_t>& d);
 
