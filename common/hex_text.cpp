@@ -1,6 +1,5 @@
 #include "common/hex_text.h"
 
-#include <cctype>
 #include <charconv>
 #include <limits>
 
@@ -10,16 +9,6 @@ namespace {
 constexpr char kDigits[] = "0123456789ABCDEF";
 
 } // namespace
-
-int digitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 
 void appendHexText(std::string& out, uint32_t value, int digits) {
     // This runs once per duration of every capture: the common four-digit case
@@ -67,16 +56,6 @@ std::optional<uint32_t> parseHex(std::string_view digits) {
         value = value * 16 + static_cast<uint32_t>(d);
     }
     return value;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 std::optional<uint64_t> parseNumber(std::string_view text) {
