@@ -1,7 +1,6 @@
 #include "device/link_monitor_handover.h"
 
 #include <QCoreApplication>
-#include <QMetaObject>
 
 namespace device {
 
@@ -11,7 +10,18 @@ struct LinkHandOver::Call {
 };
 
 LinkHandOver::LinkHandOver(LinkMonitorHost& host, QThread& worker)
-    : host_(&host), worker_(&worker) {}
+    : host_(&host), worker_(&worker),
+      // Owned by the application object, which lives as long as the window
+      // thread's event loop: posted work may still run (and find the
+      // hand-over detached) after the monitor and the window are gone.
+      windowThread_(new WindowThreadQueue(QCoreApplication::instance())) {}
+
+LinkHandOver::~LinkHandOver() {
+    // Never deleted at once: the queue may be running the very work that
+    // dropped the last reference to this hand-over.
+    if (windowThread_)
+        windowThread_->deleteLater();
+}
 
 bool LinkHandOver::stopAskedLocked() const {
     return closed_ || worker_ == nullptr || worker_->isInterruptionRequested();
@@ -29,14 +39,13 @@ bool LinkHandOver::call(std::function<void(LinkMonitorHost&)> work) {
         if (stopAskedLocked())
             return false;
     }
-    // The application object lives as long as the window thread's event
-    // loop; the work checks this hand-over's state before it touches anything.
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [self = shared_from_this(), pending, work = std::move(work)] {
-            self->execute(pending, work);
-        },
-        Qt::QueuedConnection);
+    WindowThreadQueue* const windowThread = windowThread_.data();
+    if (windowThread == nullptr)
+        return false;
+    // The work checks this hand-over's state before it touches anything.
+    windowThread->post([self = shared_from_this(), pending, work = std::move(work)] {
+        self->execute(pending, work);
+    });
 
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -88,18 +97,18 @@ bool LinkHandOver::pause(std::chrono::milliseconds duration) {
 }
 
 void LinkHandOver::postEnded() {
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [self = shared_from_this()] {
-            LinkMonitorHost* host = nullptr;
-            {
-                std::lock_guard lock(self->mutex_);
-                host = self->host_;
-            }
-            if (host != nullptr)
-                host->linkMonitorEnded();
-        },
-        Qt::QueuedConnection);
+    WindowThreadQueue* const windowThread = windowThread_.data();
+    if (windowThread == nullptr)
+        return;
+    windowThread->post([self = shared_from_this()] {
+        LinkMonitorHost* host = nullptr;
+        {
+            std::lock_guard lock(self->mutex_);
+            host = self->host_;
+        }
+        if (host != nullptr)
+            host->linkMonitorEnded();
+    });
 }
 
 void LinkHandOver::close() {

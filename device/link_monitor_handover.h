@@ -9,7 +9,9 @@
 // The posted work holds only this object (shared), never the monitor, so it is
 // harmless if it runs after the monitor and the window are gone.
 #include "device/link_monitor_host.h"
+#include "device/window_thread_queue.h"
 
+#include <QPointer>
 #include <QThread>
 #include <chrono>
 #include <condition_variable>
@@ -22,7 +24,11 @@ namespace device {
 class LinkHandOver : public std::enable_shared_from_this<LinkHandOver> {
 public:
     // worker: the monitor's thread object, asked about interruption requests.
+    // Made on the window thread.
     LinkHandOver(LinkMonitorHost& host, QThread& worker);
+    ~LinkHandOver();
+    LinkHandOver(const LinkHandOver&) = delete;
+    LinkHandOver& operator=(const LinkHandOver&) = delete;
 
     // --- monitor thread ---
     // Runs work on the window thread and waits for it. False when the
@@ -55,6 +61,8 @@ private:
     bool closed_ = false;
     LinkMonitorHost* host_;
     QThread* worker_;
+    // The way to the window thread; null only once the application is gone.
+    QPointer<WindowThreadQueue> windowThread_;
 };
 
 } // namespace device
