@@ -230,9 +230,11 @@ int serveOrFail(const ServeOptions& options) {
     urcmem::Memory memory;
     SocketFile socket;
     int listenFd = -1;
+    // The image is loaded and saved by its real path: a link at the given
+    // name stays a link, and every spelling of one image is one claim.
     if (!installSignals(error) || !claimSocketPath(socketPath, lockFd, error) ||
         !isFileOrMissing(givenImage, error) || !image.claim(givenImage, error) ||
-        !loadOrCreateImage(givenImage, *profile, memory, error) ||
+        !loadOrCreateImage(image.path(), *profile, memory, error) ||
         (listenFd = listenOn(socketPath, error)) < 0) {
         std::cerr << "urc-sim: " << error << "\n";
         if (lockFd >= 0)
@@ -240,8 +242,8 @@ int serveOrFail(const ServeOptions& options) {
         return 1;
     }
     socket.path = socketPath;
-    Device device({std::move(memory), givenImage, profile, options.latencyMs});
-    std::cerr << "urc-sim: serving " << socketPath << " (image " << givenImage << ", profile "
+    Device device({std::move(memory), image.path(), profile, options.latencyMs});
+    std::cerr << "urc-sim: serving " << socketPath << " (image " << image.path() << ", profile "
               << profile->name << ", at most " << kMaxConnections << " connections at once)"
               << std::endl;
     const int status = serveUntilStopped(listenFd, socket, device);
