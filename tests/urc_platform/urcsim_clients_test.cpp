@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -75,6 +77,32 @@ TEST(UrcSimClients, ThoseBeyondTheBoundAreToldWhyAndTheOthersServed) {
     EXPECT_TRUE(served) << "no client served after the others left";
     EXPECT_EQ(server.stop(), 0);
     EXPECT_FALSE(fs::exists(server.socketPath()));
+}
+
+// A server that refuses before reading (as a full one does) is still heard by a
+// client whose request it never took.
+TEST(UrcSimClients, ARefusalBeforeTheRequestWasReadReachesTheClient) {
+    std::string pattern = (fs::temp_directory_path() / "urcwire-XXXXXX").string();
+    const fs::path folder = ::mkdtemp(pattern.data());
+    const std::string path = (folder / "s").string();
+    int listening = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listening, 1), 0);
+    std::thread refuser([listening] {
+        int fd = ::accept(listening, nullptr, nullptr);
+        ::send(fd, "ERR busy\n", 9, MSG_NOSIGNAL);
+        ::close(fd);
+    });
+    // More than the socket's buffer takes: the send fails once the server closed.
+    const urcwire::Reply reply = urcwire::call(path, "WRITE " + std::string(400000, '0'));
+    refuser.join();
+    ::close(listening);
+    fs::remove_all(folder);
+    EXPECT_EQ(reply.status, urcwire::CallStatus::Refused) << reply.text;
+    EXPECT_EQ(reply.text, "busy");
 }
 
 // The superuser is exempt from the process limit; the server then runs as a
@@ -151,6 +179,10 @@ const StopCase kStopCases[] = {
      [](Clients& c, const std::string& path) { c.send(c.add(path), "DUMP 0 65536\n"); },
      [](Clients&) { return true; }},
 };
+
+void PrintTo(const StopCase& state, std::ostream* out) {
+    *out << state.name;
+}
 
 class UrcSimStop : public testing::TestWithParam<StopCase> {};
 
