@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <new>
 #include <sys/socket.h>
 #include <system_error>
 #include <thread>
@@ -43,10 +44,15 @@ void Connections::admit(int fd) {
                first);
         return;
     }
-    open_.insert(fd);
     try {
+        open_.insert(fd);
         std::thread(&Connections::run, this, fd).detach();
         return;
+    } catch (const std::bad_alloc&) {
+        // Out of memory: the connection is closed unanswered, the server goes on.
+        open_.erase(fd);
+        lock.unlock();
+        ::close(fd);
     } catch (const std::system_error& e) {
         // Out of threads (a process limit): this client is told so, and the
         // server goes on with those it serves.
