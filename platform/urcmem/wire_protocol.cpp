@@ -128,14 +128,14 @@ Reply call(const std::string& socketPath, const std::string& request, int connec
     if (fd < 0)
         return reply;
     const Deadline deadline = deadlineIn(replyTimeoutMs);
-    if (!writeAll(fd, request + "\n", deadline)) {
-        ::close(fd);
-        return {CallStatus::Failed, "the URC did not take the request"};
-    }
-    auto line = readLine(fd, deadline);
+    const bool sent = writeAll(fd, request + "\n", deadline);
+    // Unsent, the request may still have an answer: a busy server refuses a
+    // connection at once, without reading it, and that refusal says why.
+    auto line = readLine(fd, sent ? deadline : deadlineIn(0));
     ::close(fd);
     if (!line)
-        return {CallStatus::Failed, "the URC did not answer in time"};
+        return {CallStatus::Failed,
+                sent ? "the URC did not answer in time" : "the URC did not take the request"};
     return parseReply(*line);
 }
 

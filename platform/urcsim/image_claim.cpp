@@ -6,7 +6,9 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace urcsim {
@@ -26,15 +28,28 @@ PathParts split(const std::string& path) {
 }
 
 // One name for one image however it is spelt (relative, through links to its
-// folder, or a link to the file), so that every server meets the same lock.
-std::string realImagePath(const std::string& path) {
+// folder, or a link to the file), so that every server meets the same lock;
+// a missing image gets its real folder and its own name. nullopt with the
+// reason when the name cannot be resolved.
+std::optional<std::string> realImagePath(const std::string& path, std::string& error) {
     char resolved[PATH_MAX];
     if (::realpath(path.c_str(), resolved))
         return resolved;
+    const int why = errno;
+    struct stat info {};
+    if (why == ENOENT && ::lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode)) {
+        error = "the image file " + path +
+                " is a link to a file that does not exist; give the image's own path";
+        return std::nullopt;
+    }
+    if (why != ENOENT) {
+        error = "cannot resolve the image file " + path + ": " + std::strerror(why);
+        return std::nullopt;
+    }
     const PathParts parts = split(path);
     if (::realpath(parts.folder.c_str(), resolved))
         return std::string(resolved) + "/" + parts.name;
-    return path;
+    return path; // no such folder: making the lock there says so
 }
 
 // The image file's own saves write "<name>.tmp-XXXXXX" and rename it; one
@@ -63,7 +78,10 @@ ImageClaim::~ImageClaim() {
 }
 
 bool ImageClaim::claim(const std::string& imagePath, std::string& error) {
-    const std::string real = realImagePath(imagePath);
+    const auto resolved = realImagePath(imagePath, error);
+    if (!resolved)
+        return false;
+    const std::string& real = *resolved;
     const std::string lockPath = real + ".lock";
     fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     if (fd_ < 0) {
@@ -74,7 +92,8 @@ bool ImageClaim::claim(const std::string& imagePath, std::string& error) {
         error = "another urc-sim already serves the image " + real;
         return false;
     }
-    removeLeftovers(imagePath); // where this server's saves write them
+    path_ = real;
+    removeLeftovers(real); // where this server's saves write them
     return true;
 }
 

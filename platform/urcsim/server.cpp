@@ -3,24 +3,22 @@
 #include "platform/urcmem/image_file.h"
 #include "platform/urcmem/socket_path.h"
 #include "platform/urcmem/wire_protocol.h"
+#include "platform/urcsim/connections.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"
 #include "platform/urcsim/image_claim.h"
 
-#include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <csignal>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <iostream>
-#include <mutex>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <thread>
 #include <unistd.h>
 
 namespace urcsim {
@@ -42,29 +40,29 @@ bool installSignals(std::string& error) {
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    // A closed terminal stops the server as cleanly as SIGTERM or Ctrl-C.
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
     return true;
 }
 
-// Connections in flight, so that stopping waits for their answers.
-struct Connections {
-    std::mutex mutex;
-    std::condition_variable idle;
-    int active = 0;
-};
-
-void answer(int fd, Device& device, Connections& connections) {
+void answer(int fd, Device& device) {
     const auto deadline = urcwire::deadlineIn(urcwire::kReplyTimeoutMs);
     if (auto request = urcwire::readLine(fd, deadline))
         urcwire::writeAll(fd, device.handle(*request),
                           urcwire::deadlineIn(urcwire::kReplyTimeoutMs));
-    ::close(fd);
-    std::lock_guard lock(connections.mutex);
-    if (--connections.active == 0)
-        connections.idle.notify_all();
 }
+
+// The socket file is removed however serving ends, so that no client finds a
+// dead socket and the next server need not clear it away.
+struct SocketFile {
+    std::string path;
+    ~SocketFile() {
+        if (!path.empty())
+            ::unlink(path.c_str());
+    }
+};
 
 std::string defaultImagePath(const std::string& socketPath) {
     auto slash = socketPath.find_last_of('/');
@@ -107,11 +105,14 @@ int listenOn(const std::string& path, std::string& error) {
     address.sun_family = AF_UNIX;
     std::memcpy(address.sun_path, path.data(), path.size());
     const mode_t oldMask = ::umask(077); // the socket file is for this user only
-    bool ok = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-              ::listen(fd, 128) == 0;
+    const bool bound =
+        fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const bool ok = bound && ::listen(fd, 128) == 0;
     ::umask(oldMask);
     if (!ok) {
         error = "cannot listen on " + path + ": " + std::strerror(errno);
+        if (bound)
+            ::unlink(path.c_str());
         if (fd >= 0)
             ::close(fd);
         return -1;
@@ -150,7 +151,13 @@ bool loadOrCreateImage(const std::string& path, const urcmem::Profile& profile,
     return true;
 }
 
-void acceptUntilStopped(int listenFd, Device& device, Connections& connections) {
+// True once the stop pipe is readable, waiting at most timeoutMs (-1: no bound).
+bool stopAsked(int timeoutMs) {
+    pollfd stop{stopPipe[0], POLLIN, 0};
+    return ::poll(&stop, 1, timeoutMs) > 0;
+}
+
+void acceptUntilStopped(int listenFd, Connections& connections) {
     for (;;) {
         pollfd fds[2] = {{listenFd, POLLIN, 0}, {stopPipe[0], POLLIN, 0}};
         if (::poll(fds, 2, -1) < 0) {
@@ -161,19 +168,43 @@ void acceptUntilStopped(int listenFd, Device& device, Connections& connections) 
         if (fds[1].revents != 0)
             return;
         int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0)
+        if (fd >= 0) {
+            connections.admit(fd);
             continue;
-        {
-            std::lock_guard lock(connections.mutex);
-            ++connections.active;
         }
-        std::thread(answer, fd, std::ref(device), std::ref(connections)).detach();
+        if (errno == EINTR || errno == EAGAIN || errno == ECONNABORTED)
+            continue;
+        // Out of descriptors or memory: the client waits in the queue while
+        // the server pauses, rather than spinning on a socket that stays
+        // readable; a stop still ends the pause.
+        if (stopAsked(100))
+            return;
     }
 }
 
-} // namespace
+// Serves until asked to stop; then no client is waited for longer than the
+// answers already being written take.
+int serveUntilStopped(int listenFd, SocketFile& socket, Device& device) {
+    int status = 0;
+    Connections connections([&device](int fd) { answer(fd, device); });
+    try {
+        acceptUntilStopped(listenFd, connections);
+    } catch (const std::exception& e) {
+        std::cerr << "urc-sim: stopping after an internal error: " << e.what() << std::endl;
+        status = 1;
+    }
+    ::close(listenFd);
+    device.stop();      // transfers in flight end with an error
+    connections.stop(); // requests still to come are not waited for
+    // Gone only now, so that a client that finds the socket gone knows its
+    // connection no longer reads.
+    ::unlink(socket.path.c_str());
+    socket.path.clear();
+    connections.wait();
+    return status;
+}
 
-int serve(const ServeOptions& options) {
+int serveOrFail(const ServeOptions& options) {
     const urcmem::Profile* profile = urcmem::findProfile(options.profile);
     if (!profile) {
         std::cerr << "urc-sim: unknown profile " << options.profile << "\n";
@@ -191,38 +222,46 @@ int serve(const ServeOptions& options) {
         std::cerr << "urc-sim: the socket path is too long for a Unix socket\n";
         return 1;
     }
-    const std::string imagePath =
+    const std::string givenImage =
         options.imagePath.empty() ? defaultImagePath(socketPath) : options.imagePath;
     std::string error;
     int lockFd = -1;
     ImageClaim image;
     urcmem::Memory memory;
+    SocketFile socket;
     int listenFd = -1;
+    // The image is loaded and saved by its real path: a link at the given
+    // name stays a link, and every spelling of one image is one claim.
     if (!installSignals(error) || !claimSocketPath(socketPath, lockFd, error) ||
-        !isFileOrMissing(imagePath, error) || !image.claim(imagePath, error) ||
-        !loadOrCreateImage(imagePath, *profile, memory, error) ||
+        !isFileOrMissing(givenImage, error) || !image.claim(givenImage, error) ||
+        !loadOrCreateImage(image.path(), *profile, memory, error) ||
         (listenFd = listenOn(socketPath, error)) < 0) {
         std::cerr << "urc-sim: " << error << "\n";
         if (lockFd >= 0)
             ::close(lockFd);
         return 1;
     }
-    Device device({std::move(memory), imagePath, profile, options.latencyMs});
-    Connections connections;
-    std::cerr << "urc-sim: serving " << socketPath << " (image " << imagePath << ", profile "
-              << profile->name << ")" << std::endl;
-    acceptUntilStopped(listenFd, device, connections);
-    ::close(listenFd);
-    ::unlink(socketPath.c_str());
-    device.stop();
-    {
-        // Answers in flight use the device; stopped, each ends at once.
-        std::unique_lock lock(connections.mutex);
-        connections.idle.wait(lock, [&] { return connections.active == 0; });
-    }
+    socket.path = socketPath;
+    Device device({std::move(memory), image.path(), profile, options.latencyMs});
+    std::cerr << "urc-sim: serving " << socketPath << " (image " << image.path() << ", profile "
+              << profile->name << ", at most " << kMaxConnections << " connections at once)"
+              << std::endl;
+    const int status = serveUntilStopped(listenFd, socket, device);
     ::close(lockFd);
     std::cerr << "urc-sim: stopped" << std::endl;
-    return 0;
+    return status;
+}
+
+} // namespace
+
+int serve(const ServeOptions& options) {
+    try {
+        return serveOrFail(options);
+    } catch (const std::exception& e) {
+        // The socket file went on the way here; the locks go with the process.
+        std::cerr << "urc-sim: " << e.what() << std::endl;
+        return 1;
+    }
 }
 
 } // namespace urcsim

@@ -15,18 +15,46 @@ namespace urctest {
 namespace {
 
 bool answers(const std::string& path) {
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
+    int fd = connectTo(path);
+    if (fd >= 0)
+        ::close(fd);
+    return fd >= 0;
+}
+
+// Polls `done` every 10 ms for at most kStopBound.
+template <typename Done> bool soon(Done done) {
+    const auto until = std::chrono::steady_clock::now() + ServerProcess::kStopBound;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 } // namespace
 
-ServerProcess::ServerProcess(const std::string& extraArgs, std::filesystem::path folder)
+int connectTo(const std::string& socketPath) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
+}
+
+bool goneSoon(const std::filesystem::path& path) {
+    return soon([&] {
+        std::error_code error;
+        return !std::filesystem::exists(std::filesystem::symlink_status(path, error));
+    });
+}
+
+ServerProcess::ServerProcess(const std::string& extraArgs, std::filesystem::path folder,
+                             void (*inChild)(), const std::string& environment)
     : folder_(std::move(folder)) {
     if (folder_.empty()) {
         std::string pattern = (std::filesystem::temp_directory_path() / "urcsim-XXXXXX").string();
@@ -35,9 +63,13 @@ ServerProcess::ServerProcess(const std::string& extraArgs, std::filesystem::path
     ::setenv("QZT617_URC_SOCKET", socketPath().c_str(), 1);
     const std::string command = std::string(URC_SIM_PATH) + " serve --image " + imagePath() + " " +
                                 extraArgs + " 2>" + (folder_ / "serve.log").string();
+    const std::string script =
+        (environment.empty() ? "" : "export " + environment + "; ") + "exec " + command;
     pid_ = ::fork();
     if (pid_ == 0) {
-        ::execl("/bin/sh", "sh", "-c", ("exec " + command).c_str(), static_cast<char*>(nullptr));
+        if (inChild)
+            inChild();
+        ::execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
     for (int i = 0; i < 500 && pid_ > 0; ++i) {
@@ -54,13 +86,26 @@ ServerProcess::ServerProcess(const std::string& extraArgs, std::filesystem::path
 }
 
 int ServerProcess::stop() {
+    askToStop();
+    return waitEnded();
+}
+
+void ServerProcess::askToStop() {
+    if (pid_ > 0)
+        ::kill(pid_, SIGTERM);
+}
+
+int ServerProcess::waitEnded() {
     if (pid_ <= 0)
         return -1;
-    ::kill(pid_, SIGTERM);
     int status = 0;
-    ::waitpid(pid_, &status, 0);
+    if (!soon([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; })) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, &status, 0);
+        status = -1;
+    }
     pid_ = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return status >= 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 ServerProcess::~ServerProcess() {

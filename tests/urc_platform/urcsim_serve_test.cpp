@@ -1,7 +1,9 @@
 // urc-sim serve holding its ground: images that are no files, one server per
 // image, the leftovers of a killed server, and a bench that is answered at
 // once while a slow link is busy.
+#include "platform/urcmem/image_file.h"
 #include "platform/urcmem/wire_protocol.h"
+#include "platform/urcsim/factory_keys.h"
 #include "server_fixture.h"
 
 #include <chrono>
@@ -67,6 +69,56 @@ TEST(UrcSimImage, ASecondServerOnTheSameImageIsRefused) {
             << output;
     }
     EXPECT_EQ(runUrcSim("status"), 0) << "the first server must still answer";
+}
+
+// The bytes at `address` of the image file; empty when it cannot be read.
+std::string imageBytes(const fs::path& image, std::size_t address, std::size_t size) {
+    auto loaded = urcmem::loadImage(image.string());
+    return loaded.memory ? urcmem::toHex(loaded.memory->read(address, size)) : "";
+}
+
+TEST(UrcSimImage, ALinkToTheImageIsOneClaimAndStaysALink) {
+    Folder dir;
+    const fs::path real = dir.path / "real.img";
+    ASSERT_FALSE(urcmem::saveImage(urcsim::factoryImageFor(urcmem::defaultProfile()), real));
+    fs::create_symlink("real.img", dir.path / "urc.img");
+    ServerProcess server("", dir.path); // serves the link urc.img
+    ASSERT_TRUE(server.started());
+    const auto write = [&](const std::string& data) {
+        return urcwire::call(server.socketPath(), "WRITE A5 2000 " + data).ok();
+    };
+    ASSERT_TRUE(write("11AA"));
+    EXPECT_TRUE(fs::is_symlink(dir.path / "urc.img")) << "a save replaced the link";
+    // Every spelling of the image, through the link or not, meets the claim.
+    const std::string claimed =
+        "another urc-sim already serves the image " + fs::canonical(real).string();
+    const std::string inFolder = "cd " + dir.path.string() + " && " + kAtMost5s;
+    for (const auto& [image, prefix] : {std::pair{(dir.path / "urc.img").string(), kAtMost5s},
+                                        {real.string(), kAtMost5s},
+                                        {"urc.img", inFolder},
+                                        {"./real.img", inFolder}}) {
+        SCOPED_TRACE(image);
+        std::string output;
+        EXPECT_EQ(
+            runUrcSim("serve --image " + image + " --socket " + (dir.path / "other.sock").string(),
+                      &output, prefix),
+            1);
+        EXPECT_NE(output.find(claimed), std::string::npos) << output;
+    }
+    ASSERT_TRUE(write("22BB"));
+    EXPECT_EQ(imageBytes(real, 0x2000, 2), "22BB");
+    EXPECT_EQ(imageBytes(dir.path / "urc.img", 0x2000, 2), "22BB");
+    EXPECT_TRUE(fs::is_symlink(dir.path / "urc.img"));
+}
+
+TEST(UrcSimImage, ALinkToNoImageIsRefusedAndLeftALink) {
+    Folder dir;
+    fs::create_symlink("missing.img", dir.path / "urc.img");
+    std::string output;
+    EXPECT_EQ(runUrcSim("serve --image " + (dir.path / "urc.img").string(), &output, kAtMost5s), 1);
+    EXPECT_NE(output.find("is a link to a file that does not exist"), std::string::npos) << output;
+    EXPECT_TRUE(fs::is_symlink(dir.path / "urc.img"));
+    EXPECT_FALSE(fs::exists(dir.path / "missing.img"));
 }
 
 TEST(UrcSimImage, TheTemporaryFilesOfAKilledServerAreRemoved) {
