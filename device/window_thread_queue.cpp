@@ -29,13 +29,13 @@ WindowThreadQueue::~WindowThreadQueue() {
 }
 
 void WindowThreadQueue::post(std::function<void()> work) {
-    {
-        std::lock_guard lock(mutex_);
-        posted_.push_back(std::move(work));
-        if (wakeQueued_)
-            return;
-        wakeQueued_ = true;
-    }
+    std::lock_guard lock(mutex_);
+    posted_.push_back(std::move(work));
+    if (wakeQueued_)
+        return;
+    wakeQueued_ = true;
+    // Still under the lock, so that the destructor, which takes it, is
+    // ordered after this last use of the descriptor.
     wake();
 }
 
