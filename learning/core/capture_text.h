@@ -21,6 +21,9 @@ struct EncodeResult {
     bool failed = true;
     // Characters of `text` before the body: the count, the carrier and the tag.
     std::size_t headerLength = 0;
+    // The carrier the URC measured, in kHz (the header's carrier digits); 0
+    // when its measurement is missing ("00").
+    int carrierKhz = 0;
 };
 
 // The timing text of a cut capture: durations in microseconds (a mark less the
