@@ -9,8 +9,9 @@
 namespace learning {
 
 // The capture cut down to its data before the end marker, the marker and the
-// two carrier words. "0000" when the capture holds no end marker. Characters
-// of code 0 end the capture's data. Captures longer than 3000 characters
+// two carrier words. "0000" when the capture holds no end marker. The marker
+// is looked for in the whole capture, zero characters or not; the zero fill
+// after the carrier words is dropped. Captures longer than 3000 characters
 // before the marker keep an odd number of words; a head ending in a space word
 // keeps only that word's first digit (the encoder then reads across the join).
 std::string CutAtEndMarker(std::string_view capture);
