@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 
 using winsys::BoxAnswer;
 
@@ -131,15 +132,23 @@ TEST_F(CaptureEnd, RawCodeWritesDataThenAllocationThenRecord) {
     }
 }
 
-TEST_F(CaptureEnd, SameRawCodeForTwoKeysIsStoredOnce) {
+// A raw code's identifier is never one the URC already holds, even for the
+// same code: a digest cannot tell the same code from another one that shares
+// its identifier, so each key keeps its own copy.
+TEST_F(CaptureEnd, SameRawCodeForTwoKeysIsStoredForEach) {
     learn("05", rawCapture(11));
     urc_.clearCalls();
     learn("06", rawCapture(11));
     const auto written = writes();
-    ASSERT_EQ(written.size(), 1u);
-    EXPECT_EQ(writeAddress(written[0]), keyRecordAddress("06"));
-    EXPECT_EQ(recordOf("06"), recordOf("05"));
-    EXPECT_EQ(window_->StoredCodeIds.size(), 1u);
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_EQ(writeAddress(written[2]), keyRecordAddress("06"));
+    const std::string first = recordOf("05").substr(6, 6);
+    const std::string second = recordOf("06").substr(6, 6);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(window_->StoredCodeIds, (std::vector<std::string>{first, second}));
+    EXPECT_EQ(window_->AllocRecords.substr(12, 6), second);
+    // Apart from the identifier, the two records are the same code.
+    EXPECT_EQ(recordOf("06").substr(12), recordOf("05").substr(12));
 }
 
 TEST_F(CaptureEnd, CaptureWithoutEndMarkerKeepsItForTheTestButton) {
@@ -245,13 +254,18 @@ TEST_F(CaptureEnd, FailedRecordWriteAfterStoredDataKeepsTheDataAccounted) {
     ASSERT_EQ(writes().size(), 3u);
     EXPECT_EQ(window_->LearnedKeys[entryIndex("05")], "05|0");
     // The URC holds the data and its allocation: the window's copies agree,
-    // so a later key with the same code refers to it without storing it again.
+    // so a later key with the same code keeps those blocks and takes others
+    // under an identifier of its own.
     ASSERT_EQ(window_->StoredCodeIds.size(), 1u);
+    const std::string held = window_->StoredCodeIds[0];
+    const auto blocks = std::count(window_->BlockMap.begin(), window_->BlockMap.end(), '1');
     urc_.clearCalls();
     boxes_.clear();
     learn("06", rawCapture(9));
     EXPECT_EQ(boxes_.texts(), std::vector<QString>{"RC code is received!"});
-    EXPECT_EQ(writes().size(), 1u);
+    EXPECT_EQ(writes().size(), 3u);
+    EXPECT_NE(recordOf("06").substr(6, 6), held);
+    EXPECT_EQ(std::count(window_->BlockMap.begin(), window_->BlockMap.end(), '1'), 2 * blocks);
 }
 
 TEST_F(CaptureEnd, RelearningALearnedKeyReplacesItsRecord) {
