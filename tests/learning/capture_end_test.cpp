@@ -5,9 +5,12 @@
 #include "device/core/hex_text.h"
 #include "keypanel/core/key_table.h"
 #include "platform/flash/flash_player.h"
+#include "platform/irform/capture_render.h"
 #include "platform/irform/code_form.h"
 #include "platform/irform/compact_raw.h"
+#include "platform/irform/protocols.h"
 #include "platform/irform/raw_example.h"
+#include "platform/irform/stored_signal.h"
 #include "platform/winsys/fixed_files.h"
 #include "tests/learning/learning_fixture.h"
 
@@ -129,6 +132,40 @@ TEST_F(CaptureEnd, RawCodeWritesDataThenAllocationThenRecord) {
             std::max(us * irform::kCompactTolerancePercent / 100, irform::kCompactToleranceUs) +
                 (i % 2 == 1 && us > 10980 ? 510 : 0))
             << i;
+    }
+}
+
+// The window hands the conversion library the carrier the URC measured: a
+// raw code replays at it, and a 56 kHz form's timing captured at 38 kHz is not
+// that form.
+TEST_F(CaptureEnd, LearnedCodesKeepTheMeasuredCarrier) {
+    struct Case {
+        const char* key;
+        irform::Signal signal;
+        int carrierHz;
+        const char* sent; // a form's name, or "raw"
+    };
+    irform::Signal raw56 = irform::rawExampleSignal(5);
+    raw56.carrierHz = 56000;
+    irform::Signal rca38 = *irform::encode(irform::Protocol::Rca, 9, 2);
+    rca38.carrierHz = 38000;
+    const Case cases[] = {{"05", raw56, 56000, "raw"},
+                          {"06", rca38, 38000, "raw"},
+                          {"07", *irform::encode(irform::Protocol::Rca, 9, 2), 56000, "rca"}};
+    for (const auto& c : cases) {
+        urc_.clearCalls();
+        boxes_.clear();
+        learn(c.key, irform::renderCapture(c.signal));
+        EXPECT_EQ(boxes_.texts(), std::vector<QString>{"RC code is received!"}) << c.key;
+        // Data, allocation area and key record for a raw code; the record only for a form.
+        const auto written = writes();
+        const std::string data = written.size() == 3 ? written[0].args[3] : "";
+        const std::string record = recordOf(c.key);
+        const auto sent = irform::storedSignal(record, data);
+        ASSERT_TRUE(sent) << c.key;
+        EXPECT_EQ(sent->carrierHz, c.carrierHz) << c.key;
+        const std::string form = irform::describeStoredCode(record, data);
+        EXPECT_EQ(form.substr(0, form.find(' ')), c.sent) << c.key;
     }
 }
 
