@@ -89,7 +89,9 @@ void LearningWindow::storeCapturedCode(IBtn* key) {
     CapturedCode = learning::CutAtEndMarker(CapturedCode);
     const learning::EncodeResult timing = timingTextOf(CapturedCode);
     appendTrace(Memo2, timing.text);
-    const std::string converted = learning::ConvertCode(learning::ConverterInput(timing));
+    // The carrier the URC measured goes beside the body, which lacks it.
+    const std::string converted =
+        learning::ConvertCodeAtCarrier(learning::ConverterInput(timing), timing.carrierKhz);
     appendTrace(Memo2, converted);
 
     const auto index = learning::findEntryIgnoringCase(LearnedKeys, key->Code().toStdString());

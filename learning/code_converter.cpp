@@ -1,5 +1,6 @@
 #include "learning/code_converter.h"
 
+#include <algorithm>
 #include <cstring>
 #include <dlfcn.h>
 #include <filesystem>
@@ -9,6 +10,7 @@ namespace learning {
 namespace {
 
 using ConvertFunction = const char* (*)(const char*, int32_t);
+using ConvertAtCarrierFunction = const char* (*)(const char*, int32_t, int32_t);
 
 // A converted code is a few hundred characters; anything longer than this is
 // not a converted code, and reading stops there rather than running on.
@@ -33,9 +35,16 @@ void* openLibrary(const std::string& libraryFile) {
     return dlopen(libraryFile.c_str(), RTLD_NOW | RTLD_LOCAL);
 }
 
-} // namespace
+// The library owns the text it returns; it is copied at once.
+std::string copied(const char* result) {
+    if (result == nullptr)
+        return {};
+    return std::string(result, strnlen(result, kMaxResultLength));
+}
 
-std::string ConvertCode(const std::string& timingBody, const std::string& libraryFile) {
+// carrierKhz < 0: the caller has no carrier to give.
+std::string convertWith(const std::string& timingBody, int carrierKhz,
+                        const std::string& libraryFile) {
     void* library = openLibrary(libraryFile);
     if (library == nullptr)
         return {};
@@ -44,11 +53,22 @@ std::string ConvertCode(const std::string& timingBody, const std::string& librar
         dlclose(library);
         return {};
     }
-    // The library owns the text it returns; it is copied at once.
-    const char* result = convert(timingBody.c_str(), kConvertTimingBody);
-    if (result == nullptr)
-        return {};
-    return std::string(result, strnlen(result, kMaxResultLength));
+    const auto atCarrier =
+        reinterpret_cast<ConvertAtCarrierFunction>(dlsym(library, "ConvertCodeAtCarrier"));
+    if (carrierKhz >= 0 && atCarrier != nullptr)
+        return copied(atCarrier(timingBody.c_str(), kConvertTimingBody, carrierKhz * 1000));
+    return copied(convert(timingBody.c_str(), kConvertTimingBody));
+}
+
+} // namespace
+
+std::string ConvertCode(const std::string& timingBody, const std::string& libraryFile) {
+    return convertWith(timingBody, -1, libraryFile);
+}
+
+std::string ConvertCodeAtCarrier(const std::string& timingBody, int carrierKhz,
+                                 const std::string& libraryFile) {
+    return convertWith(timingBody, std::max(carrierKhz, 0), libraryFile);
 }
 
 } // namespace learning

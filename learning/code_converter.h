@@ -17,4 +17,11 @@ inline constexpr int32_t kConvertTimingBody = 2;
 std::string ConvertCode(const std::string& timingBody,
                         const std::string& libraryFile = kConverterLibraryFile);
 
+// The timing body does not hold the carrier that the URC measured. A library
+// that also exports ConvertCodeAtCarrier(timingBody, 2, carrierHz) is given it
+// there (carrierKhz 0: not measured); one that exports only ConvertCode gets
+// ConvertCode(timingBody, 2), as above.
+std::string ConvertCodeAtCarrier(const std::string& timingBody, int carrierKhz,
+                                 const std::string& libraryFile = kConverterLibraryFile);
+
 } // namespace learning

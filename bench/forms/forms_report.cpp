@@ -16,7 +16,7 @@
 #include <random>
 #include <string>
 
-extern "C" const char* ConvertCode(const char* text, int32_t mode);
+extern "C" const char* ConvertCodeAtCarrier(const char* text, int32_t mode, int32_t carrierHz);
 
 namespace {
 
@@ -26,10 +26,13 @@ constexpr int kCodesPerForm = 200;
 // The forms the conversion library knew before: the rest were stored raw.
 constexpr std::size_t kOlderForms = 6;
 
-// What the program does with a capture: the converted text.
+// What the program does with a capture: the converted text, the measured
+// carrier beside the body.
 std::string learn(const std::string& capture) {
     const auto timings = learning::EncodeTimings(learning::CutAtEndMarker(capture));
-    return timings.failed ? std::string() : ConvertCode(timings.text.substr(5).c_str(), 2);
+    return timings.failed ? std::string()
+                          : ConvertCodeAtCarrier(learning::ConverterInput(timings).c_str(), 2,
+                                                 timings.carrierKhz * 1000);
 }
 
 std::string formRead(const std::string& converted) {

@@ -1,5 +1,6 @@
 // The conversion library's ConvertCode on the timing texts the program hands
-// it: a key press of each built-in protocol and raw codes of no protocol.
+// it: a key press of each built-in protocol and raw codes of no protocol; and
+// ConvertCodeAtCarrier, which the program calls with the measured carrier.
 #include "learning/core/capture_text.h"
 #include "platform/irform/capture_render.h"
 #include "platform/irform/protocols.h"
@@ -11,8 +12,9 @@
 #include <cstdint>
 #include <string>
 
-// The conversion library's one export.
+// The conversion library's exports.
 extern "C" const char* ConvertCode(const char* text, int32_t mode);
+extern "C" const char* ConvertCodeAtCarrier(const char* text, int32_t mode, int32_t carrierHz);
 
 namespace {
 
@@ -27,13 +29,15 @@ std::string pressBody(const char* protocol, uint32_t device, uint32_t command) {
     return capture ? timingBody(*capture) : std::string();
 }
 
-void convert(benchmark::State& state, const std::string& body) {
+// carrierHz < 0: ConvertCode, which is given no carrier.
+void convert(benchmark::State& state, const std::string& body, int carrierHz = -1) {
     if (body.empty()) {
         state.SkipWithError("no timing text");
         return;
     }
     for (auto _ : state) {
-        const char* converted = ConvertCode(body.c_str(), 2);
+        const char* converted = carrierHz < 0 ? ConvertCode(body.c_str(), 2)
+                                              : ConvertCodeAtCarrier(body.c_str(), 2, carrierHz);
         benchmark::DoNotOptimize(converted);
         if (!converted || !*converted) {
             state.SkipWithError("ConvertCode gave an empty result");
@@ -69,6 +73,17 @@ void BM_ConvertCode_Form(benchmark::State& state) {
     convert(state, capture ? timingBody(*capture) : std::string());
 }
 
+// The same presses with the carrier the URC measured beside the body.
+void BM_ConvertCodeAtCarrier_Form(benchmark::State& state) {
+    const irform::Protocol protocol = irform::kAllProtocols[state.range(0)];
+    const auto capture =
+        irform::pressCapture(irform::protocolName(protocol), irform::maxDevice(protocol) / 3,
+                             irform::maxCommand(protocol) / 5, irform::kTypicalReceiver);
+    state.SetLabel(std::string(irform::protocolName(protocol)));
+    convert(state, capture ? timingBody(*capture) : std::string(),
+            irform::protocolCarrierHz(protocol) / 1000 * 1000);
+}
+
 void BM_ConvertCode_Raw(benchmark::State& state) {
     convert(state, timingBody(irform::renderCapture(
                        irform::rawExampleSignal(static_cast<uint32_t>(state.range(0))))));
@@ -82,6 +97,10 @@ BENCHMARK(BM_ConvertCode_Rc5)->Unit(benchmark::kMicrosecond)->Apply(bench::withS
 BENCHMARK(BM_ConvertCode_Sirc12)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
 BENCHMARK(BM_ConvertCode_Sirc20)->Unit(benchmark::kMicrosecond)->Apply(bench::withSpread);
 BENCHMARK(BM_ConvertCode_Form)
+    ->DenseRange(0, static_cast<int>(std::size(irform::kAllProtocols)) - 1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(bench::withSpread);
+BENCHMARK(BM_ConvertCodeAtCarrier_Form)
     ->DenseRange(0, static_cast<int>(std::size(irform::kAllProtocols)) - 1)
     ->Unit(benchmark::kMicrosecond)
     ->Apply(bench::withSpread);

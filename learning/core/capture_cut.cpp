@@ -22,10 +22,11 @@ const std::string& endMarker() {
     return marker;
 }
 
-// The device's data ends where the zero-filled rest of its buffer begins.
-std::string_view dataOf(std::string_view capture) {
-    const std::size_t zero = capture.find('\0');
-    return zero == std::string_view::npos ? capture : capture.substr(0, zero);
+// The carrier words end the device's data: the zero fill of its buffer that
+// may follow them within the tail is no part of it.
+std::string_view withoutZeroFill(std::string_view tail) {
+    const std::size_t zero = tail.find('\0');
+    return zero == std::string_view::npos ? tail : tail.substr(0, zero);
 }
 
 bool startsWithSpaceDigit(std::string_view word) {
@@ -36,7 +37,10 @@ bool startsWithSpaceDigit(std::string_view word) {
 } // namespace
 
 std::string CutAtEndMarker(std::string_view capture) {
-    const std::string_view data = dataOf(capture);
+    // The marker is searched for in the whole capture: a zero character is
+    // not the end of the data (a transfer may leave one inside it), the
+    // marker is.
+    const std::string_view data = capture;
     // Captures hold runs of fillers that begin the marker many times over; a
     // Boyer-Moore-Horspool search skips them instead of re-comparing each.
     static const std::boyer_moore_horspool_searcher searcher(endMarker().begin(),
@@ -56,7 +60,7 @@ std::string CutAtEndMarker(std::string_view capture) {
     std::string head(data.substr(0, headLength));
     if (head.size() >= kWord && startsWithSpaceDigit(head.substr(head.size() - kWord)))
         head.resize(head.size() - (kWord - 1));
-    return head + std::string(data.substr(marker, kTailLength));
+    return head + std::string(withoutZeroFill(data.substr(marker, kTailLength)));
 }
 
 } // namespace learning

@@ -9,8 +9,9 @@
 namespace learning {
 
 // The capture cut down to its data before the end marker, the marker and the
-// two carrier words. "0000" when the capture holds no end marker. Characters
-// of code 0 end the capture's data. Captures longer than 3000 characters
+// two carrier words. "0000" when the capture holds no end marker. The marker
+// is looked for in the whole capture, zero characters or not; the zero fill
+// after the carrier words is dropped. Captures longer than 3000 characters
 // before the marker keep an odd number of words; a head ending in a space word
 // keeps only that word's first digit (the encoder then reads across the join).
 std::string CutAtEndMarker(std::string_view capture);
@@ -21,6 +22,9 @@ struct EncodeResult {
     bool failed = true;
     // Characters of `text` before the body: the count, the carrier and the tag.
     std::size_t headerLength = 0;
+    // The carrier the URC measured, in kHz (the header's carrier digits); 0
+    // when its measurement is missing ("00").
+    int carrierKhz = 0;
 };
 
 // The timing text of a cut capture: durations in microseconds (a mark less the

@@ -76,6 +76,42 @@ std::string recordsThrough(const device::UrcTables& tables, int last) {
     return text;
 }
 
+// Identifiers the URC holds: those of stored codes, of its allocation
+// records and of its code-identifier table.
+bool idHeld(const device::UrcTables& tables, std::string_view id) {
+    if (containsIgnoringCase(tables.StoredCodeIds, id) ||
+        containsIgnoringCase(tables.BuiltinCodeIds, id))
+        return true;
+    const std::string_view records = tables.AllocRecords;
+    for (std::size_t i = 0; i < recordCount(tables); ++i)
+        if (device::equalsIgnoringCase(records.substr(kAllocRecordDigits * i, kIdDigits), id))
+            return true;
+    return false;
+}
+
+bool isRawId(const device::UrcTables& tables, std::string_view id) {
+    const auto first = device::parseHex(id.substr(0, 2));
+    return first && *first >= kFirstStoredIdByte && !IsBuiltinCode(tables, id);
+}
+
+// A raw code's identifier is a 24-bit digest of its carrier and data, so two
+// different codes can get the same one (about 1.7e-4 for 70 keys), and the
+// second key would then send the first key's code. The first identifier from
+// the digest on (the raw range, first byte 0x22 or more, wrapping round) that
+// the URC does not hold is taken instead; the URC holds far fewer
+// identifiers than the range has, so the search ends.
+std::string newRawId(const device::UrcTables& tables, const std::string& id) {
+    constexpr uint32_t kFirstRawId = kFirstStoredIdByte << 16;
+    constexpr uint32_t kLastRawId = 0xFFFFFF;
+    uint32_t value = *device::parseHex(id);
+    std::string candidate = id;
+    while (idHeld(tables, candidate)) {
+        value = value >= kLastRawId ? kFirstRawId : value + 1;
+        candidate = device::hexText(value, kIdDigits);
+    }
+    return candidate;
+}
+
 } // namespace
 
 std::optional<ConvertedCode> SplitConvertedText(std::string_view text) {
@@ -174,9 +210,13 @@ std::string_view FailureText(PlanFailure failure) {
 
 std::variant<StoragePlan, PlanFailure>
 PlanLearnedCode(const device::UrcTables& tables, std::size_t keyIndex, std::string_view converted) {
-    const auto code = SplitConvertedText(converted);
+    auto code = SplitConvertedText(converted);
     if (!code)
         return PlanFailure::BadConvertedText;
+    // A form's identifier names the form and is shared by every key that
+    // holds it; a raw code's only names its data.
+    if (isRawId(tables, code->id))
+        code->id = newRawId(tables, code->id);
     const std::string flag = StorageFlag(tables, code->id);
     const std::string record = KeyRecordText(flag, *code);
     if (record.size() != 2 * kRecordBytes)

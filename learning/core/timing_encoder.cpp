@@ -52,8 +52,13 @@ std::optional<uint32_t> wordValue(std::string_view word) {
     return value;
 }
 
+struct Carrier {
+    std::string text; // the carrier's digits and the tag
+    int khz = 0;      // 0: not measured
+};
+
 // Trunc(1000 / (s / 9)) is 9000 div s for the positive whole s used here.
-std::optional<std::string> carrierAndTag(std::string_view first, std::string_view second) {
+std::optional<Carrier> carrierAndTag(std::string_view first, std::string_view second) {
     const auto a = device::parseHex(first.substr(0, 2));
     const auto b = first.size() >= 4 ? device::parseHex(first.substr(2, 2)) : std::nullopt;
     const auto c = second.size() >= 2 ? device::parseHex(second.substr(0, 2)) : std::nullopt;
@@ -61,8 +66,9 @@ std::optional<std::string> carrierAndTag(std::string_view first, std::string_vie
         return std::nullopt;
     const uint32_t s = *a + *b + *c;
     if (s == 0)
-        return std::string("0000");
-    return device::hexText(9000 / s, 2) + "12";
+        return Carrier{"0000", 0};
+    const uint32_t khz = 9000 / s;
+    return Carrier{device::hexText(khz, 2) + "12", static_cast<int>(khz)};
 }
 
 // The words collected since the last duration: only their number and the
@@ -183,9 +189,9 @@ EncodeResult Walk::run() {
             const auto carrier = carrierAndTag(fillers.first, fillers.second);
             if (!carrier)
                 return failed;
-            std::string header = std::to_string(gaps) + *carrier;
+            std::string header = std::to_string(gaps) + carrier->text;
             const std::size_t headerLength = header.size();
-            return {std::move(header) + body, false, headerLength};
+            return {std::move(header) + body, false, headerLength, carrier->khz};
         }
         if (prev == kFiller && fillers.size() >= kEndMarkerFillers && w != kFiller) {
             endMarkerPassed(w);

@@ -20,15 +20,20 @@ std::optional<uint32_t> field(std::string_view text, std::size_t at, std::size_t
     return hextext::parseHex(text.substr(at, digits));
 }
 
-std::optional<Decoded> readBuiltin(Protocol protocol, std::string_view p) {
+// Records written before the frame count and the toggle were kept hold the
+// form's own count and "00", which read back as the press the form renders.
+std::optional<Press> readBuiltin(Protocol protocol, std::string_view p) {
     const auto number = field(p, 0, 2);
     const auto deviceValue = field(p, 2, 4);
     const auto command = field(p, 6, 4);
-    if (!number || !deviceValue || !command ||
+    const auto frames = field(p, 12, 2);
+    if (!number || !deviceValue || !command || !frames ||
         *number != static_cast<uint32_t>(detail::protocolNumber(protocol)) ||
         *deviceValue > maxDevice(protocol) || *command > maxCommand(protocol))
         return std::nullopt;
-    return Decoded{protocol, *deviceValue, *command};
+    const Decoded decoded{protocol, *deviceValue, *command};
+    const int count = *frames == 0 ? detail::framesPerPress(protocol) : static_cast<int>(*frames);
+    return Press{decoded, count, p.substr(14, 2) == detail::kToggledFlags};
 }
 
 std::optional<Signal> readRaw(std::string_view p, std::string_view q, std::string_view data) {
@@ -136,8 +141,8 @@ std::string describeStoredCode(std::string_view record, std::string_view storage
     const auto code = detail::readStoredCode(record, storageData);
     if (!code)
         return {};
-    if (const auto* decoded = std::get_if<Decoded>(&*code))
-        return describeDecoded(*decoded);
+    if (const auto* press = std::get_if<Press>(&*code))
+        return describeDecoded(press->code);
     return describeSignal(std::get<Signal>(*code));
 }
 

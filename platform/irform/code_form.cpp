@@ -86,14 +86,21 @@ std::string builtinId(Protocol protocol) {
 }
 
 CodeForm toCodeForm(const Decoded& decoded) {
+    return toCodeForm(Press{decoded, detail::framesPerPress(decoded.protocol), false});
+}
+
+CodeForm toCodeForm(const Press& press) {
     using hextext::hexText;
+    const Decoded& decoded = press.code;
     const Protocol protocol = decoded.protocol;
     CodeForm form;
     form.id = builtinId(protocol);
+    const auto frames = static_cast<uint32_t>(std::clamp(press.frames, 1, kMaxPressFrames));
     form.p = hexText(static_cast<uint32_t>(detail::protocolNumber(protocol)), 2) +
              hexText(decoded.device & 0xFFFF, 4) + hexText(decoded.command & 0xFFFF, 4) +
              hexText(static_cast<uint32_t>(protocolCarrierHz(protocol) / 1000), 2) +
-             hexText(static_cast<uint32_t>(detail::framesPerPress(protocol)), 2) + "00";
+             hexText(frames, 2) +
+             std::string(press.toggled ? detail::kToggledFlags : detail::kPlainFlags);
     form.q = hexText(static_cast<uint32_t>(detail::bitsPerFrame(protocol)), 2) +
              hexText(static_cast<uint32_t>(detail::framePeriod100us(protocol)), 4) +
              std::string(10, '0');
@@ -121,8 +128,12 @@ std::optional<CodeForm> rawCodeForm(const Signal& signal) {
     if (blocks > kMaxBlocks)
         return std::nullopt;
     form.data.resize(blocks * kBlockDigits, '0');
-    const uint32_t khz = static_cast<uint32_t>(std::clamp((signal.carrierHz + 500) / 1000, 1, 255));
-    const std::string carrier = hexText(khz, 2);
+    // The carrier is kept to the nearest kHz, which is as fine as the URC
+    // measures it; one the two digits cannot hold is refused, not cut.
+    const int khz = (signal.carrierHz + 500) / 1000;
+    if (khz < 1 || khz > kMaxRawCarrierKhz)
+        return std::nullopt;
+    const std::string carrier = hexText(static_cast<uint32_t>(khz), 2);
     const uint64_t digest = detail::rawDigest(carrier, form.data);
     form.id = detail::rawId(digest);
     form.p = carrier + hexText(static_cast<uint32_t>(blocks), 2) +
@@ -133,15 +144,26 @@ std::optional<CodeForm> rawCodeForm(const Signal& signal) {
     return form;
 }
 
+namespace {
+
+// A press of more frames than the form's field holds is kept raw.
+std::optional<CodeForm> pressForm(const std::optional<Press>& press) {
+    if (!press || press->frames > kMaxPressFrames)
+        return std::nullopt;
+    return toCodeForm(*press);
+}
+
+} // namespace
+
 std::optional<CodeForm> toCodeForm(const Signal& signal) {
-    if (const auto decoded = decode(signal))
-        return toCodeForm(*decoded);
+    if (auto form = pressForm(decodePress(signal.durations, signal.carrierHz)))
+        return form;
     return rawCodeForm(signal);
 }
 
 std::optional<CodeForm> toCodeFormGuessingCarrier(Signal signal) {
-    if (const auto decoded = decode(signal))
-        return toCodeForm(*decoded);
+    if (auto form = pressForm(decodePress(signal.durations, std::nullopt)))
+        return form;
     if (const auto carrier = detail::shapeCarrierHz(signal.durations))
         signal.carrierHz = *carrier;
     return rawCodeForm(signal);

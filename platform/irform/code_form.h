@@ -9,19 +9,22 @@
 //      first six ("010000" nec ... "060000" sirc20), "0001" for the others
 //      ("070001" rc6 ...), so that a URC without them stores the data D
 //   P  protocol number (2 digits), device (4), command (4), carrier kHz (2),
-//      frames a press sends (2), "00"
+//      frames a press sends (2: as many as were pressed), flags (2: "01" when
+//      the press had its toggle bit set, else "00")
 //   Q  bits a frame holds (2 digits), frame period (or gap) in 100 us (4),
 //      ten zeros
 //   D  a copy of P: one block, so that every converted text carries data
 // Raw learned codes (kept in code storage):
 //   I  24-bit digest of carrier and data, first byte 0x22 or more
-//   P  carrier kHz (2 digits), block count (2), duration count (4), "0000",
+//   P  carrier kHz (2 digits: 1 to 255 kHz, to the nearest kHz), block count
+//      (2), duration count (4), "0000",
 //      layout (2: "00" plain, "01" compact, see compact_raw.h), "00"
 //   Q  64-bit digest of carrier and data (16 digits), checked on read back
 //   D  plain: the durations, one 16-bit word each, most significant byte first: below
 //      0x8000 microseconds, else 0x8000 | tens of microseconds; padded with
 //      zero words to whole 8-byte blocks, at most 255 blocks
 // All digits upper case.
+#include "platform/irform/protocols.h"
 #include "platform/irform/signal.h"
 
 #include <optional>
@@ -42,16 +45,25 @@ inline constexpr std::size_t kMaxBlocks = 255;
 inline constexpr std::size_t kMaxRawDurations = kMaxBlocks * 4;
 
 inline constexpr int kFirstFormsWithoutStorage = 6;
+// What the two digits of a raw code's carrier and of a form's frame count hold.
+inline constexpr int kMaxRawCarrierKhz = 255;
+inline constexpr int kMaxPressFrames = 255;
 
 std::string builtinId(Protocol protocol);
+// A code as the form table renders a press of it.
 CodeForm toCodeForm(const Decoded& decoded);
-// A recognised protocol gives its built-in form, anything else a raw form;
-// nullopt for a signal without marks or too long for 255 blocks.
+// A press as it was read: its frames and toggle bit are sent again.
+CodeForm toCodeForm(const Press& press);
+// A recognised protocol (among the forms near the signal's carrier) gives its
+// built-in form, anything else a raw form at the signal's carrier; nullopt for
+// a signal without marks, too long for 255 blocks, or at a carrier outside
+// 1 to 255 kHz.
 std::optional<CodeForm> toCodeForm(const Signal& signal);
 std::optional<CodeForm> rawCodeForm(const Signal& signal);
-// For a signal whose carrier is not known (a timing body): a raw code gets the
-// carrier its shape suggests (56 kHz for an RCA-like leader, 36 kHz for
-// biphase half bits of 444 or 889 us), else the signal's own.
+// For a signal whose carrier was not measured (a timing body without its
+// carrier): every form is tried, and a raw code gets the carrier its shape
+// suggests (56 kHz for an RCA-like leader, 36 kHz for biphase half bits of 444
+// or 889 us), else the signal's own.
 std::optional<CodeForm> toCodeFormGuessingCarrier(Signal signal);
 
 // "I::P:Q:::D".

@@ -1,6 +1,7 @@
 #pragma once
 // Pieces of the code form shared by the writer (code_form.cpp) and the reader
 // (code_description.cpp), so the layout is spelled out once.
+#include "platform/irform/protocols.h"
 #include "platform/irform/signal.h"
 
 #include <cstdint>
@@ -19,6 +20,9 @@ inline constexpr uint32_t kLongDurationStepUs = 10;
 // P's digits 13 and 14 for a raw code: how D holds the durations.
 inline constexpr std::string_view kPlainLayout = "00";
 inline constexpr std::string_view kCompactLayout = "01";
+// P's last two digits for a protocol form.
+inline constexpr std::string_view kPlainFlags = "00";
+inline constexpr std::string_view kToggledFlags = "01";
 
 // Protocol numbers 1..6, in kAllProtocols order.
 int protocolNumber(Protocol protocol);
@@ -33,7 +37,7 @@ std::string rawId(uint64_t digest);
 
 // What a key record (44 digits) and its storage data hold: a protocol form
 // or a raw signal; nullopt when they cannot be read.
-using StoredCode = std::variant<Decoded, Signal>;
+using StoredCode = std::variant<Press, Signal>;
 std::optional<StoredCode> readStoredCode(std::string_view record, std::string_view storageData);
 
 uint32_t durationWord(uint32_t us);

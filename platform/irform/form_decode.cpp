@@ -120,6 +120,7 @@ std::optional<FormFit> fitWithShift(const FormDefinition& form, const std::vecto
         return std::nullopt;
     std::size_t gapAt = first->end;
     uint32_t lastLength = first->lengthUs;
+    int frames = 1;
     for (int n = 1; gapAt + 1 < d.size(); ++n) {
         const uint64_t expected =
             form.laterFrame ? form.laterFrame(first->payload, n) : first->payload;
@@ -128,9 +129,11 @@ std::optional<FormFit> fitWithShift(const FormDefinition& form, const std::vecto
             break;
         if (next != Next::Repeat)
             return std::nullopt;
+        ++frames;
     }
-    return FormFit{Decoded{form.protocol, fields->device, fields->command},
-                   score.count == 0 ? 0.0 : score.sum / score.count};
+    const Press press{Decoded{form.protocol, fields->device, fields->command}, frames,
+                      (first->payload & form.toggleMask) != 0};
+    return FormFit{press, score.count == 0 ? 0.0 : score.sum / score.count};
 }
 
 std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uint32_t>& d,
@@ -154,7 +157,7 @@ std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uin
     return fitForm(form, d, nullptr);
 }
 
-std::optional<Decoded> bestFit(const std::vector<uint32_t>& d) {
+std::optional<Press> bestFit(const std::vector<uint32_t>& d, std::optional<int> carrierHz) {
     // Fits closer than this are equally good: the form with more checked bits,
     // then the more common form, wins.
     constexpr double kSameFit = 0.05;
@@ -163,6 +166,8 @@ std::optional<Decoded> bestFit(const std::vector<uint32_t>& d) {
     std::optional<FormFit> best;
     int bestChecked = 0;
     for (const auto& form : formDefinitions()) {
+        if (carrierHz && !carrierFits(form.carrierHz, *carrierHz))
+            continue;
         const auto fit = fitForm(form, d, &cache);
         if (!fit)
             continue;
@@ -175,7 +180,7 @@ std::optional<Decoded> bestFit(const std::vector<uint32_t>& d) {
     }
     if (!best)
         return std::nullopt;
-    return best->decoded;
+    return best->press;
 }
 
 namespace {

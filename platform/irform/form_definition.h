@@ -11,6 +11,7 @@
 //  - biphase frames: a pattern of half-bit slots of `unit` us ('+' a fixed
 //    mark slot, '-' a fixed space slot, 'b' a bit of one slot per half, 'B' a
 //    bit of two slots per half) read as runs of equal slots.
+#include "platform/irform/protocols.h"
 #include "platform/irform/signal.h"
 
 #include <cstdint>
@@ -78,19 +79,22 @@ const FormDefinition& formDefinition(Protocol protocol);
 // Nominal durations of one frame (ending with a mark), and a whole press.
 std::vector<uint32_t> frameDurations(const FormDefinition& form, uint64_t payload, bool first);
 Signal renderPress(const FormDefinition& form, uint64_t payload);
+// A press of `frames` frames (repeats and ditto frames as the form sends them).
+Signal renderPress(const FormDefinition& form, uint64_t payload, int frames);
 
 // The gap that follows a frame of the given length.
 uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs);
 
 struct FormFit {
-    Decoded decoded;
+    Press press;
     double error = 0; // mean of |actual - nominal| / slack over what was compared
 };
 // Reads the whole signal as this form: the first frame, then only its own
 // repeats (or a cut-off part of one at the end). nullopt when it does not fit.
 std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uint32_t>& d);
-// The form that fits best (see decode()).
-std::optional<Decoded> bestFit(const std::vector<uint32_t>& d);
+// The form that fits best (see decode()) among those whose carrier fits
+// carrierHz; every form when it is nullopt.
+std::optional<Press> bestFit(const std::vector<uint32_t>& d, std::optional<int> carrierHz);
 
 // The carrier of a signal that no form reads but whose start has the shape
 // of a form whose carrier lies far from 38 kHz (a 56 kHz leader, biphase

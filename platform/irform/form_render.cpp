@@ -97,9 +97,13 @@ uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs) {
 }
 
 Signal renderPress(const FormDefinition& form, uint64_t payload) {
+    return renderPress(form, payload, form.framesPerPress);
+}
+
+Signal renderPress(const FormDefinition& form, uint64_t payload, int frames) {
     Signal signal;
     signal.carrierHz = form.carrierHz;
-    for (int n = 0; n < form.framesPerPress; ++n) {
+    for (int n = 0; n < frames; ++n) {
         std::vector<uint32_t> frame;
         if (n > 0 && form.repeat == Repeat::Ditto)
             frame.assign(form.ditto.begin(), form.ditto.end());

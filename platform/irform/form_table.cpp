@@ -222,6 +222,10 @@ std::array<FormDefinition, 30> makeTable() {
     for (auto& row : t)
         if (row.protocol == P::Denon || row.protocol == P::Sharp)
             row.laterFrame = denonLaterFrame;
+    // Thomson's fifth bit toggles from press to press.
+    for (auto& row : t)
+        if (row.protocol == P::Thomson)
+            row.toggleMask = 1u << 4;
     for (auto& row : t)
         if (row.protocol == P::Samsung36) {
             row.separatorAfter = 16;

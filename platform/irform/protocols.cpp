@@ -3,6 +3,7 @@
 #include "platform/irform/form_definition.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace irform {
 
@@ -45,7 +46,28 @@ std::optional<Signal> encode(Protocol protocol, uint32_t device, uint32_t comman
 }
 
 std::optional<Decoded> decode(const Signal& signal) {
-    return detail::bestFit(signal.durations);
+    const auto press = detail::bestFit(signal.durations, signal.carrierHz);
+    return press ? std::optional<Decoded>(press->code) : std::nullopt;
+}
+
+std::optional<Press> decodePress(const std::vector<uint32_t>& durations,
+                                 std::optional<int> carrierHz) {
+    return detail::bestFit(durations, carrierHz);
+}
+
+std::optional<Signal> encodePress(const Press& press) {
+    const auto& form = detail::formDefinition(press.code.protocol);
+    if (press.code.device > form.maxDevice || press.code.command > form.maxCommand ||
+        press.frames < 1)
+        return std::nullopt;
+    const uint64_t payload =
+        form.pack({press.code.device, press.code.command}) | (press.toggled ? form.toggleMask : 0);
+    return detail::renderPress(form, payload, press.frames);
+}
+
+bool carrierFits(int formHz, int carrierHz) {
+    return std::abs(int64_t{carrierHz} - formHz) * 100 <=
+           int64_t{formHz} * kCarrierTolerancePercent;
 }
 
 } // namespace irform

@@ -18,7 +18,32 @@ std::optional<Signal> encode(Protocol protocol, uint32_t device, uint32_t comman
 // closest wins; equally close fits go to the form that checks more bits, then
 // to the more common form. An NEC frame whose second byte is the inverse of
 // its first is plain NEC. Toggle bits are ignored.
+// Only forms whose carrier lies near the signal's carrier are tried: a 38 kHz
+// signal with the timing of a 56 kHz form is not that form.
 std::optional<Decoded> decode(const Signal& signal);
+
+// A press as it was read: the code, the whole frames it held (a repeat cut
+// off by the end of the signal is not counted) and whether its toggle bit was
+// set, so that the press can be sent again as it came.
+struct Press {
+    Decoded code;
+    int frames = 1;
+    bool toggled = false;
+    bool operator==(const Press&) const = default;
+};
+// decode() keeping the press; carrierHz nullopt when the carrier was not
+// measured: then every form is tried.
+std::optional<Press> decodePress(const std::vector<uint32_t>& durations,
+                                 std::optional<int> carrierHz);
+// The press rendered with its frames and toggle bit (at least one frame).
+std::optional<Signal> encodePress(const Press& press);
+
+// Whether a measured carrier may belong to a form whose nominal carrier is
+// formHz: within kCarrierTolerancePercent of it. Remotes of one form differ by
+// a few percent (NEC remotes at 36 to 40 kHz); the forms far apart (33, 38,
+// 56 kHz) stay apart.
+inline constexpr int kCarrierTolerancePercent = 10;
+bool carrierFits(int formHz, int carrierHz);
 
 // True when `actual` lies within the tolerance of `nominal`.
 bool withinTolerance(uint32_t actual, uint32_t nominal);

@@ -9,8 +9,8 @@ std::optional<Signal> storedSignal(std::string_view record, std::string_view sto
     auto code = detail::readStoredCode(record, storageData);
     if (!code)
         return std::nullopt;
-    if (const auto* decoded = std::get_if<Decoded>(&*code))
-        return encode(decoded->protocol, decoded->device, decoded->command);
+    if (const auto* press = std::get_if<Press>(&*code))
+        return encodePress(*press);
     return std::get<Signal>(std::move(*code));
 }
 

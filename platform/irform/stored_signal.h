@@ -1,6 +1,7 @@
 #pragma once
 // The signal the URC emits for a stored key: a protocol form rendered with
-// its own carrier and repeats, a raw code with its stored carrier.
+// its own carrier, the frames that were pressed and their toggle bit; a raw
+// code with its stored carrier.
 #include "platform/irform/signal.h"
 
 #include <optional>

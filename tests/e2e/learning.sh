@@ -50,7 +50,45 @@ three_protocols() {
   end_with_fresh_start
 }
 
-same_code_for_two_keys_stored_once() {
+# The carrier the URC measured reaches the stored code: raw codes replay at
+# it, a 56 kHz form's timing pressed at 38 kHz is not that form, and a press of
+# one frame of a form replays as one frame.
+learned_codes_keep_the_measured_carrier() {
+  begin_with_fresh_urc
+  start_app_and_wait
+  click_learn
+  local carrier rca="+3680 -3680" bit out
+  for bit in 1 0 0 1 0 0 0 0 0 0 1 0 0 1 1 0 1 1 1 1 1 1 0 1; do
+    ((bit)) && rca+=" +460 -1840" || rca+=" +460 -920"
+  done
+  rca+=" +460 -20000"
+  for carrier in 36000 56000; do
+    echo "${RAW_SIGNAL/raw 38000/raw $carrier}" >"$E2E_DIR/raw-$carrier.txt"
+  done
+  echo "raw 38000 $rca" >"$E2E_DIR/rca-38000.txt"
+  echo "raw 56000 $rca" >"$E2E_DIR/rca-56000.txt"
+  learn_key 05 --raw "$E2E_DIR/raw-36000.txt"
+  learn_key 06 --raw "$E2E_DIR/raw-56000.txt"
+  learn_key 07 --raw "$E2E_DIR/rca-38000.txt"
+  learn_key 10 --raw "$E2E_DIR/rca-56000.txt"
+  out=$(sim send 05 --timings)
+  [[ "$out" == "raw 36000 +3500 -1750 "* ]] || fail "key 05 sends '${out:0:40}'"
+  out=$(sim send 06 --timings)
+  [[ "$out" == "raw 56000 +3500 -1750 "* ]] || fail "key 06 sends '${out:0:40}'"
+  out=$(sim send 07)
+  [[ "$out" == "raw 38000 +3680 -3680 "* ]] || fail "the 38 kHz code is sent as '${out:0:40}'"
+  expect_sent 10 "rca 0x09 0x02"
+  out=$(sim send 10 --timings)
+  [[ "$(wc -w <<<"$out")" -eq $((2 + 52)) ]] || fail "one RCA frame was pressed; key 10 sends $out"
+  click_learn
+  close_app
+  end_with_fresh_start
+}
+
+# A raw code never takes an identifier the URC holds (its identifier is a
+# digest, which two different codes can share): the same code learned for two
+# keys is stored for each, under two identifiers.
+same_code_for_two_keys_stored_for_each() {
   begin_with_fresh_urc
   start_app_and_wait
   click_learn
@@ -59,13 +97,15 @@ same_code_for_two_keys_stored_once() {
   records=$(used_alloc_records)
   blocks=$(used_block_count)
   learn_key 11 --raw "$RAW_FILE"
-  [[ "$(used_alloc_records)" == "$records" ]] ||
-    fail "the second key's code was stored again: $(used_alloc_records | paste -sd' ')"
-  [[ "$(used_block_count)" == "$blocks" ]] || fail "the second key took more storage blocks"
-  [[ "$(record_identifier 10)" == "$(record_identifier 11)" ]] ||
-    fail "the two keys refer to different codes"
-  [[ "${records:0:6}" == "$(record_identifier 11)" ]] ||
-    fail "the allocation record does not belong to the keys' code"
+  [[ "$(used_alloc_records | wc -l)" -eq 2 ]] ||
+    fail "the second key's code has no allocation record of its own: $(used_alloc_records | paste -sd' ')"
+  [[ "$(used_block_count)" -eq $((2 * blocks)) ]] || fail "the second key's code took no blocks of its own"
+  [[ "$(record_identifier 10)" != "$(record_identifier 11)" ]] ||
+    fail "the two keys share one identifier"
+  [[ "${records:0:6}" == "$(record_identifier 10)" ]] ||
+    fail "the first allocation record does not belong to the first key's code"
+  [[ "$(used_alloc_records | sed -n 2p | cut -c1-6)" == "$(record_identifier 11)" ]] ||
+    fail "the second allocation record does not belong to the second key's code"
   expect_sends_raw 10
   expect_sends_raw 11
   # Deleting one of the keys leaves the code for the other.
@@ -221,7 +261,8 @@ other_key_clicked_while_capturing() {
 
 start_xvfb
 scenario three_protocols
-scenario same_code_for_two_keys_stored_once
+scenario same_code_for_two_keys_stored_for_each
+scenario learned_codes_keep_the_measured_carrier
 scenario relearning_asks_first
 scenario capture_times_out
 scenario stopping_during_a_capture

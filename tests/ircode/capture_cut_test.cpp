@@ -22,11 +22,19 @@ TEST(CutAtEndMarker, WithoutEndMarkerGivesFourZeros) {
     EXPECT_EQ(CutAtEndMarker(std::string(10240, '\0')), "0000");
 }
 
-TEST(CutAtEndMarker, ZeroCharactersEndTheDataEvenBeforeAMarker) {
-    // A marker after the zero fill is not the device's data.
-    std::string capture = asDelivered("8D00");
-    capture.replace(200, kTail.size(), kTail);
-    EXPECT_EQ(CutAtEndMarker(capture), "0000");
+// Only the end marker ends the capture: a zero character before it is part
+// of the head (the encoder then refuses it and the capture is kept whole).
+TEST(CutAtEndMarker, ZeroCharactersBeforeTheMarkerDoNotEndTheCapture) {
+    struct Case {
+        std::string head;
+    };
+    const std::string zero(1, '\0');
+    const Case cases[] = {{"8D00" + std::string(196, '\0')},
+                          {words({"8D00", "0700"}) + zero + "300" + "8300"},
+                          {zero + "D00"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(CutAtEndMarker(asDelivered(c.head + kTail)), c.head + kTail) << c.head.size();
+    }
 }
 
 TEST(CutAtEndMarker, TailIsCutShortWhenTheCaptureEndsInsideIt) {

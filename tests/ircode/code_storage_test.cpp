@@ -81,17 +81,70 @@ INSTANTIATE_TEST_SUITE_P(PlanLearnedCode, Flag,
                                            FlagCase{"210000", "00", 1},
                                            FlagCase{"220000", "80", 3}, // 0x22 or more
                                            FlagCase{"010001", "80", 3},
-                                           FlagCase{"AABBCC", "80", 1},   // already stored
-                                           FlagCase{"aabbcc", "80", 1})); // stored, other case
+                                           // A raw identifier the URC holds: stored
+                                           // under another one (RawIdentifier below).
+                                           FlagCase{"AABBCC", "80", 3},
+                                           FlagCase{"aabbcc", "80", 3}));
 
-TEST(PlanLearnedCode, SameIdentifierLearnedTwiceIsStoredOnce) {
-    const auto first = planOk(sampleTables(), 0, converted("AB12CD"));
-    const auto second = planOk(first.after, 2, converted("AB12CD"));
+// A form's identifier names the form (a URC whose table lacks it keeps the
+// form's data in storage): the second key refers to the stored one.
+TEST(PlanLearnedCode, SameFormIdentifierLearnedTwiceIsStoredOnce) {
+    const auto first = planOk(sampleTables(), 0, converted("070001"));
+    ASSERT_EQ(first.writes.size(), 3u);
+    const auto second = planOk(first.after, 2, converted("070001"));
     ASSERT_EQ(second.writes.size(), 1u);
     EXPECT_EQ(second.writes[0].address, 0x1000 + 44);
     EXPECT_EQ(second.after.AllocRecords, first.after.AllocRecords);
     EXPECT_EQ(second.after.LearnedKeys, (std::vector<std::string>{"01|2", "02|1", "03|2"}));
 }
+
+struct HeldIdCase {
+    const char* name;
+    void (*hold)(device::UrcTables&);
+    const char* converted; // the identifier the conversion gave
+    const char* stored;    // the one the code is stored under
+};
+
+class RawIdentifier : public ::testing::TestWithParam<HeldIdCase> {};
+
+// A raw code's identifier is a digest of its data, and two codes can share it:
+// the new code never takes an identifier the URC already holds, so no two
+// keys send one code by accident.
+TEST_P(RawIdentifier, TheUrcHoldsIsReplacedByTheNextFreeOne) {
+    const HeldIdCase c = GetParam();
+    auto tables = sampleTables();
+    c.hold(tables);
+    const auto plan = planOk(tables, 2, converted(c.converted));
+    ASSERT_EQ(plan.writes.size(), 3u);
+    EXPECT_EQ(plan.writes[2].hex, "C00080" + std::string(c.stored) + kP + kQ);
+    EXPECT_EQ(plan.after.AllocRecords.substr(plan.after.AllocRecords.size() - 12, 6), c.stored);
+    EXPECT_EQ(plan.after.StoredCodeIds.back(), c.stored);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    PlanLearnedCode, RawIdentifier,
+    ::testing::Values(HeldIdCase{"StoredCode", [](device::UrcTables&) {}, "AABBCC", "AABBCD"},
+                      HeldIdCase{"OtherCase", [](device::UrcTables&) {}, "aabbcc", "AABBCD"},
+                      HeldIdCase{"OnlyAnAllocationRecord",
+                                 [](device::UrcTables& t) { t.StoredCodeIds.clear(); }, "AABBCC",
+                                 "AABBCD"},
+                      HeldIdCase{"InTheIdentifierTable",
+                                 [](device::UrcTables& t) { t.BuiltinCodeIds.push_back("AABBCD"); },
+                                 "AABBCC", "AABBCE"},
+                      HeldIdCase{"SeveralInARow",
+                                 [](device::UrcTables& t) {
+                                     t.AllocRecords += "AABBCD028002";
+                                     t.StoredCodeIds.push_back("AABBCD");
+                                 },
+                                 "AABBCC", "AABBCE"},
+                      HeldIdCase{"AtTheEndOfTheRange",
+                                 [](device::UrcTables& t) {
+                                     t.AllocRecords = "FFFFFF008002";
+                                     t.StoredCodeIds = {"FFFFFF"};
+                                 },
+                                 "FFFFFF", "220000"},
+                      HeldIdCase{"NotHeld", [](device::UrcTables&) {}, "AB12CD", "AB12CD"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 struct FailCase {
     const char* name;

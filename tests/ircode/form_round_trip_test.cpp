@@ -11,8 +11,8 @@
 #include "platform/irform/protocols.h"
 #include "platform/irform/stored_signal.h"
 #include "tests/ircode/capture_words.h"
+#include "tests/ircode/learning_path.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,44 +22,11 @@
 
 namespace {
 
+using ircode_test::convertCode;
+using ircode_test::learn;
+using ircode_test::store;
+using ircode_test::withoutCarrier;
 using irform::Protocol;
-using ConvertFunction = const char* (*)(const char*, int32_t);
-
-ConvertFunction convertCode() {
-    static ConvertFunction function = [] {
-        void* library = dlopen(RORORURU_PATH, RTLD_NOW | RTLD_LOCAL);
-        return library ? reinterpret_cast<ConvertFunction>(dlsym(library, "ConvertCode")) : nullptr;
-    }();
-    return function;
-}
-
-std::string learn(const std::string& capture) {
-    const std::string cut = learning::CutAtEndMarker(ircode_test::asDelivered(capture));
-    const auto timings = learning::EncodeTimings(cut);
-    return timings.failed ? "<encoding failed>" : convertCode()(timings.text.substr(5).c_str(), 2);
-}
-
-struct Stored {
-    std::string record;
-    std::string data; // empty when nothing went to code storage
-};
-
-// builtinIds: the URC's code-identifier table.
-std::optional<Stored> store(const std::string& converted,
-                            const std::vector<std::string>& builtinIds) {
-    device::UrcTables tables;
-    tables.LearnedKeys = {"01|0"};
-    tables.BuiltinCodeIds = builtinIds;
-    tables.StorageAddress = 0x4000;
-    tables.StorageBlockCount = 512;
-    tables.BlockMap = std::string(512, '0');
-    tables.AllocRecordCapacity = 8;
-    const auto result = learning::PlanLearnedCode(tables, 0, converted);
-    if (!std::holds_alternative<learning::StoragePlan>(result))
-        return std::nullopt;
-    const auto& writes = std::get<learning::StoragePlan>(result).writes;
-    return Stored{writes.back().hex, writes.size() == 3 ? writes[0].hex : ""};
-}
 
 std::vector<std::string> idsOf(std::span<const Protocol> protocols) {
     std::vector<std::string> ids;
@@ -183,8 +150,9 @@ TEST(CompactRaw, NecLengthFrameFitsSixBlocksAndReplaysWithinTolerance) {
     }
 }
 
-// A raw code keeps the carrier its shape tells: the timing body has none.
-TEST(RawCarrier, ComesFromTheShapeOfTheSignal) {
+// Without a measured carrier, a raw code keeps the carrier its shape tells:
+// the timing body has none.
+TEST(RawCarrier, ComesFromTheShapeOfTheSignalWhenNoneWasMeasured) {
     struct Case {
         irform::Signal signal;
         int carrierHz;
@@ -201,7 +169,7 @@ TEST(RawCarrier, ComesFromTheShapeOfTheSignal) {
                           {irform::Signal{56000, {3000, 3000, 500, 100000}}, 38000}};
     for (const auto& c : cases) {
         ASSERT_FALSE(irform::decode(c.signal));
-        const auto stored = store(learn(irform::renderCapture(c.signal)), {});
+        const auto stored = store(learn(withoutCarrier(irform::renderCapture(c.signal))), {});
         ASSERT_TRUE(stored);
         EXPECT_EQ(irform::storedSignal(stored->record, stored->data)->carrierHz, c.carrierHz);
     }

@@ -5,15 +5,19 @@
 #include "device/core/hex_text.h"
 #include "keypanel/core/key_table.h"
 #include "platform/flash/flash_player.h"
+#include "platform/irform/capture_render.h"
 #include "platform/irform/code_form.h"
 #include "platform/irform/compact_raw.h"
+#include "platform/irform/protocols.h"
 #include "platform/irform/raw_example.h"
+#include "platform/irform/stored_signal.h"
 #include "platform/winsys/fixed_files.h"
 #include "tests/learning/learning_fixture.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <algorithm>
 
 using winsys::BoxAnswer;
 
@@ -131,15 +135,57 @@ TEST_F(CaptureEnd, RawCodeWritesDataThenAllocationThenRecord) {
     }
 }
 
-TEST_F(CaptureEnd, SameRawCodeForTwoKeysIsStoredOnce) {
+// The window hands the conversion library the carrier the URC measured: a
+// raw code replays at it, and a 56 kHz form's timing captured at 38 kHz is not
+// that form.
+TEST_F(CaptureEnd, LearnedCodesKeepTheMeasuredCarrier) {
+    struct Case {
+        const char* key;
+        irform::Signal signal;
+        int carrierHz;
+        const char* sent; // a form's name, or "raw"
+    };
+    irform::Signal raw56 = irform::rawExampleSignal(5);
+    raw56.carrierHz = 56000;
+    irform::Signal rca38 = *irform::encode(irform::Protocol::Rca, 9, 2);
+    rca38.carrierHz = 38000;
+    const Case cases[] = {{"05", raw56, 56000, "raw"},
+                          {"06", rca38, 38000, "raw"},
+                          {"07", *irform::encode(irform::Protocol::Rca, 9, 2), 56000, "rca"}};
+    for (const auto& c : cases) {
+        urc_.clearCalls();
+        boxes_.clear();
+        learn(c.key, irform::renderCapture(c.signal));
+        EXPECT_EQ(boxes_.texts(), std::vector<QString>{"RC code is received!"}) << c.key;
+        // Data, allocation area and key record for a raw code; the record only for a form.
+        const auto written = writes();
+        const std::string data = written.size() == 3 ? written[0].args[3] : "";
+        const std::string record = recordOf(c.key);
+        const auto sent = irform::storedSignal(record, data);
+        ASSERT_TRUE(sent) << c.key;
+        EXPECT_EQ(sent->carrierHz, c.carrierHz) << c.key;
+        const std::string form = irform::describeStoredCode(record, data);
+        EXPECT_EQ(form.substr(0, form.find(' ')), c.sent) << c.key;
+    }
+}
+
+// A raw code's identifier is never one the URC already holds, even for the
+// same code: a digest cannot tell the same code from another one that shares
+// its identifier, so each key keeps its own copy.
+TEST_F(CaptureEnd, SameRawCodeForTwoKeysIsStoredForEach) {
     learn("05", rawCapture(11));
     urc_.clearCalls();
     learn("06", rawCapture(11));
     const auto written = writes();
-    ASSERT_EQ(written.size(), 1u);
-    EXPECT_EQ(writeAddress(written[0]), keyRecordAddress("06"));
-    EXPECT_EQ(recordOf("06"), recordOf("05"));
-    EXPECT_EQ(window_->StoredCodeIds.size(), 1u);
+    ASSERT_EQ(written.size(), 3u);
+    EXPECT_EQ(writeAddress(written[2]), keyRecordAddress("06"));
+    const std::string first = recordOf("05").substr(6, 6);
+    const std::string second = recordOf("06").substr(6, 6);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(window_->StoredCodeIds, (std::vector<std::string>{first, second}));
+    EXPECT_EQ(window_->AllocRecords.substr(12, 6), second);
+    // Apart from the identifier, the two records are the same code.
+    EXPECT_EQ(recordOf("06").substr(12), recordOf("05").substr(12));
 }
 
 TEST_F(CaptureEnd, CaptureWithoutEndMarkerKeepsItForTheTestButton) {
@@ -245,13 +291,18 @@ TEST_F(CaptureEnd, FailedRecordWriteAfterStoredDataKeepsTheDataAccounted) {
     ASSERT_EQ(writes().size(), 3u);
     EXPECT_EQ(window_->LearnedKeys[entryIndex("05")], "05|0");
     // The URC holds the data and its allocation: the window's copies agree,
-    // so a later key with the same code refers to it without storing it again.
+    // so a later key with the same code keeps those blocks and takes others
+    // under an identifier of its own.
     ASSERT_EQ(window_->StoredCodeIds.size(), 1u);
+    const std::string held = window_->StoredCodeIds[0];
+    const auto blocks = std::count(window_->BlockMap.begin(), window_->BlockMap.end(), '1');
     urc_.clearCalls();
     boxes_.clear();
     learn("06", rawCapture(9));
     EXPECT_EQ(boxes_.texts(), std::vector<QString>{"RC code is received!"});
-    EXPECT_EQ(writes().size(), 1u);
+    EXPECT_EQ(writes().size(), 3u);
+    EXPECT_NE(recordOf("06").substr(6, 6), held);
+    EXPECT_EQ(std::count(window_->BlockMap.begin(), window_->BlockMap.end(), '1'), 2 * blocks);
 }
 
 TEST_F(CaptureEnd, RelearningALearnedKeyReplacesItsRecord) {

@@ -4,6 +4,7 @@
 #include "learning/code_converter.h"
 #include "learning/core/capture_text.h"
 #include "platform/irform/capture_render.h"
+#include "platform/irform/raw_example.h"
 
 #include <gtest/gtest.h>
 
@@ -37,6 +38,31 @@ TEST(CodeConverter, MissingLibraryOrFunctionGivesEmptyResult) {
                                "libm.so.6"};
     for (const char* library : libraries)
         EXPECT_EQ(learning::ConvertCode(body, library), "") << library;
+}
+
+// The carrier the URC measured reaches the code form through
+// ConvertCodeAtCarrier; ConvertCode alone can only guess it from the shape.
+TEST(CodeConverter, MeasuredCarrierGoesBesideTheBody) {
+    irform::Signal raw = irform::rawExampleSignal(3);
+    raw.carrierHz = 56000;
+    const auto encoded =
+        learning::EncodeTimings(learning::CutAtEndMarker(irform::renderCapture(raw)));
+    ASSERT_EQ(encoded.carrierKhz, 56);
+    const auto carrierDigits = [](const std::string& converted) {
+        const std::size_t p = converted.find("::");
+        return p == std::string::npos ? std::string() : converted.substr(p + 2, 2);
+    };
+    const std::string body = learning::ConverterInput(encoded);
+    EXPECT_EQ(carrierDigits(learning::ConvertCodeAtCarrier(body, encoded.carrierKhz)), "38");
+    EXPECT_EQ(carrierDigits(learning::ConvertCode(body)), "26") << "38 kHz, the shape's guess";
+    // Not measured: the same as ConvertCode.
+    EXPECT_EQ(learning::ConvertCodeAtCarrier(body, 0), learning::ConvertCode(body));
+}
+
+TEST(CodeConverter, LibraryWithoutTheCarrierEntryGetsConvertCode) {
+    EXPECT_EQ(learning::ConvertCodeAtCarrier("041B028F", 56, CONVERT_CODE_ONLY_PATH),
+              "ConvertCode only");
+    EXPECT_EQ(learning::ConvertCodeAtCarrier("041B028F", 56, "libm.so.6"), "");
 }
 
 TEST(CodeConverter, RepeatedUseLoadsTheLibraryEachTime) {
