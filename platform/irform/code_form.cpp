@@ -60,6 +60,8 @@ std::string rawId(uint64_t digest) {
     return hextext::hexText(first, 2) + hextext::hexText(static_cast<uint32_t>(digest & 0xFFFF), 4);
 }
 
+static_assert(kLongestStoredDurationUs == 0x7FFF * kLongDurationStepUs);
+
 uint32_t durationWord(uint32_t us) {
     if (us < kLongDurationFlag)
         return us;
@@ -104,7 +106,8 @@ CodeForm toCodeForm(const Decoded& decoded) {
 std::optional<CodeForm> rawCodeForm(const Signal& signal) {
     using hextext::hexText;
     const auto& d = signal.durations;
-    if (d.empty() || d.size() > 0xFFFF)
+    const auto tooLong = [](uint32_t us) { return us > kLongestStoredDurationUs; };
+    if (d.empty() || d.size() > 0xFFFF || std::any_of(d.begin(), d.end(), tooLong))
         return std::nullopt;
     CodeForm form;
     // The compact form when it fits and saves space, the plain one otherwise.

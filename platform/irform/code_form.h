@@ -40,13 +40,16 @@ struct CodeForm {
 inline constexpr std::size_t kBlockDigits = 16;
 inline constexpr std::size_t kMaxBlocks = 255;
 inline constexpr std::size_t kMaxRawDurations = kMaxBlocks * 4;
+// The longest duration a duration word holds (0x8000 | 0x7FFF tens of us).
+inline constexpr uint32_t kLongestStoredDurationUs = 0x7FFF * 10;
 
 inline constexpr int kFirstFormsWithoutStorage = 6;
 
 std::string builtinId(Protocol protocol);
 CodeForm toCodeForm(const Decoded& decoded);
 // A recognised protocol gives its built-in form, anything else a raw form;
-// nullopt for a signal without marks or too long for 255 blocks.
+// nullopt for a signal without marks, too long for 255 blocks, or with a
+// duration longer than kLongestStoredDurationUs (never stored cut short).
 std::optional<CodeForm> toCodeForm(const Signal& signal);
 std::optional<CodeForm> rawCodeForm(const Signal& signal);
 // For a signal whose carrier is not known (a timing body): a raw code gets the
