@@ -30,8 +30,9 @@ std::optional<std::string> captureLimitProblem(const Signal& signal) {
             return "space " + us(d[i]) + ": the URC's receiver sees spaces of " +
                    us(kShortestInnerSpaceUs) + " or more (a shorter one joins the marks around it)";
         if (d[i] > kLongestInnerSpaceUs)
-            return "space " + us(d[i]) + " after duration " + std::to_string(i) +
-                   ": the URC ends its capture at a silence longer than " +
+            return "space " + us(d[i]) + " (duration " + std::to_string(i + 1) + " of " +
+                   std::to_string(d.size()) +
+                   "): the URC ends its capture at a silence longer than " +
                    us(kLongestInnerSpaceUs) + ", so spaces inside a signal go up to that";
     }
     const std::size_t length = captureLength(signal);

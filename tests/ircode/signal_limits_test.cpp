@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         LimitCase{"LongestInnerSpace", {38000, {500, 218504, 500, 100000}}, ""},
         LimitCase{"InnerSpaceEndsTheCapture",
                   {38000, {500, 218505, 500, 100000}},
-                  "space 218505 us after duration 1: the URC ends its capture"},
+                  "space 218505 us (duration 2 of 4): the URC ends its capture"},
         LimitCase{"FinalSpaceOfAnyLength", {38000, {500, 10000000}}, ""},
         LimitCase{"CaptureFull", repeated(2538, 500), ""},
         LimitCase{"CaptureOverflows", repeated(2540, 500),
