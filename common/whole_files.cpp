@@ -28,7 +28,7 @@ std::string kindOf(mode_t mode) {
 }
 
 std::string tooLarge(const std::string& path, std::size_t maxBytes, std::string_view kind) {
-    return path + " is larger than " + std::string(kind) + " can be (at most " +
+    return path + " is larger than a " + std::string(kind) + " can be (at most " +
            std::to_string(maxBytes) + " bytes)";
 }
 
@@ -134,14 +134,15 @@ ReadFile readRegularFile(const std::string& path, std::size_t maxBytes, std::str
     // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused below.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return {std::nullopt, "cannot open " + path + ": " + systemReason()};
+        return {std::nullopt,
+                "cannot open the " + std::string(kind) + " " + path + ": " + systemReason()};
     struct stat info {};
     ReadFile result;
     std::string content;
     if (::fstat(fd, &info) != 0)
         result.error = "cannot examine " + path + ": " + systemReason();
     else if (!S_ISREG(info.st_mode))
-        result.error = path + " is " + kindOf(info.st_mode) + ", not " + std::string(kind);
+        result.error = path + " is " + kindOf(info.st_mode) + ", not a " + std::string(kind);
     else if (static_cast<unsigned long long>(info.st_size) > maxBytes)
         result.error = tooLarge(path, maxBytes, kind);
     else if (!readUpTo(fd, content, maxBytes + 1))
@@ -161,7 +162,7 @@ std::optional<std::string> replaceFile(const std::string& path, std::string_view
         return path + " names a folder, not a file";
     const int folderFd = ::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0)
-        return "cannot open the folder " + parts.folder + ": " + systemReason();
+        return "cannot write " + path + " (its folder cannot be opened): " + systemReason();
     struct stat info {};
     mode_t mode = static_cast<mode_t>(newFileMode) & ~currentUmask() & 07777;
     std::optional<std::string> failure;

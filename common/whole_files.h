@@ -17,7 +17,7 @@ struct ReadFile {
 };
 
 // The whole content of the regular file at `path` when it holds at most
-// `maxBytes`; `kind` names what the file should be ("a lircd.conf") in the
+// `maxBytes`; `kind` names what the file should be ("lircd.conf") in the
 // refusal of a larger one. The size is checked before reading, and no more
 // than maxBytes + 1 bytes are ever read (a file growing meanwhile is refused).
 ReadFile readRegularFile(const std::string& path, std::size_t maxBytes, std::string_view kind);

@@ -90,7 +90,7 @@ void listJson(const Snapshot& s) {
 }
 
 std::string readLircdFile(const std::string& path) {
-    auto file = wholefiles::readRegularFile(path, kMaxLircdFile, "a lircd.conf");
+    auto file = wholefiles::readRegularFile(path, kMaxLircdFile, "lircd.conf");
     if (!file.content)
         throw ToolError(file.error);
     return std::move(*file.content);

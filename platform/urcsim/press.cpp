@@ -124,7 +124,7 @@ CaptureText protocolCapture(const std::string& protocolText, const std::string& 
 }
 
 CaptureText rawCaptureFromFile(const std::string& path, const irform::ReceiverModel& receiver) {
-    const auto file = wholefiles::readRegularFile(path, kMaxFileSize, "a capture file");
+    const auto file = wholefiles::readRegularFile(path, kMaxFileSize, "capture file");
     if (!file.content)
         return {"", file.error};
     CaptureText result = rawCaptureFromText(*file.content, receiver);

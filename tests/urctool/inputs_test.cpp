@@ -236,10 +236,11 @@ TEST(InputFiles, OnlyRegularFilesWithinTheirBoundAreRead) {
         {dir + "/fifo", "is a FIFO, not a lircd.conf"},
         {dir + "/folder", "is a folder, not a lircd.conf"},
         {"/dev/zero", "is a device, not a lircd.conf"},
-        {dir + "/missing", "cannot open " + dir + "/missing: No such file or directory"},
+        {dir + "/missing",
+         "cannot open the lircd.conf " + dir + "/missing: No such file or directory"},
     };
     for (const auto& c : cases) {
-        const auto read = wholefiles::readRegularFile(c.path, kBound, "a lircd.conf");
+        const auto read = wholefiles::readRegularFile(c.path, kBound, "lircd.conf");
         if (c.refusal.empty()) {
             ASSERT_TRUE(read.content) << read.error;
             EXPECT_EQ(read.content->size(), kBound);
