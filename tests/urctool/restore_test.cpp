@@ -377,6 +377,25 @@ TEST_F(UrcToolTest, SetAndClearRefuseAUrcWhoseMemoryFailsItsCheck) {
     }
 }
 
+// The storage's size: a code that finds no free run of blocks is refused with
+// the blocks it needs and those free, and nothing is written.
+TEST_F(UrcToolTest, ACodeLargerThanTheFreeStorageIsRefusedWithTheNumbers) {
+    const auto header = *urcmem::readHeader(memory());
+    // All but the last block marked as used (marks without records are free
+    // blocks lost, not a broken table).
+    std::vector<uint8_t> map(static_cast<std::size_t>(header.blockMapSize()), 0xFF);
+    map.back() = 0xFE;
+    urc_.setBytes(header.allocAreaAddress, map);
+    const urcmem::Memory full = memory();
+    const std::string refusal = refusalOf([&] {
+        return urctool::setCommand(urc_, {"05", "--raw", raw(24, 3)});
+    });
+    EXPECT_NE(refusal.find("storage blocks in one run; the URC's code storage has 1 free of 512"),
+              std::string::npos)
+        << refusal;
+    EXPECT_EQ(memory(), full);
+}
+
 // CBL/BACK (key 34) and CBL/back (key 50) are two keys, each reached by its
 // own label; a key named twice is exported once.
 TEST_F(UrcToolTest, LabelsDifferingInCaseOnlyReachTheirOwnKeys) {
