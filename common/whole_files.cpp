@@ -80,7 +80,7 @@ PathParts split(const std::string& path) {
 // them; the emulator removes such files a killed server left) in the folder:
 // never an existing file and never through a link, whatever another process
 // puts there meanwhile.
-int createTemporary(int folderFd, const std::string& name, std::string& temporary) {
+int createTemporary(int folderFd, const std::string& name, std::string& temporary, mode_t mode) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::random_device seed;
@@ -90,29 +90,25 @@ int createTemporary(int folderFd, const std::string& name, std::string& temporar
         for (int i = 0; i < 6; ++i)
             temporary += kLetters[pick(seed)];
         const int fd = ::openat(folderFd, temporary.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
     return -1;
 }
 
-mode_t currentUmask() {
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
-// Writes the temporary file and renames it over the name; the reason on failure.
+// Writes the temporary file and renames it over the name; the reason on
+// failure. A new file is created with `newMode` (the umask applies); one that
+// replaces a regular file takes that file's permissions, `kept`.
 std::optional<std::string> writeAndRename(int folderFd, const std::string& name,
                                           const std::string& path, std::string_view content,
-                                          mode_t mode) {
+                                          mode_t newMode, std::optional<mode_t> kept) {
     std::string temporary;
-    const int fd = createTemporary(folderFd, name, temporary);
+    const int fd = createTemporary(folderFd, name, temporary, kept ? 0600 : newMode);
     if (fd < 0)
         return "cannot create a new file beside " + path + ": " + systemReason();
     std::optional<std::string> failure;
-    if (::fchmod(fd, mode) != 0)
+    if (kept && ::fchmod(fd, *kept) != 0)
         failure = "cannot set the permissions of a new file beside " + path + ": " + systemReason();
     else if (!writeAll(fd, content))
         failure = "cannot write " + path + ": " + systemReason();
@@ -164,11 +160,11 @@ std::optional<std::string> replaceFile(const std::string& path, std::string_view
     if (folderFd < 0)
         return "cannot write " + path + " (its folder cannot be opened): " + systemReason();
     struct stat info {};
-    mode_t mode = static_cast<mode_t>(newFileMode) & ~currentUmask() & 07777;
+    std::optional<mode_t> kept;
     std::optional<std::string> failure;
     if (::fstatat(folderFd, parts.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
         if (S_ISREG(info.st_mode))
-            mode = info.st_mode & 07777;
+            kept = info.st_mode & 07777;
         else if (!S_ISLNK(info.st_mode))
             failure = path + " is " + kindOf(info.st_mode) +
                       "; only a regular file (or a link, which is replaced) is written over";
@@ -176,7 +172,8 @@ std::optional<std::string> replaceFile(const std::string& path, std::string_view
         failure = "cannot examine " + path + ": " + systemReason();
     }
     if (!failure)
-        failure = writeAndRename(folderFd, parts.name, path, content, mode);
+        failure = writeAndRename(folderFd, parts.name, path, content,
+                                 static_cast<mode_t>(newFileMode & 07777), kept);
     if (!failure)
         ::fsync(folderFd); // the rename itself made durable; some file systems refuse
     ::close(folderFd);
