@@ -5,6 +5,7 @@
 #include "platform/irform/compact_raw.h"
 #include "platform/irform/form_definition.h"
 #include "platform/irform/protocols.h"
+#include "platform/irform/signal_limits.h"
 
 #include <algorithm>
 
@@ -106,8 +107,8 @@ CodeForm toCodeForm(const Decoded& decoded) {
 std::optional<CodeForm> rawCodeForm(const Signal& signal) {
     using hextext::hexText;
     const auto& d = signal.durations;
-    const auto tooLong = [](uint32_t us) { return us > kLongestStoredDurationUs; };
-    if (d.empty() || d.size() > 0xFFFF || std::any_of(d.begin(), d.end(), tooLong))
+    // What the form cannot hold exactly is refused, never stored cut short.
+    if (d.empty() || d.size() > 0xFFFF || rawFormLimitProblem(signal))
         return std::nullopt;
     CodeForm form;
     // The compact form when it fits and saves space, the plain one otherwise.
