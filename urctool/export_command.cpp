@@ -1,11 +1,12 @@
 // export: the learned keys (or those named) as lircd.conf, Pronto or JSON.
+#include "common/whole_files.h"
 #include "urctool/command_line.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"
 #include "urctool/export_formats.h"
 #include "urctool/help_texts.h"
 
-#include <fstream>
+#include <algorithm>
 #include <iostream>
 #include <sstream>
 
@@ -25,7 +26,10 @@ std::vector<KeyInfo> chosenKeys(const Snapshot& s, const std::optional<std::stri
         const KeyInfo key = findKey(s.tables, name);
         if (key.state == '0')
             throw ToolError("key " + name + " holds no code");
-        keys.push_back(key);
+        // A key named twice (by its code and its label, say) is exported once.
+        const auto same = [&key](const KeyInfo& k) { return k.index == key.index; };
+        if (std::none_of(keys.begin(), keys.end(), same))
+            keys.push_back(key);
     }
     return keys;
 }
@@ -58,9 +62,8 @@ int exportCommand(device::UrcLibrary& urc, const Args& args) {
                              : *format == "pronto" ? prontoLines(keys)
                                                    : exportJson(keys);
     if (auto path = a.value("-o")) {
-        std::ofstream file(*path, std::ios::binary | std::ios::trunc);
-        if (!(file << text) || !file.flush())
-            throw ToolError("cannot write " + *path);
+        if (auto problem = wholefiles::replaceFile(*path, text))
+            throw ToolError(*problem + "; nothing was written");
     } else {
         std::cout << text;
     }

@@ -23,6 +23,16 @@ std::string protocolList() {
     return list + line + "\n";
 }
 
+// How export -o and plot -o write their file, as backup writes its image.
+const std::string kReplacedFile =
+    "-o FILE is replaced whole or not at all (a link there is replaced, not followed;\n"
+    "a FIFO, folder or device is refused).\n";
+
+// Labels such as CBL/BACK and CBL/back differ in case only.
+constexpr const char* kKeyText =
+    "KEY is a key code (\"44\") or a label (\"CBL/OK\"; in another case when only one\n"
+    "key's label matches it).\n";
+
 const std::map<std::string, std::string>& texts() {
     static const std::map<std::string, std::string> table = {
         {"backup", "usage: urc-tool backup FILE [--quiet]\n"
@@ -43,21 +53,27 @@ const std::map<std::string, std::string>& texts() {
         {"export",
          "usage: urc-tool export --format lircd|pronto|json [--keys KEY,KEY...] [-o FILE]\n"
          "Writes the learned keys (or the keys named) as a lircd.conf with raw codes,\n"
-         "Pronto hex (one line per key) or JSON with the decoded form and timings.\n"},
+         "Pronto hex (one line per key) or JSON with the decoded form and timings.\n" +
+             kReplacedFile},
         {"set", "usage: urc-tool set KEY --pronto TEXT\n"
                 "       urc-tool set KEY --raw \"raw 38000 +9000 -4500 ...\"\n"
                 "       urc-tool set KEY --lircd FILE NAME\n"
                 "       urc-tool set KEY --protocol PROTOCOL DEVICE COMMAND\n"
                 "Teaches KEY a signal through the same path as learning (capture, encoding,\n"
                 "conversion, storage plan). DEVICE and COMMAND decimal or 0x hex. --lircd\n"
-                "reads raw codes and the codes of SPACE_ENC remotes. Refused while the\n"
-                "window program runs. PROTOCOL is one of:\n" +
+                "reads raw codes and the codes of SPACE_ENC remotes from a regular file of\n"
+                "at most 1 MiB. Refused while the window program runs, on a URC whose memory\n"
+                "fails its check, and, before anything is written, for a signal the URC\n"
+                "cannot keep exactly: a mark over 327670 us, a space inside it under 59 or\n"
+                "over 218504 us, a capture over 10240 characters (at most 2538 durations),\n"
+                "or over 1020 durations of more than 16 lengths. PROTOCOL is one of:\n" +
                     protocolList()},
         {"clear", "usage: urc-tool clear KEY\n"
                   "Empties a learned key as deleting it in the window does. Refused while the\n"
                   "window program runs.\n"},
         {"plot", "usage: urc-tool plot KEY -o FILE.png|FILE.svg\n"
-                 "Draws the signal KEY emits: marks and spaces over a time axis in ms.\n"},
+                 "Draws the signal KEY emits: marks and spaces over a time axis in ms.\n" +
+                     kReplacedFile},
     };
     return table;
 }
@@ -67,7 +83,7 @@ const std::map<std::string, std::string>& texts() {
 std::string usageText(const std::string& subcommand) {
     const auto found = texts().find(subcommand);
     if (found != texts().end() && found->second.find(" KEY") != std::string::npos)
-        return found->second + "KEY is a key code (\"44\") or a label (\"CBL/OK\", any case).\n";
+        return found->second + kKeyText;
     if (found != texts().end())
         return found->second;
     // The whole help, which the manual page is made from: every command's own.
@@ -78,8 +94,8 @@ std::string usageText(const std::string& subcommand) {
     for (const char* command :
          {"backup", "verify", "restore", "list", "export", "set", "clear", "plot"})
         whole += "\n" + texts().at(command);
-    return whole + "\nKEY is a key code (\"44\") or a label (\"CBL/OK\", any case).\n"
-                   "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error.\n";
+    return whole + "\n" + kKeyText +
+           "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error.\n";
 }
 
 int printHelp(const std::string& subcommand) {

@@ -1,10 +1,12 @@
 // list, set and clear: the URC's keys one by one.
+#include "common/whole_files.h"
 #include "learning/code_converter.h"
 #include "learning/core/capture_text.h"
 #include "learning/core/code_storage.h"
 #include "platform/irform/capture_render.h"
 #include "platform/irform/code_form.h"
 #include "platform/irform/protocols.h"
+#include "platform/urcmem/image_check.h"
 #include "platform/urcmem/urc_memory.h"
 #include "urctool/command_line.h"
 #include "urctool/commands.h"
@@ -16,7 +18,6 @@
 #include "urctool/signal_input.h"
 
 #include <algorithm>
-#include <fstream>
 #include <iomanip>
 #include <iostream>
 #include <sstream>
@@ -27,7 +28,7 @@ namespace {
 // Learning hands the conversion library the timing text without its first
 // five characters (count, carrier and tag).
 constexpr std::size_t kTimingHeaderLength = 5;
-constexpr std::streamoff kMaxLircdFile = 1 << 20;
+constexpr std::size_t kMaxLircdFile = 1 << 20; // 1 MiB
 
 int freeBlocks(const device::UrcTables& t) {
     const auto used = std::count(
@@ -89,16 +90,11 @@ void listJson(const Snapshot& s) {
               << s.tables.AllocRecordCapacity - usedAllocRecords(s.tables) << "}\n";
 }
 
-std::string readSmallFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    if (!file)
-        throw ToolError("cannot open " + path);
-    if (file.tellg() > kMaxLircdFile)
-        throw ToolError(path + " is larger than a lircd.conf can be (1 MiB)");
-    file.seekg(0);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+std::string readLircdFile(const std::string& path) {
+    auto file = wholefiles::readRegularFile(path, kMaxLircdFile, "lircd.conf");
+    if (!file.content)
+        throw ToolError(file.error);
+    return std::move(*file.content);
 }
 
 // The one signal source set was given; UsageError when none or several.
@@ -113,7 +109,7 @@ irform::Signal signalOf(const Arguments& a) {
     }
     if (auto conf = a.value("--lircd")) {
         expectWords(a, 2, "set KEY --lircd FILE");
-        return signalFromLircd(readSmallFile(*conf), a.words[1]);
+        return signalFromLircd(readLircdFile(*conf), a.words[1]);
     }
     expectWords(a, 1, "set");
     if (auto pronto = a.value("--pronto"))
@@ -154,6 +150,42 @@ void writePlanned(device::UrcLibrary& urc, const Snapshot& s,
     }
 }
 
+// The storage's limits with the numbers the user can act on.
+std::string planFailureText(learning::PlanFailure failure, const device::UrcTables& t,
+                            const std::string& converted) {
+    const auto code = learning::SplitConvertedText(converted);
+    const std::size_t blocks = code ? code->data.size() / 16 : 0;
+    switch (failure) {
+    case learning::PlanFailure::NoFreeBlocks:
+        return "the code needs " + std::to_string(blocks) +
+               " storage blocks in one run; the URC's code storage has " +
+               std::to_string(freeBlocks(t)) + " free of " + std::to_string(t.StorageBlockCount) +
+               " (clear a key to make room)";
+    case learning::PlanFailure::NoFreeAllocRecord:
+        return "all " + std::to_string(t.AllocRecordCapacity) +
+               " allocation records are in use (clear a key to make room)";
+    default:
+        return std::string(learning::FailureText(failure));
+    }
+}
+
+// The URC's tables as restore requires them, before a key is written: a write
+// into tables that point past memory or share blocks would corrupt codes that
+// are still good.
+void requireConsistent(const urcmem::Memory& memory, const std::string& when) {
+    if (const auto problem = urcmem::checkImage(memory))
+        throw ToolError("the URC's memory " + when + " fails its check: " + *problem +
+                        "; nothing was written (urc-tool restore puts a backup back)");
+}
+
+urcmem::Memory withWrites(urcmem::Memory memory, const std::vector<learning::Write>& writes) {
+    for (const auto& write : writes)
+        if (const auto bytes = urcmem::parseHexBytes(write.hex);
+            bytes && urcmem::Memory::inRange(write.address, static_cast<long long>(bytes->size())))
+            memory.write(static_cast<std::size_t>(write.address), *bytes);
+    return memory;
+}
+
 std::string keyName(const KeyInfo& key) {
     return key.label.empty() ? key.code : key.code + " (" + key.label + ")";
 }
@@ -180,12 +212,15 @@ int setCommand(device::UrcLibrary& urc, const Args& args) {
     refuseWhileWindowRuns("set");
     const Snapshot s = readSnapshot(urc);
     const KeyInfo key = findKey(s.tables, a.words[0]);
+    requireConsistent(s.memory, "as read");
     const std::string converted = convertLikeLearning(signal);
     const auto planned = learning::PlanLearnedCode(s.tables, key.index, converted);
     if (const auto* failure = std::get_if<learning::PlanFailure>(&planned))
         throw ToolError("key " + keyName(key) + " cannot take this code: " +
-                        std::string(learning::FailureText(*failure)) + "; nothing was written");
-    writePlanned(urc, s, std::get<learning::StoragePlan>(planned).writes);
+                        planFailureText(*failure, s.tables, converted) + "; nothing was written");
+    const auto& writes = std::get<learning::StoragePlan>(planned).writes;
+    requireConsistent(withWrites(s.memory, writes), "after these writes");
+    writePlanned(urc, s, writes);
     const Snapshot after = readSnapshot(urc);
     std::cout << "key " << keyName(key) << " learned "
               << summary(heldCode(after, findKey(after.tables, key.code))) << "\n";
@@ -200,6 +235,7 @@ int clearCommand(device::UrcLibrary& urc, const Args& args) {
     refuseWhileWindowRuns("clear");
     const Snapshot s = readSnapshot(urc);
     const KeyInfo key = findKey(s.tables, a.words[0]);
+    requireConsistent(s.memory, "as read");
     if (key.state != '2')
         throw ToolError("key " + keyName(key) + " holds no learned code (" +
                         std::string(stateName(key.state)) + "); nothing was written");

@@ -49,9 +49,27 @@ KeyInfo findKey(const device::UrcTables& tables, std::string_view name) {
     for (const auto& key : keys)
         if (device::equalsIgnoringCase(key.code, name))
             return key;
-    for (const auto& key : keys)
-        if (!key.label.empty() && device::equalsIgnoringCase(key.label, name))
+    // Two labels may differ in case only (CBL/BACK and CBL/back): the exact
+    // label wins, and another case reaches a key only when no other has it.
+    std::vector<const KeyInfo*> folded;
+    for (const auto& key : keys) {
+        if (key.label.empty())
+            continue;
+        if (key.label == name)
             return key;
+        if (device::equalsIgnoringCase(key.label, name))
+            folded.push_back(&key);
+    }
+    if (folded.size() == 1)
+        return *folded[0];
+    if (folded.size() > 1) {
+        std::string candidates;
+        for (const KeyInfo* key : folded)
+            candidates +=
+                (candidates.empty() ? "" : " or ") + key->label + " (key " + key->code + ")";
+        throw UsageError(std::string(name) + " could mean " + candidates +
+                         ": give the label in its exact case or the key's code");
+    }
     throw UsageError("no key of the URC is called " + std::string(name) +
                      " (give a code such as 44 or a label such as CBL/OK; see urc-tool list)");
 }

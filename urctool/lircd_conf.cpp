@@ -4,6 +4,7 @@
 #include "urctool/errors.h"
 #include "urctool/signal_input.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <optional>
@@ -43,6 +44,37 @@ uint64_t value(const Remote& r, const std::string& name, std::size_t index = 0) 
     return *v;
 }
 
+// A duration parameter (header, one, gap, ...), refused past what any input may
+// give rather than cut to 32 bits.
+uint64_t duration(const Remote& r, const std::string& name, std::size_t index = 0) {
+    const uint64_t us = value(r, name, index);
+    if (us > kMaxDurationUs)
+        throw UsageError("the lircd.conf's " + name + " " + std::to_string(us) +
+                         " us: durations go up to " + std::to_string(kMaxDurationUs) + " us");
+    return us;
+}
+
+int carrierOf(const Remote& r) {
+    if (!r.parameters.count("frequency"))
+        return kLircdDefaultCarrierHz;
+    const uint64_t hz = value(r, "frequency");
+    if (hz < static_cast<uint64_t>(kMinCarrierHz) || hz > static_cast<uint64_t>(kMaxCarrierHz))
+        throw UsageError("the lircd.conf's frequency " + std::to_string(hz) +
+                         " Hz: the carrier must be " + std::to_string(kMinCarrierHz) + " to " +
+                         std::to_string(kMaxCarrierHz) + " Hz");
+    return static_cast<int>(hz);
+}
+
+// Text only: a NUL would also end every message quoting the file early.
+void requireText(std::string_view conf) {
+    const std::size_t nul = conf.find('\0');
+    if (nul == std::string_view::npos)
+        return;
+    const auto line = 1 + std::count(conf.begin(), conf.begin() + static_cast<long>(nul), '\n');
+    throw UsageError("the lircd.conf holds a NUL character (byte " + std::to_string(nul + 1) +
+                     ", line " + std::to_string(line) + "); a lircd.conf is text");
+}
+
 std::vector<Remote> readRemotes(std::string_view conf) {
     std::vector<Remote> remotes;
     enum class Section { None, Remote, Codes, Raw } section = Section::None;
@@ -76,9 +108,13 @@ std::vector<Remote> readRemotes(std::string_view conf) {
             }
             for (const auto& word : w) {
                 const auto us = hextext::parseNumber(word);
-                if (!us || *us > UINT32_MAX)
+                if (!us)
                     throw UsageError("the raw code " + rawName + " holds " + word +
                                      ", which is not a duration");
+                if (*us > kMaxDurationUs)
+                    throw UsageError("the raw code " + rawName + " holds " + word +
+                                     " us: durations go up to " + std::to_string(kMaxDurationUs) +
+                                     " us");
                 remotes.back().rawCodes[rawName].push_back(static_cast<uint32_t>(*us));
             }
         }
@@ -86,12 +122,13 @@ std::vector<Remote> readRemotes(std::string_view conf) {
     return remotes;
 }
 
-// Appends a pulse or a space, joining it to the last one of its kind.
+// Appends a pulse or a space, joining it to the last one of its kind (a sum
+// past 32 bits stays at the largest value, which the duration check refuses).
 void add(std::vector<uint32_t>& d, bool pulse, uint64_t us) {
     if (us == 0)
         return;
     if (!d.empty() && (d.size() % 2 == 1) == pulse)
-        d.back() += static_cast<uint32_t>(us);
+        d.back() = static_cast<uint32_t>(std::min<uint64_t>(d.back() + us, UINT32_MAX));
     else if (d.empty() && !pulse)
         return; // a signal begins with a pulse
     else
@@ -99,8 +136,8 @@ void add(std::vector<uint32_t>& d, bool pulse, uint64_t us) {
 }
 
 void addPair(std::vector<uint32_t>& d, const Remote& r, const std::string& name) {
-    add(d, true, value(r, name, 0));
-    add(d, false, value(r, name, 1));
+    add(d, true, duration(r, name, 0));
+    add(d, false, duration(r, name, 1));
 }
 
 void addBits(std::vector<uint32_t>& d, const Remote& r, uint64_t bits, uint64_t count) {
@@ -115,14 +152,14 @@ std::vector<uint32_t> spaceEncoded(const Remote& r, uint64_t code) {
         throw UsageError("the lircd.conf's bit counts are missing or too large");
     std::vector<uint32_t> d;
     addPair(d, r, "header");
-    add(d, true, value(r, "plead"));
+    add(d, true, duration(r, "plead"));
     addBits(d, r, value(r, "pre_data"), pre);
     addPair(d, r, "pre");
     addBits(d, r, code, bits);
     addPair(d, r, "post");
     addBits(d, r, value(r, "post_data"), post);
-    add(d, true, value(r, "ptrail"));
-    uint64_t gap = value(r, "gap");
+    add(d, true, duration(r, "ptrail"));
+    uint64_t gap = duration(r, "gap");
     const auto& flags = r.parameters.count("flags") ? r.parameters.at("flags") : Words{};
     const std::string flagText = flags.empty() ? "" : flags[0];
     if (flagText.find("CONST_LENGTH") != std::string::npos) {
@@ -149,20 +186,22 @@ void requireSpaceEncoding(const Remote& r) {
 } // namespace
 
 irform::Signal signalFromLircd(std::string_view conf, std::string_view name) {
+    requireText(conf);
     const std::string key(name);
     for (const Remote& r : readRemotes(conf)) {
+        const auto raw = r.rawCodes.find(key);
+        const auto code = r.codes.find(key);
+        if (raw == r.rawCodes.end() && code == r.codes.end())
+            continue;
         irform::Signal signal;
-        signal.carrierHz = r.parameters.count("frequency") ? static_cast<int>(value(r, "frequency"))
-                                                           : kLircdDefaultCarrierHz;
-        if (const auto raw = r.rawCodes.find(key); raw != r.rawCodes.end()) {
+        signal.carrierHz = carrierOf(r);
+        if (raw != r.rawCodes.end()) {
             signal.durations = raw->second;
-            if (signal.durations.size() % 2 == 1 && value(r, "gap") > 0)
-                add(signal.durations, false, value(r, "gap"));
-        } else if (const auto code = r.codes.find(key); code != r.codes.end()) {
+            if (signal.durations.size() % 2 == 1 && duration(r, "gap") > 0)
+                add(signal.durations, false, duration(r, "gap"));
+        } else {
             requireSpaceEncoding(r);
             signal.durations = spaceEncoded(r, code->second);
-        } else {
-            continue;
         }
         return finishedSignal(signal, "the lircd.conf's key " + key);
     }

@@ -1,4 +1,5 @@
 // plot: the signal a key emits, drawn to an SVG or PNG file.
+#include "common/whole_files.h"
 #include "urctool/command_line.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"
@@ -7,7 +8,6 @@
 #include "urctool/plot_files.h"
 
 #include <cstdio>
-#include <fstream>
 
 namespace urctool {
 namespace {
@@ -37,13 +37,10 @@ int plotCommand(device::UrcLibrary& urc, const Args& args) {
         throw ToolError("key " + key.code +
                         (key.state == '0' ? " holds no code" : "'s code cannot be read back"));
     const PlotLayout plot = layoutPlot(code.signal, titleOf(key, code));
-    if (svg) {
-        std::ofstream file(*path, std::ios::binary | std::ios::trunc);
-        if (!(file << plotSvg(plot)) || !file.flush())
-            throw ToolError("cannot write " + *path);
-    } else if (auto problem = writePlotPng(plot, *path)) {
-        throw ToolError(*problem);
-    }
+    const auto problem =
+        svg ? wholefiles::replaceFile(*path, plotSvg(plot)) : writePlotPng(plot, *path);
+    if (problem)
+        throw ToolError(*problem + "; nothing was written");
     return kExitOk;
 }
 

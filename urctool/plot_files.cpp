@@ -1,10 +1,8 @@
 #include "urctool/plot_files.h"
 
+#include "common/whole_files.h"
 #include "urctool/pixel_font.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <png.h>
 #include <sstream>
 #include <vector>
@@ -89,13 +87,23 @@ std::optional<std::string> writePlotPng(const PlotLayout& plot, const std::strin
     image.width = static_cast<png_uint_32>(canvas.width);
     image.height = static_cast<png_uint_32>(canvas.height);
     image.format = PNG_FORMAT_GRAY;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, canvas.grey.data(), canvas.width,
-                                 nullptr)) {
-        std::string why = "cannot write " + path + ": " + image.message;
+    // Made in memory first, so the file is replaced whole or not at all.
+    png_alloc_size_t size = 0;
+    std::string bytes;
+    bool ok = png_image_write_to_memory(&image, nullptr, &size, 0, canvas.grey.data(), canvas.width,
+                                        nullptr);
+    if (ok) {
+        bytes.resize(size);
+        ok = png_image_write_to_memory(&image, bytes.data(), &size, 0, canvas.grey.data(),
+                                       canvas.width, nullptr);
+    }
+    if (!ok) {
+        std::string why = "cannot make the PNG picture for " + path + ": " + image.message;
         png_image_free(&image);
         return why;
     }
-    return std::nullopt;
+    bytes.resize(size);
+    return wholefiles::replaceFile(path, bytes);
 }
 
 } // namespace urctool

@@ -9,7 +9,8 @@
 namespace urctool {
 
 std::string plotSvg(const PlotLayout& plot);
-// nullopt on success, else why the file could not be written.
+// Replaces the file whole (wholefiles::replaceFile); nullopt on success, else
+// why the file could not be written.
 std::optional<std::string> writePlotPng(const PlotLayout& plot, const std::string& path);
 
 } // namespace urctool

@@ -4,6 +4,7 @@
 #include "platform/irform/code_form.h"
 #include "platform/irform/protocols.h"
 #include "urctool/errors.h"
+#include "urctool/storable_signal.h"
 
 #include <algorithm>
 #include <charconv>
@@ -15,9 +16,6 @@
 namespace urctool {
 namespace {
 
-constexpr int kMinCarrierHz = 10000;
-constexpr int kMaxCarrierHz = 500000;
-constexpr uint32_t kMaxDurationUs = 10'000'000;
 // A Pronto time unit is this many microseconds times the frequency word.
 constexpr double kProntoUnitUs = 0.241246;
 
@@ -35,6 +33,7 @@ irform::Signal finishedSignal(irform::Signal signal, const std::string& what) {
                              std::to_string(kMaxDurationUs) + " us");
     if (signal.durations.size() % 2 == 1)
         signal.durations.push_back(kTrailingSilenceUs);
+    requireStorable(signal, what);
     return signal;
 }
 

@@ -89,6 +89,23 @@ std::string renderCapture(const Signal& signal) {
     return body + endMarker() + carrierWords(signal.carrierHz);
 }
 
+std::size_t captureLength(const Signal& signal) {
+    std::size_t body = 0, lastMarkEnd = 0;
+    const auto& d = signal.durations;
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        const bool mark = i % 2 == 0;
+        if (!mark && i + 1 == d.size())
+            break;
+        const std::size_t words = mark ? markWords(d[i]).size() : spaceWords(d[i]).size();
+        if (words == 0)
+            break;
+        body += words;
+        if (mark)
+            lastMarkEnd = body;
+    }
+    return lastMarkEnd + 4 * (kEndMarkerFillers + 2);
+}
+
 Signal asReceived(const Signal& signal, const ReceiverModel& model) {
     Signal received = signal;
     std::mt19937 random(model.seed);

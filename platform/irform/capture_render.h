@@ -35,6 +35,10 @@ inline constexpr std::size_t kCaptureCapacity = 10240;
 // A signal too long for the buffer is cut after its last whole mark that
 // leaves room for the end marker and the carrier words.
 std::string renderCapture(const Signal& signal);
+// The characters of the signal's whole capture (end marker and carrier words
+// included) as if the buffer had no end: more than kCaptureCapacity means
+// renderCapture cuts it. A space long enough to end the capture ends it here too.
+std::size_t captureLength(const Signal& signal);
 
 // The two carrier words for a carrier frequency (12 kHz to 94 kHz exact;
 // outside that range, the nearest that three bytes can express).

@@ -5,6 +5,7 @@
 #include "platform/irform/compact_raw.h"
 #include "platform/irform/form_definition.h"
 #include "platform/irform/protocols.h"
+#include "platform/irform/signal_limits.h"
 
 #include <algorithm>
 
@@ -60,6 +61,8 @@ std::string rawId(uint64_t digest) {
     return hextext::hexText(first, 2) + hextext::hexText(static_cast<uint32_t>(digest & 0xFFFF), 4);
 }
 
+static_assert(kLongestStoredDurationUs == 0x7FFF * kLongDurationStepUs);
+
 uint32_t durationWord(uint32_t us) {
     if (us < kLongDurationFlag)
         return us;
@@ -111,7 +114,8 @@ CodeForm toCodeForm(const Press& press) {
 std::optional<CodeForm> rawCodeForm(const Signal& signal) {
     using hextext::hexText;
     const auto& d = signal.durations;
-    if (d.empty() || d.size() > 0xFFFF)
+    // What the form cannot hold exactly is refused, never stored cut short.
+    if (d.empty() || d.size() > 0xFFFF || rawFormLimitProblem(signal))
         return std::nullopt;
     CodeForm form;
     // The compact form when it fits and saves space, the plain one otherwise.

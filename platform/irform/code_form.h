@@ -43,6 +43,8 @@ struct CodeForm {
 inline constexpr std::size_t kBlockDigits = 16;
 inline constexpr std::size_t kMaxBlocks = 255;
 inline constexpr std::size_t kMaxRawDurations = kMaxBlocks * 4;
+// The longest duration a duration word holds (0x8000 | 0x7FFF tens of us).
+inline constexpr uint32_t kLongestStoredDurationUs = 0x7FFF * 10;
 
 inline constexpr int kFirstFormsWithoutStorage = 6;
 // What the two digits of a raw code's carrier and of a form's frame count hold.
@@ -56,8 +58,9 @@ CodeForm toCodeForm(const Decoded& decoded);
 CodeForm toCodeForm(const Press& press);
 // A recognised protocol (among the forms near the signal's carrier) gives its
 // built-in form, anything else a raw form at the signal's carrier; nullopt for
-// a signal without marks, too long for 255 blocks, or at a carrier outside
-// 1 to 255 kHz.
+// a signal without marks, too long for 255 blocks, at a carrier outside 1 to
+// 255 kHz, or with a duration longer than kLongestStoredDurationUs (never
+// stored cut short).
 std::optional<CodeForm> toCodeForm(const Signal& signal);
 std::optional<CodeForm> rawCodeForm(const Signal& signal);
 // For a signal whose carrier was not measured (a timing body without its

@@ -1,5 +1,7 @@
 #include "platform/urcmem/image_file.h"
 
+#include "common/whole_files.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -12,37 +14,6 @@ namespace {
 
 std::string reason(const std::string& what, const std::string& path) {
     return what + " " + path + ": " + std::strerror(errno);
-}
-
-// Writes all of data, resuming after short writes and interruptions.
-bool writeAll(int fd, const uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-std::string folderOf(const std::string& path) {
-    auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Makes the rename itself durable; a folder that cannot be opened or synced
-// (some file systems refuse) does not undo a rename that already happened.
-void syncFolder(const std::string& folder) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 } // namespace
@@ -89,27 +60,9 @@ LoadedImage loadImage(const std::string& path) {
 }
 
 std::optional<std::string> saveImage(const Memory& memory, const std::string& path) {
-    std::string temporary = path + ".tmp-XXXXXX";
-    int fd = ::mkstemp(temporary.data());
-    if (fd < 0)
-        return reason("cannot create a temporary file beside", path);
-    auto bytes = memory.all();
-    bool ok = writeAll(fd, bytes.data(), bytes.size());
-    std::string failure;
-    if (!ok)
-        failure = reason("cannot write the image file", path);
-    else if (::fsync(fd) != 0)
-        failure = reason("cannot flush the image file", path);
-    if (::close(fd) != 0 && failure.empty())
-        failure = reason("cannot close the image file", path);
-    if (failure.empty() && ::rename(temporary.c_str(), path.c_str()) != 0)
-        failure = reason("cannot replace the image file", path);
-    if (!failure.empty()) {
-        ::unlink(temporary.c_str());
-        return failure;
-    }
-    syncFolder(folderOf(path));
-    return std::nullopt;
+    const auto bytes = memory.all();
+    return wholefiles::replaceFile(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), 0600);
 }
 
 } // namespace urcmem

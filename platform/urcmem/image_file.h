@@ -15,9 +15,9 @@ struct LoadedImage {
 
 LoadedImage loadImage(const std::string& path);
 
-// Replaces the file atomically: a temporary file in the same folder is written,
-// flushed to disk and renamed over the old one, so a crash leaves either the old
-// or the new image, never a torn one. nullopt on success, else the reason.
+// Replaces the file atomically (wholefiles::replaceFile, a new image readable by
+// its owner only): a crash or a full disk leaves either the old or the new
+// image, never a torn one. nullopt on success, else the reason.
 std::optional<std::string> saveImage(const Memory& memory, const std::string& path);
 
 } // namespace urcmem

@@ -1,6 +1,7 @@
 #include "platform/urcsim/press.h"
 
 #include "common/hex_text.h"
+#include "common/whole_files.h"
 #include "platform/irform/capture_render.h"
 #include "platform/irform/code_form.h"
 #include "platform/irform/protocols.h"
@@ -8,15 +9,13 @@
 
 #include <charconv>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 namespace urcsim {
 
 namespace {
 constexpr std::size_t kCaptureDigits = 10240;
-// A capture file larger than this is surely not a capture.
-constexpr std::streamoff kMaxFileSize = 1 << 20;
+// A capture file larger than this is surely not a capture (1 MiB).
+constexpr std::size_t kMaxFileSize = 1 << 20;
 // The carriers whose capture words the URC records exactly.
 constexpr int kMinCarrierHz = 12000;
 constexpr int kMaxCarrierHz = 94000;
@@ -125,16 +124,10 @@ CaptureText protocolCapture(const std::string& protocolText, const std::string& 
 }
 
 CaptureText rawCaptureFromFile(const std::string& path, const irform::ReceiverModel& receiver) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file)
-        return {"", "cannot open the capture file " + path};
-    file.seekg(0, std::ios::end);
-    if (file.tellg() > kMaxFileSize)
-        return {"", "the capture file " + path + " is far too large for a capture"};
-    file.seekg(0);
-    std::ostringstream content;
-    content << file.rdbuf();
-    CaptureText result = rawCaptureFromText(content.str(), receiver);
+    const auto file = wholefiles::readRegularFile(path, kMaxFileSize, "capture file");
+    if (!file.content)
+        return {"", file.error};
+    CaptureText result = rawCaptureFromText(*file.content, receiver);
     if (!result.error.empty())
         result.error = path + ": " + result.error;
     return result;

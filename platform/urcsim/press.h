@@ -12,7 +12,8 @@ struct CaptureText {
     std::string error; // a sentence for a person otherwise
 };
 
-// A capture file holds either the hex text of a capture (blanks and line
+// A capture file is a regular file of at most 1 MiB (a FIFO, folder or device
+// is refused at once) and holds either the hex text of a capture (blanks and line
 // breaks are ignored, anything else but hexadecimal digits is refused, as is
 // more than 10240 digits) or a signal written as "raw 38000 +9000 -4500 ...",
 // which is rendered as the URC would capture it.

@@ -1,5 +1,6 @@
 // What urc-tool reads from the command line and files: Pronto hex, lircd raw
 // codes, raw descriptions, protocol numbers, key names and options.
+#include "common/whole_files.h"
 #include "platform/irform/protocols.h"
 #include "urctool/command_line.h"
 #include "urctool/errors.h"
@@ -9,6 +10,11 @@
 #include "urctool/signal_input.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
 
 namespace {
 
@@ -98,6 +104,59 @@ end remote
     EXPECT_THROW(urctool::signalFromLircd(rc5, "KEY_A"), UsageError);
 }
 
+// Numbers of a lircd.conf past what a duration or a carrier can be are refused
+// as written, never read modulo 2^32; each just inside and just outside.
+TEST(Lircd, NumbersPastTheirRangeAreRefusedNotWrapped) {
+    const struct {
+        const char* parameter; // replaces "header 9000 4500"
+        const char* refusal;   // "" when read
+    } cases[] = {
+        {"header 9000 4500", ""},
+        {"header 4294976296 4500", "header 4294976296 us: durations go up to 10000000 us"},
+        {"header 9000 10000001", "header 10000001 us: durations go up to 10000000 us"},
+        {"header 9000 4500\n  frequency 500000", ""},
+        {"header 9000 4500\n  frequency 500001", "frequency 500001 Hz: the carrier must be"},
+        {"header 9000 4500\n  frequency 4295005296", "frequency 4295005296 Hz"},
+        {"header 9000 4500\n  gap 4294997296", "gap 4294997296 us"},
+    };
+    for (const auto& c : cases) {
+        std::string conf = "begin remote\n  name R\n  bits 8\n  flags SPACE_ENC\n  one 560 1690\n"
+                           "  zero 560 560\n  ptrail 560\n  gap 40000\n  " +
+                           std::string(c.parameter) +
+                           "\n  begin codes\n    K 0x12\n  end codes\nend remote\n";
+        if (*c.refusal == '\0') {
+            const auto s = urctool::signalFromLircd(conf, "K");
+            EXPECT_EQ(s.durations[0], 9000u) << c.parameter;
+            continue;
+        }
+        try {
+            urctool::signalFromLircd(conf, "K");
+            ADD_FAILURE() << c.parameter << " was read";
+        } catch (const UsageError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
+        }
+    }
+    const char* rawCode = "begin remote\nname R\nbegin raw_codes\nname A\n 900 %s 900\n"
+                          "end raw_codes\nend remote\n";
+    char conf[200];
+    std::snprintf(conf, sizeof conf, rawCode, "10000000");
+    EXPECT_THROW(urctool::signalFromLircd(conf, "A"), urctool::ToolError) << "kept whole, too long";
+    std::snprintf(conf, sizeof conf, rawCode, "4294968196");
+    EXPECT_THROW(urctool::signalFromLircd(conf, "A"), UsageError) << "read as 900";
+}
+
+TEST(Lircd, ANulCharacterIsNamedWithItsPlace) {
+    using namespace std::string_literals;
+    const std::string conf = "begin remote\n  name R\0X\nend remote\n"s;
+    try {
+        urctool::signalFromLircd(conf, "K");
+        ADD_FAILURE() << "read";
+    } catch (const UsageError& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "the lircd.conf holds a NUL character (byte 22, line 2); a lircd.conf is text");
+    }
+}
+
 TEST(RawAndProtocol, CheckedAndClosedWithASilence) {
     EXPECT_EQ(urctool::signalFromRaw("raw 38000 +500 -500 +500").durations.back(),
               urctool::kTrailingSilenceUs);
@@ -120,6 +179,23 @@ TEST(KeyNames, ByCodeOrLabelInAnyCaseAndAsLircNames) {
     EXPECT_EQ(urctool::findKey(t, "f0").index, 4u);
     EXPECT_THROW(urctool::findKey(t, "45"), UsageError);
     EXPECT_THROW(urctool::findKey(t, "TV/"), UsageError);
+    // CBL/BACK (34) and CBL/back (50) differ in case only: the exact label
+    // wins, another case of it is ambiguous and names both.
+    t.LearnedKeys = {"34|2", "50|2", "44|2"};
+    EXPECT_EQ(urctool::findKey(t, "CBL/BACK").index, 0u);
+    EXPECT_EQ(urctool::findKey(t, "CBL/back").index, 1u);
+    EXPECT_EQ(urctool::findKey(t, "Cbl/Ok").index, 2u);
+    try {
+        urctool::findKey(t, "cbl/Back");
+        ADD_FAILURE() << "an ambiguous label was taken";
+    } catch (const UsageError& e) {
+        EXPECT_NE(std::string(e.what()).find("CBL/BACK (key 34) or CBL/back (key 50)"),
+                  std::string::npos)
+            << e.what();
+    }
+    t.LearnedKeys = {"34|2"}; // without key 50, any case reaches key 34
+    EXPECT_EQ(urctool::findKey(t, "cbl/back").index, 0u);
+    t.LearnedKeys = {"00|1", "05|2", "44|0", "04|0", "F0|0", "06|2", "12|2"};
     const auto keys = urctool::keysOf(t);
     EXPECT_EQ(urctool::lircName(keys[1]), "TV_MUTE");
     EXPECT_EQ(urctool::lircName(keys[3]), "TV_AV_TV");
@@ -138,6 +214,42 @@ TEST(Options, ValuesFlagsAndMistakes) {
     EXPECT_THROW(urctool::parseArguments({"--raw"}, {"--raw"}, {}), UsageError);
     EXPECT_THROW(urctool::parseArguments({"--rwa", "x"}, {"--raw"}, {}), UsageError);
     EXPECT_THROW(urctool::parseArguments({"--json=1"}, {}, {"--json"}), UsageError);
+}
+
+// Inputs are regular files read within their bound: a FIFO, a folder or a
+// device is refused at once (never waited on or read without end).
+TEST(InputFiles, OnlyRegularFilesWithinTheirBoundAreRead) {
+    char folder[] = "/tmp/urctool-inputs.XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string dir = folder;
+    ASSERT_EQ(::mkfifo((dir + "/fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir((dir + "/folder").c_str(), 0700), 0);
+    constexpr std::size_t kBound = 1000;
+    std::ofstream(dir + "/full") << std::string(kBound, 'x');
+    std::ofstream(dir + "/over") << std::string(kBound + 1, 'x');
+    const struct {
+        std::string path;
+        std::string refusal; // empty when read
+    } cases[] = {
+        {dir + "/full", ""},
+        {dir + "/over", "is larger than a lircd.conf can be (at most 1000 bytes)"},
+        {dir + "/fifo", "is a FIFO, not a lircd.conf"},
+        {dir + "/folder", "is a folder, not a lircd.conf"},
+        {"/dev/zero", "is a device, not a lircd.conf"},
+        {dir + "/missing",
+         "cannot open the lircd.conf " + dir + "/missing: No such file or directory"},
+    };
+    for (const auto& c : cases) {
+        const auto read = wholefiles::readRegularFile(c.path, kBound, "lircd.conf");
+        if (c.refusal.empty()) {
+            ASSERT_TRUE(read.content) << read.error;
+            EXPECT_EQ(read.content->size(), kBound);
+        } else {
+            EXPECT_FALSE(read.content) << c.path;
+            EXPECT_NE(read.error.find(c.refusal), std::string::npos) << read.error;
+        }
+    }
+    std::filesystem::remove_all(dir);
 }
 
 TEST(Differences, RangesOfDifferingBytes) {

@@ -8,6 +8,7 @@
 #include "tests/support/scripted_urc.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"
+#include "urctool/held_code.h"
 #include "urctool/restore_plan.h"
 #include "urctool/urc_access.h"
 
@@ -15,6 +16,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -235,6 +238,183 @@ TEST_F(UrcToolTest, WritingCommandsAreRefusedWhileTheWindowHoldsItsLock) {
         EXPECT_EQ(urctool::verifyCommand(urc_, {file, "--quiet"}), urctool::kExitFailed);
     }
     EXPECT_EQ(urctool::clearCommand(urc_, {"05"}), urctool::kExitOk);
+}
+
+// The message of the ToolError a command throws; "" when it throws none.
+std::string refusalOf(const std::function<int()>& command) {
+    try {
+        command();
+    } catch (const urctool::ToolError& e) {
+        return e.what();
+    }
+    return {};
+}
+
+std::string rawOf(const std::vector<uint32_t>& durations) {
+    std::string text = "raw 38000";
+    for (std::size_t i = 0; i < durations.size(); ++i)
+        text += (i % 2 == 0 ? " +" : " -") + std::to_string(durations[i]);
+    return text;
+}
+
+// `count` durations of a pulse-distance code (a few lengths), or of 40 lengths.
+std::vector<uint32_t> durations(std::size_t count, bool varied) {
+    std::vector<uint32_t> d;
+    for (std::size_t i = 0; i < count; ++i)
+        d.push_back(varied ? 200 + 150 * static_cast<uint32_t>(i % 40)
+                           : (i % 2 == 0 ? 560 : (i % 3 == 0 ? 1690 : 560)));
+    return d;
+}
+
+// A long signal whose capture holds an even number of words: one space of a
+// filler and a rest among short durations.
+std::vector<uint32_t> evenCapture() {
+    auto d = durations(800, false);
+    d[101] = 15000;
+    return d;
+}
+
+std::string lircdRaw(const std::vector<uint32_t>& d) {
+    std::string conf = "begin remote\n  name R\n  flags RAW_CODES\n  begin raw_codes\n    name K\n";
+    for (uint32_t us : d)
+        conf += " " + std::to_string(us);
+    return conf + "\n  end raw_codes\nend remote\n";
+}
+
+struct LimitRow {
+    const char* name;
+    const char* option; // --raw, --pronto or --lircd (the text a file's content)
+    std::string text;
+    std::size_t stored; // durations the key then holds; 0 when refused
+    const char* refusal;
+};
+
+// Signals at each limit of the URC through set: just inside, the key holds
+// them whole; just outside, the refusal names limit and value, nothing written.
+TEST_F(UrcToolTest, SetStoresSignalsAtEachLimitWholeAndRefusesThosePastIt) {
+    const LimitRow rows[] = {
+        {"longest mark", "--raw", rawOf({327670, 4500, 560, 560}), 4, ""},
+        {"mark too long", "--raw", rawOf({327671, 4500, 560, 560}), 0,
+         "mark 327671 us: the URC stores marks up to 327670 us"},
+        {"mark of a second", "--raw", rawOf({1000000, 4500, 560, 560}), 0,
+         "mark 1000000 us: the URC stores marks up to 327670 us"},
+        {"Pronto's longest burst", "--pronto", "0000 006D 0002 0000 FFFF FFFF 0015 0F00", 0,
+         "us: the URC stores marks up to 327670 us"},
+        {"longest inner space", "--raw", rawOf({500, 218504, 500, 1000}), 4, ""},
+        {"inner space ending the capture", "--raw", rawOf({500, 218505, 500, 1000}), 0,
+         "space 218505 us (duration 2 of 4): the URC ends its capture"},
+        {"full capture", "--raw", rawOf(durations(2538, false)), 2538, ""},
+        {"capture overflows", "--raw", rawOf(durations(2540, false)), 0,
+         "2540 durations need 10244 characters of capture text: the URC captures at most 10240"},
+        {"20000 durations", "--raw", rawOf(durations(20000, false)), 0, "20000 durations need"},
+        {"150000 durations of a lircd.conf", "--lircd", lircdRaw(durations(150000, false)), 0,
+         "the lircd.conf's key K: 150000 durations need"},
+        {"most varied durations", "--raw", rawOf(durations(1020, true)), 1020, ""},
+        {"too many varied durations", "--raw", rawOf(durations(1022, true)), 0,
+         "1022 durations of more than 16 different lengths: the URC stores at most 1020 varied "
+         "durations"},
+        {"capture losing its last word", "--raw", rawOf(evenCapture()), 0,
+         "would lose its last word"},
+    };
+    const urcmem::Memory fresh = memory();
+    for (const LimitRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        load(fresh);
+        Args args{"05", row.option, row.text};
+        if (std::string(row.option) == "--lircd") {
+            std::ofstream(folder_ + "/remote.conf") << row.text;
+            args = {"05", "--lircd", folder_ + "/remote.conf", "K"};
+        }
+        const std::string refusal = refusalOf([&] { return urctool::setCommand(urc_, args); });
+        if (row.stored == 0) {
+            EXPECT_NE(refusal.find(row.refusal), std::string::npos) << refusal;
+            EXPECT_EQ(memory(), fresh) << "a refused set wrote";
+            continue;
+        }
+        ASSERT_EQ(refusal, "");
+        const urctool::Snapshot s = urctool::readSnapshot(urc_);
+        const auto held = urctool::heldCode(s, urctool::findKey(s.tables, "05"));
+        ASSERT_TRUE(held.readable);
+        EXPECT_EQ(held.signal.durations.size(), row.stored);
+        EXPECT_EQ(held.signal.durations.front(), std::stoul(row.text.substr(10)));
+    }
+}
+
+// A URC whose memory fails the image check (as restore refuses to write into
+// it) gets no set and no clear either.
+TEST_F(UrcToolTest, SetAndClearRefuseAUrcWhoseMemoryFailsItsCheck) {
+    run({"05", "--protocol", "nec", "1", "2"});
+    run({"06", "--raw", raw(24, 3)});
+    const urcmem::Memory good = memory();
+    const auto header = *urcmem::readHeader(good);
+    const struct {
+        const char* name;
+        int address;
+        std::vector<uint8_t> bytes;
+        const char* problem;
+    } breaks[] = {
+        {"storage larger than memory",
+         header.headerAddress + 8,
+         {0x00, 0x1C},
+         "the code storage at 0x3000"},
+        {"a stored code's blocks unmarked",
+         header.allocAreaAddress,
+         {0x00},
+         "is not marked in the block map"},
+    };
+    for (const auto& b : breaks) {
+        SCOPED_TRACE(b.name);
+        load(good);
+        urc_.setBytes(b.address, b.bytes);
+        const urcmem::Memory broken = memory();
+        const std::string set = refusalOf([&] {
+            return urctool::setCommand(urc_, {"07", "--raw", raw(20, 2)});
+        });
+        EXPECT_NE(set.find("fails its check: "), std::string::npos) << set;
+        EXPECT_NE(set.find(b.problem), std::string::npos) << set;
+        EXPECT_NE(refusalOf([&] { return urctool::clearCommand(urc_, {"05"}); }), "");
+        EXPECT_EQ(memory(), broken) << "written into a URC that fails its check";
+    }
+}
+
+// The storage's size: a code that finds no free run of blocks is refused with
+// the blocks it needs and those free, and nothing is written.
+TEST_F(UrcToolTest, ACodeLargerThanTheFreeStorageIsRefusedWithTheNumbers) {
+    const auto header = *urcmem::readHeader(memory());
+    // All but the last block marked as used (marks without records are free
+    // blocks lost, not a broken table).
+    std::vector<uint8_t> map(static_cast<std::size_t>(header.blockMapSize()), 0xFF);
+    map.back() = 0xFE;
+    urc_.setBytes(header.allocAreaAddress, map);
+    const urcmem::Memory full = memory();
+    const std::string refusal = refusalOf([&] {
+        return urctool::setCommand(urc_, {"05", "--raw", raw(24, 3)});
+    });
+    EXPECT_NE(refusal.find("storage blocks in one run; the URC's code storage has 1 free of 512"),
+              std::string::npos)
+        << refusal;
+    EXPECT_EQ(memory(), full);
+}
+
+// CBL/BACK (key 34) and CBL/back (key 50) are two keys, each reached by its
+// own label; a key named twice is exported once.
+TEST_F(UrcToolTest, LabelsDifferingInCaseOnlyReachTheirOwnKeys) {
+    run({"CBL/BACK", "--protocol", "nec", "1", "2"});
+    run({"CBL/back", "--protocol", "nec", "1", "3"});
+    const std::string file = folder_ + "/keys.txt";
+    ASSERT_EQ(urctool::exportCommand(
+                  urc_, {"--format", "pronto", "--keys", "CBL/BACK,CBL/back,34", "-o", file}),
+              urctool::kExitOk);
+    std::ifstream in(file);
+    std::vector<std::string> names;
+    for (std::string line; std::getline(in, line);)
+        names.push_back(line.substr(0, line.find(' ')));
+    EXPECT_EQ(names, (std::vector<std::string>{"CBL_BACK", "CBL_BACK_50"}));
+    const urctool::Snapshot s = urctool::readSnapshot(urc_);
+    EXPECT_EQ(urctool::heldCode(s, urctool::findKey(s.tables, "34")).description, "nec 0x01 0x02");
+    EXPECT_EQ(urctool::heldCode(s, urctool::findKey(s.tables, "50")).description, "nec 0x01 0x03");
+    EXPECT_THROW(urctool::setCommand(urc_, {"cbl/Back", "--protocol", "nec", "1", "4"}),
+                 urctool::UsageError);
 }
 
 } // namespace
