@@ -7,6 +7,9 @@
 #include "platform/imaging/jpeg_codec.h"
 #include "platform/reslib/resource_library.h"
 
+#include <QCoreApplication>
+
+#include <array>
 #include <atomic>
 #include <system_error>
 
@@ -15,6 +18,8 @@ namespace {
 namespace rp = resourcepictures;
 
 std::atomic<PictureDecoder*> runningDecoder{nullptr};
+
+using PictureBytes = std::vector<std::optional<QByteArray>>;
 
 // The layout pictures in the order the splash and the window are built.
 std::vector<std::string> layoutPictureNames() {
@@ -39,9 +44,42 @@ std::string bankPictureName(int n) {
     return "gif" + std::to_string(n);
 }
 
+// The pictures the show handling reads from library number `library` of the
+// load order: a bank's gif0 to gif167, or the skins.
+std::vector<std::string> pictureNames(int library) {
+    if (library == rp::kBne)
+        return {rp::kSkins.begin(), rp::kSkins.end()};
+    std::vector<std::string> names;
+    for (int n = 0; n < keypanel::kBankSize; ++n)
+        names.push_back(bankPictureName(n));
+    return names;
+}
+
+// The bytes of one library's pictures (nothing for a missing picture), or
+// nothing when the library does not load. The library is unloaded before this
+// returns: holding it would make the show handling's own load get this very
+// library back, whatever was removed or put in its place in between.
+std::optional<PictureBytes> copyPictures(const QString& folder, const char* library,
+                                         const std::vector<std::string>& names) {
+    const auto loaded = rp::openLibrary(folder, library);
+    if (!loaded->isLoaded())
+        return std::nullopt;
+    PictureBytes bytes;
+    bytes.reserve(names.size());
+    for (const auto& name : names)
+        bytes.push_back(loaded->read(name));
+    return bytes;
+}
+
 } // namespace
 
 PictureDecoder::PictureDecoder(const QString& resourceFolder) : resourceFolder_(resourceFolder) {
+    runningDecoder = this;
+    // Before the application object exists the window system's set-up may
+    // still change the environment, which libjpeg reads on the thread:
+    // nothing is decoded ahead then, the window decodes everything itself.
+    if (QCoreApplication::instance() == nullptr)
+        return;
     for (const auto& name : layoutPictureNames())
         pending_.emplace(layoutKey(name), std::nullopt);
     for (int n = 0; n < keypanel::kBankSize; ++n)
@@ -55,7 +93,6 @@ PictureDecoder::PictureDecoder(const QString& resourceFolder) : resourceFolder_(
     } catch (const std::system_error&) {
         pending_.clear(); // no thread: the window decodes everything itself
     }
-    runningDecoder = this;
 }
 
 PictureDecoder::~PictureDecoder() {
@@ -100,37 +137,43 @@ void PictureDecoder::decodeLayoutPictures() {
 }
 
 // In LoadSkins' order, and only as far as it goes: it stops at the first
-// missing or unreadable bank picture.
+// missing or unreadable bank picture. The bytes are copied out of all five
+// libraries first, each unloaded as soon as its copy is made.
 void PictureDecoder::decodeResourcePictures() {
-    for (const char* name : rp::kLibraries) {
-        libraries_.push_back(rp::openLibrary(resourceFolder_, name));
-        if (!libraries_.back()->isLoaded())
+    std::array<PictureBytes, rp::kLibraries.size()> copies;
+    for (std::size_t library = 0; library < rp::kLibraries.size(); ++library) {
+        if (stopping())
             return;
+        auto bytes = copyPictures(resourceFolder_, rp::kLibraries[library],
+                                  pictureNames(static_cast<int>(library)));
+        if (!bytes)
+            return;
+        copies[library] = std::move(*bytes);
     }
     for (int n = 0; n < keypanel::kBankSize; ++n) {
         for (const auto& bank : rp::kBanks) {
             if (stopping())
                 return;
-            const std::string name = bankPictureName(n);
-            auto data = libraries_[bank.library]->read(name);
+            auto& data = copies[bank.library][n];
             if (!data)
                 return;
             QImage image = imaging::decodeGif(*data);
             const bool readable = !image.isNull();
-            publish(resourceKey(rp::kLibraries[bank.library], name),
+            publish(resourceKey(rp::kLibraries[bank.library], bankPictureName(n)),
                     {std::move(*data), std::move(image)});
             if (!readable)
                 return;
         }
     }
-    for (const char* skin : rp::kSkins) {
+    for (std::size_t skin = 0; skin < rp::kSkins.size(); ++skin) {
         if (stopping())
             return;
-        auto data = libraries_[rp::kBne]->read(skin);
+        auto& data = copies[rp::kBne][skin];
         if (!data)
             return;
         QImage image = imaging::decodeJpeg(*data);
-        publish(resourceKey(rp::kLibraries[rp::kBne], skin), {std::move(*data), std::move(image)});
+        publish(resourceKey(rp::kLibraries[rp::kBne], rp::kSkins[skin]),
+                {std::move(*data), std::move(image)});
     }
 }
 

@@ -1,32 +1,31 @@
 #pragma once
 // Decoding the start-up's pictures ahead, on a thread of their own: the layout
 // pictures in the order the window is built, then the bank pictures and skins
-// in the order the show handling loads them. Started first thing in main, the
-// decoding runs while the application is set up, the URC is asked for its
-// tables and the splash's pause passes; the window takes each picture when it
-// needs it and waits only for one not decoded yet.
+// in the order the show handling loads them. Started as soon as the
+// application object exists (not before: libjpeg reads the environment, and
+// the window system's set-up inside QApplication changes it), the decoding
+// runs while the splash is shown, the URC is asked for its tables and the
+// splash's pause passes; the window takes each picture when it needs it and
+// waits only for one not decoded yet.
 //
-// Nothing is shown, written or told from that thread. The window still opens
-// the resource libraries, reads every picture's bytes, writes the animation
-// file and decides on missing pictures itself, in its own order: a picture
-// decoded ahead is taken only when it was decoded from the very bytes the
-// window read, and one never decoded ahead is decoded by the window as before.
+// Nothing is shown, written or told from that thread, and no library stays
+// loaded by it: the bytes of the resource pictures are copied out and each
+// library is unloaded at once. The window still opens the resource libraries,
+// reads every picture's bytes, writes the animation file and decides on
+// missing pictures itself, in its own order: a picture decoded ahead is taken
+// only when it was decoded from the very bytes the window read (a library
+// replaced since then has others), and one never decoded ahead is decoded by
+// the window as before.
 #include <QByteArray>
 #include <QImage>
 #include <QString>
 
 #include <condition_variable>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
-#include <vector>
-
-namespace reslib {
-class ResourceLibrary;
-}
 
 class PictureDecoder {
 public:
@@ -67,6 +66,5 @@ private:
     // picture never decoded ahead is known at once.
     std::map<std::string, std::optional<Decoded>> pending_;
     bool stop_ = false;
-    std::vector<std::unique_ptr<reslib::ResourceLibrary>> libraries_;
     std::thread thread_;
 };
