@@ -74,12 +74,15 @@ std::optional<PictureBytes> copyPictures(const QString& folder, const char* libr
 } // namespace
 
 PictureDecoder::PictureDecoder(const QString& resourceFolder) : resourceFolder_(resourceFolder) {
-    runningDecoder = this;
     // Before the application object exists the window system's set-up may
     // still change the environment, which libjpeg reads on the thread:
     // nothing is decoded ahead then, the window decodes everything itself.
-    if (QCoreApplication::instance() == nullptr)
-        return;
+    if (QCoreApplication::instance() != nullptr)
+        start();
+    runningDecoder = this;
+}
+
+void PictureDecoder::start() {
     for (const auto& name : layoutPictureNames())
         pending_.emplace(layoutKey(name), std::nullopt);
     for (int n = 0; n < keypanel::kBankSize; ++n)

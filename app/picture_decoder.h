@@ -52,6 +52,7 @@ private:
         QByteArray data; // the bytes decoded (resource pictures only)
         QImage image;
     };
+    void start();
     void decodeAll();
     void decodeLayoutPictures();
     void decodeResourcePictures();
