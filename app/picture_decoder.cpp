@@ -84,13 +84,13 @@ PictureDecoder::PictureDecoder(const QString& resourceFolder) : resourceFolder_(
 
 void PictureDecoder::start() {
     for (const auto& name : layoutPictureNames())
-        pending_.emplace(layoutKey(name), std::nullopt);
+        pending_.emplace(layoutKey(name), Entry{});
     for (int n = 0; n < keypanel::kBankSize; ++n)
         for (const auto& bank : rp::kBanks)
             pending_.emplace(resourceKey(rp::kLibraries[bank.library], bankPictureName(n)),
-                             std::nullopt);
+                             Entry{});
     for (const char* skin : rp::kSkins)
-        pending_.emplace(resourceKey(rp::kLibraries[rp::kBne], skin), std::nullopt);
+        pending_.emplace(resourceKey(rp::kLibraries[rp::kBne], skin), Entry{});
     try {
         thread_ = std::thread([this] { decodeAll(); });
     } catch (const std::system_error&) {
@@ -127,7 +127,7 @@ void PictureDecoder::decodeAll() {
     }
     // Pictures never decoded here are no longer waited for.
     const std::lock_guard lock(mutex_);
-    std::erase_if(pending_, [](const auto& entry) { return !entry.second.has_value(); });
+    std::erase_if(pending_, [](const auto& entry) { return !entry.second.decoded.has_value(); });
     published_.notify_all();
 }
 
@@ -135,7 +135,8 @@ void PictureDecoder::decodeLayoutPictures() {
     for (const auto& name : layoutPictureNames()) {
         if (stopping())
             return;
-        publish(layoutKey(name), {QByteArray(), decodeLayoutPicture(name)});
+        if (begin(layoutKey(name))) // not left to the window
+            publish(layoutKey(name), {QByteArray(), decodeLayoutPicture(name)});
     }
 }
 
@@ -180,30 +181,44 @@ void PictureDecoder::decodeResourcePictures() {
     }
 }
 
+bool PictureDecoder::begin(const std::string& key) {
+    const std::lock_guard lock(mutex_);
+    const auto entry = pending_.find(key);
+    if (entry == pending_.end())
+        return false;
+    entry->second.begun = true;
+    return true;
+}
+
 void PictureDecoder::publish(const std::string& key, Decoded decoded) {
     const std::lock_guard lock(mutex_);
     const auto entry = pending_.find(key);
     if (entry != pending_.end())
-        entry->second = std::move(decoded);
+        entry->second.decoded = std::move(decoded);
     published_.notify_all();
 }
 
-std::optional<PictureDecoder::Decoded> PictureDecoder::take(const std::string& key) {
+std::optional<PictureDecoder::Decoded> PictureDecoder::take(const std::string& key,
+                                                            bool leaveUnbegun) {
     std::unique_lock lock(mutex_);
     auto entry = pending_.find(key);
+    if (leaveUnbegun && entry != pending_.end() && !entry->second.begun) {
+        pending_.erase(entry); // the caller decodes it, the thread passes it over
+        return std::nullopt;
+    }
     published_.wait(lock, [&] {
         entry = pending_.find(key);
-        return entry == pending_.end() || entry->second.has_value();
+        return entry == pending_.end() || entry->second.decoded.has_value();
     });
     if (entry == pending_.end())
         return std::nullopt;
-    Decoded decoded = std::move(*entry->second);
+    Decoded decoded = std::move(*entry->second.decoded);
     pending_.erase(entry);
     return decoded;
 }
 
 std::optional<QImage> PictureDecoder::takeLayoutPicture(const QString& name) {
-    auto decoded = take(layoutKey(name.toStdString()));
+    auto decoded = take(layoutKey(name.toStdString()), true);
     if (!decoded)
         return std::nullopt;
     return decoded->image;
@@ -212,7 +227,7 @@ std::optional<QImage> PictureDecoder::takeLayoutPicture(const QString& name) {
 std::optional<QImage> PictureDecoder::takeResourcePicture(const char* library,
                                                           const std::string& name,
                                                           const QByteArray& data) {
-    auto decoded = take(resourceKey(library, name));
+    auto decoded = take(resourceKey(library, name), false);
     if (!decoded || decoded->data != data)
         return std::nullopt;
     return decoded->image;

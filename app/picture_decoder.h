@@ -40,7 +40,10 @@ public:
     static PictureDecoder* running();
 
     // The named layout picture (null when missing or unreadable), waiting for
-    // it; nullopt when it is not decoded ahead or was taken already.
+    // it while it is being decoded; nullopt when it is not decoded ahead, was
+    // taken already, or is not begun yet: the window then decodes it itself,
+    // and the thread passes it over, so that the two share the layout's
+    // pictures instead of the window waiting for the thread's whole queue.
     std::optional<QImage> takeLayoutPicture(const QString& name);
     // The picture `name` of library `library` (a file name of the load order)
     // decoded from exactly `data`, waiting for it; nullopt otherwise.
@@ -52,20 +55,25 @@ private:
         QByteArray data; // the bytes decoded (resource pictures only)
         QImage image;
     };
+    struct Entry {
+        bool begun = false; // the thread has begun decoding it
+        std::optional<Decoded> decoded;
+    };
     void start();
     void decodeAll();
     void decodeLayoutPictures();
     void decodeResourcePictures();
     bool stopping();
+    bool begin(const std::string& key);
     void publish(const std::string& key, Decoded decoded);
-    std::optional<Decoded> take(const std::string& key);
+    std::optional<Decoded> take(const std::string& key, bool leaveUnbegun);
 
     QString resourceFolder_;
     std::mutex mutex_;
     std::condition_variable published_;
     // What is still to be taken: planned before the thread starts, so that a
     // picture never decoded ahead is known at once.
-    std::map<std::string, std::optional<Decoded>> pending_;
+    std::map<std::string, Entry> pending_;
     bool stop_ = false;
     std::thread thread_;
 };
