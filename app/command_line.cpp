@@ -34,8 +34,10 @@ void describe(QCommandLineParser& parser) {
 }
 
 // The options QApplication takes for itself (Qt's GUI, widget and X11
-// options), known here only so that the first look, before QApplication
-// exists, does not take them for unknown ones.
+// options), known here only so that neither look takes them for unknown ones:
+// not the first, before QApplication exists, nor the second, after it, where
+// the options of another platform's plugin are still there (-display when the
+// platform is not X11).
 void addQtOptions(QCommandLineParser& parser) {
     for (const char* name :
          {"platform", "platformpluginpath", "platformtheme", "plugin", "qwindowgeometry",
@@ -96,6 +98,7 @@ std::optional<int> answerInformationOptions(int argc, char** argv) {
 std::optional<int> refuseLeftoverArguments(const QStringList& arguments) {
     QCommandLineParser parser;
     describe(parser);
+    addQtOptions(parser);
     if (!parser.parse(arguments))
         return refuse(parser, parser.errorText());
     if (!parser.positionalArguments().isEmpty())

@@ -104,7 +104,9 @@ void Tmaintarnvik::checkDisplay() {
 }
 
 bool Tmaintarnvik::FormCloseQuery() {
-    if (LearnMode && urc.link_state()) {
+    // The link is tested at every close request, learning or not.
+    const bool connected = urc.link_state();
+    if (connected && LearnMode) {
         winsys::messageBoxes().information(kLearningCloseRefused);
         return false;
     }

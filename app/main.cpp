@@ -19,10 +19,13 @@ int main(int argc, char* argv[]) {
     if (auto status = app::answerInformationOptions(argc, argv))
         return *status;
     app::chooseWindowSystem(argc, argv);
-    // Decodes the splash's, the window's and the show handling's pictures
-    // meanwhile; each is taken where it was decoded before.
-    const PictureDecoder pictures;
     QApplication application(argc, argv);
+    // Decodes the splash's, the window's and the show handling's pictures
+    // meanwhile; each is taken where it was decoded before. Not started
+    // earlier: libjpeg reads the environment on that thread, and Qt's window
+    // system set-up inside QApplication changes it (DESKTOP_STARTUP_ID).
+    // Changed through PictureDecoder::running(), so not const.
+    PictureDecoder pictures;
     if (auto status = app::refuseLeftoverArguments(QApplication::arguments()))
         return *status;
     const winsys::InstanceLock instanceLock; // urc-tool writes nothing while held

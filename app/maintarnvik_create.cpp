@@ -37,12 +37,18 @@ void Tmaintarnvik::FormCreate() {
     }
     QApplication::processEvents();
 
-    const app::StartupResult result = app::readUrc(urc, *this);
+    app::StartupResult result = app::readAndCheckIdentity(urc, *this);
     if (result.identityRead)
         lab_gjbb->setText(QStringLiteral(" 2.0"));
+    if (result.failure == app::StartupFailure::None) {
+        // The type is shown once the checks have passed, whatever the
+        // reading of the memory map brings.
+        lab_ykqtype->setText(QString::fromLatin1(kUrcType));
+        if (!app::readMemoryMap(urc, *this))
+            result.failure = app::StartupFailure::NoDevice;
+    }
     switch (result.failure) {
     case app::StartupFailure::None:
-        lab_ykqtype->setText(QString::fromLatin1(kUrcType));
         return;
     case app::StartupFailure::VersionMessage:
         winsys::messageBoxes().information(app::versionMessage());

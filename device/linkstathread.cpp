@@ -73,8 +73,8 @@ linkstate::Step linkstate::askUser() {
         return Step::End;
     if (*retry != winsys::BoxAnswer::Cancel)
         return Step::Continue;
-    const auto close = askOnWindow(winsys::BoxKind::Confirmation, kCloseSoftwareText,
-                                   winsys::BoxButtons::OkCancel);
+    const auto close =
+        askOnWindow(winsys::BoxKind::Information, kCloseSoftwareText, winsys::BoxButtons::OkCancel);
     if (!close || *close == winsys::BoxAnswer::Ok)
         return Step::End;
     return Step::Continue;

@@ -159,37 +159,6 @@ bool readCodeIdTable(device::UrcLibrary& lib, int address, std::vector<std::stri
     return true;
 }
 
-// Steps from the layout block on; false on any failed read or count that
-// points past the data read.
-bool readMemoryMap(device::UrcLibrary& lib, device::UrcTables& t) {
-    const auto layoutText = readArea(lib, kLayoutAddress, 2, 512);
-    if (!layoutText)
-        return false;
-    const Area layout(*layoutText);
-    const auto headerAddress = layout.word(0);
-    const auto pointerBase = layout.word(6);
-    const auto selector = layout.digits(8, 1);
-    if (!headerAddress || !pointerBase || !selector)
-        return false;
-    t.WriteSelector = *selector;
-
-    const auto headerText = readArea(lib, *headerAddress, 5, 1024);
-    if (!headerText)
-        return false;
-    const auto header = decodeHeader(Area(*headerText), *headerAddress, *pointerBase);
-    if (!header)
-        return false;
-    t.KeyTableAddress = header->keyTable;
-    t.AllocAreaAddress = header->allocArea;
-    t.StorageAddress = header->storage;
-    t.StorageBlockCount = header->blockCount;
-    t.AllocRecordCapacity = header->allocCount;
-
-    return readKeyCodes(lib, *headerAddress + 32, header->keyCount, t.LearnedKeys) &&
-           readKeyRecords(lib, *header, t) && readAllocArea(lib, *header, t) &&
-           readCodeIdTable(lib, header->codeIdTable, t.BuiltinCodeIds);
-}
-
 } // namespace
 
 StartupFailure checkTypeAndFirmware(std::string_view typeCode, int major, int minor) {
@@ -223,7 +192,36 @@ std::optional<std::string> readArea(device::UrcLibrary& library, int address, in
     return buffer;
 }
 
-StartupResult readUrc(device::UrcLibrary& library, device::UrcTables& tables) {
+bool readMemoryMap(device::UrcLibrary& lib, device::UrcTables& t) {
+    const auto layoutText = readArea(lib, kLayoutAddress, 2, 512);
+    if (!layoutText)
+        return false;
+    const Area layout(*layoutText);
+    const auto headerAddress = layout.word(0);
+    const auto pointerBase = layout.word(6);
+    const auto selector = layout.digits(8, 1);
+    if (!headerAddress || !pointerBase || !selector)
+        return false;
+    t.WriteSelector = *selector;
+
+    const auto headerText = readArea(lib, *headerAddress, 5, 1024);
+    if (!headerText)
+        return false;
+    const auto header = decodeHeader(Area(*headerText), *headerAddress, *pointerBase);
+    if (!header)
+        return false;
+    t.KeyTableAddress = header->keyTable;
+    t.AllocAreaAddress = header->allocArea;
+    t.StorageAddress = header->storage;
+    t.StorageBlockCount = header->blockCount;
+    t.AllocRecordCapacity = header->allocCount;
+
+    return readKeyCodes(lib, *headerAddress + 32, header->keyCount, t.LearnedKeys) &&
+           readKeyRecords(lib, *header, t) && readAllocArea(lib, *header, t) &&
+           readCodeIdTable(lib, header->codeIdTable, t.BuiltinCodeIds);
+}
+
+StartupResult readAndCheckIdentity(device::UrcLibrary& library, device::UrcTables& tables) {
     StartupResult result;
     std::string version(device::kVersionBufferSize, '\0');
     if (!library.ReadVersion(version.data()) || version.compare(0, 4, "1020") != 0) {
@@ -245,9 +243,12 @@ StartupResult readUrc(device::UrcLibrary& library, device::UrcTables& tables) {
     result.identityRead = true;
 
     result.failure = checkTypeAndFirmware(*type, *major, *minor);
-    if (result.failure != StartupFailure::None)
-        return result;
-    if (!readMemoryMap(library, tables))
+    return result;
+}
+
+StartupResult readUrc(device::UrcLibrary& library, device::UrcTables& tables) {
+    StartupResult result = readAndCheckIdentity(library, tables);
+    if (result.failure == StartupFailure::None && !readMemoryMap(library, tables))
         result.failure = StartupFailure::NoDevice;
     return result;
 }

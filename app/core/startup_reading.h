@@ -37,6 +37,14 @@ struct StartupResult {
 // only from data the URC actually delivered.
 StartupResult readUrc(device::UrcLibrary& library, device::UrcTables& tables);
 
+// The two halves of readUrc, for a caller with something to do between them
+// (the window shows the URC's type once the checks have passed): the version
+// text, the identity block and its checks; then, after passed checks, the
+// memory map from the layout block on, false on any failed read or count that
+// points past the data read.
+StartupResult readAndCheckIdentity(device::UrcLibrary& library, device::UrcTables& tables);
+bool readMemoryMap(device::UrcLibrary& library, device::UrcTables& tables);
+
 // Reads `blocks` 8-byte blocks at `address` into a zero-filled buffer of at
 // least `bufferSize` bytes (grown to 16 x blocks when that is larger) and
 // returns the whole buffer as text; nullopt when the library says no or the

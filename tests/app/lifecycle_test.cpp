@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QMouseEvent>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -182,7 +183,7 @@ TEST(PicturesDecodedAhead, LeaveTheShowHandlingAsItWas) {
     for (const Case& c : cases) {
         SCOPED_TRACE((c.decoderFolder + " / " + c.windowFolder).toStdString());
         writeFile(path, "left from an earlier run");
-        const PictureDecoder decoder(c.decoderFolder);
+        PictureDecoder decoder(c.decoderFolder);
         Window w({1280, 1024}, c.windowFolder);
         EXPECT_EQ(readFile(path), "left from an earlier run"); // written by the show alone
         w.show();
@@ -200,6 +201,75 @@ TEST(PicturesDecodedAhead, LeaveTheShowHandlingAsItWas) {
             EXPECT_FALSE(w.window->skins.clearhui.isNull());
             EXPECT_NE(readFile(path), "left from an earlier run");
         }
+        w.window->close();
+    }
+}
+
+// A folder of the test's own holding copies of the five libraries.
+struct LibraryFolder {
+    QTemporaryDir dir;
+    LibraryFolder() {
+        for (const char* name :
+             {"one1004.so", "sne1004.so", "fne1004.so", "bne1004.so", "dne1004.so"})
+            EXPECT_TRUE(QFile::copy(programFolder() + "/" + name, path(name))) << name;
+    }
+    QString path(const char* name = nullptr) const {
+        return name ? dir.filePath(QLatin1String(name)) : dir.path();
+    }
+    // `name` becomes a copy of the program's `by`, as an upgrade replaces a
+    // file: a new one renamed over it.
+    void replace(const char* name, const char* by) const {
+        const QString fresh = path(name) + ".new";
+        ASSERT_TRUE(QFile::copy(programFolder() + "/" + by, fresh));
+        ASSERT_TRUE(QFile::remove(path(name)));
+        ASSERT_TRUE(QFile::rename(fresh, path(name)));
+    }
+};
+
+// The plain bank holds the pictures of the program's library `library`.
+void expectPlainBankFrom(const Window& w, const char* library) {
+    const reslib::ResourceLibrary source(library);
+    ASSERT_TRUE(source.isLoaded());
+    EXPECT_TRUE(w.boxes.boxes().empty());
+    for (int n : {0, 100, 167})
+        EXPECT_EQ(w.window->KeyPictures.at(keypanel::kPlainBank + n),
+                  imaging::decodeGif(*source.read("gif" + std::to_string(n))))
+            << library << " gif" << n;
+}
+
+// The decoder reads the libraries once, early; the window shows what they
+// hold when it is shown, whatever the decoder read.
+TEST(PicturesDecodedAhead, TheWindowShowsTheLibrariesAsTheyAreWhenShown) {
+    enum Change { DecoderReadOthers, Replaced, Removed, PutInPlace };
+    const QByteArray lastSkin = *reslib::ResourceLibrary("bne1004.so").read("clearhui");
+    for (Change change : {DecoderReadOthers, Replaced, Removed, PutInPlace}) {
+        SCOPED_TRACE(change);
+        LibraryFolder folder;
+        if (change == DecoderReadOthers)
+            folder.replace("one1004.so", "sne1004.so");
+        if (change == PutInPlace) {
+            ASSERT_TRUE(QFile::remove(folder.path("dne1004.so")));
+        }
+        PictureDecoder decoder(folder.path());
+        // The last picture: once it is decoded, nothing more is read. (With
+        // a library missing at start-up the decoder reads nothing at all.)
+        EXPECT_EQ(decoder.takeResourcePicture("bne1004.so", "clearhui", lastSkin).has_value(),
+                  change != PutInPlace);
+        if (change == Replaced)
+            folder.replace("one1004.so", "sne1004.so");
+        if (change == Removed) {
+            ASSERT_TRUE(QFile::remove(folder.path("dne1004.so")));
+        }
+        if (change == PutInPlace) {
+            ASSERT_TRUE(QFile::copy(programFolder() + "/dne1004.so", folder.path("dne1004.so")));
+        }
+
+        Window w({1280, 1024}, change == DecoderReadOthers ? QString() : folder.path());
+        w.show();
+        if (change == Removed)
+            EXPECT_EQ(w.boxes.lastText(), kLoadFailed);
+        else
+            expectPlainBankFrom(w, change == Replaced ? "sne1004.so" : "one1004.so");
         w.window->close();
     }
 }
@@ -258,6 +328,15 @@ TEST(Closing, RefusedWhileLearningWithTheUrcConnected) {
     win.IBtn79Click();
     EXPECT_FALSE(win.isVisible());
     EXPECT_TRUE(win.Closing);
+}
+
+TEST(Closing, TheLinkIsTestedFirstAlsoWhenNotLearning) {
+    Window w; // not shown, so no link monitor tests the link beside it
+    w.urc.clearCalls();
+    EXPECT_TRUE(w.window->close());
+    const auto calls = w.urc.calls();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0].function, "link_state");
 }
 
 TEST(Closing, TheMonitorEndingOnItsOwnClosesTheWindow) {

@@ -156,8 +156,9 @@ memory_digest() { sim dump 0000 10000 | md5sum | cut -d' ' -f1; }
 
 # --- the program -------------------------------------------------------------
 
+# start_app [ARGS...]: the program with these arguments (Qt's own options).
 start_app() {
-  "$BIN/qzt617" >>"$E2E_DIR/app.log" 2>&1 &
+  "$BIN/qzt617" "$@" >>"$E2E_DIR/app.log" 2>&1 &
   APP_PID=$!
   APP_STATUS=
   MAIN_WINDOW=

@@ -93,6 +93,7 @@ TEST_F(LinkMonitorTest, CancelThenCancelAsksAgain) {
     EXPECT_EQ(shown[1].text, QStringLiteral("Do you close software?"));
     EXPECT_EQ(shown[1].title, QStringLiteral("HINT"));
     EXPECT_EQ(shown[1].buttons, BoxButtons::OkCancel);
+    EXPECT_EQ(shown[1].kind, winsys::BoxKind::Information);
     EXPECT_EQ(shown[2].text, device::kNoUrcText);
     EXPECT_EQ(ended, 0);
 }
