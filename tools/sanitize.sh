@@ -21,7 +21,7 @@ only=${QZT_SANITIZE_ONLY:-}
 
 # The programs behind the unit, window and device labels.
 asan_targets=(
-  app_core_tests app_window_tests capture_worker_tests ircode_tests ir-encode
+  app_core_tests app_entry_tests app_window_tests capture_worker_tests ircode_tests ir-encode
   keypanel_core_tests keypanel_widget_tests learning_unit_tests learning_window_tests
   linkmonitor_tests imaging_test reslib_test flash_player_test artwork_test gif_compose_test
   urc_memory_test urc_device_test urc_panel_test winsys_tests urctool_tests urc-tool urc-sim
