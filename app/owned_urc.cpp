@@ -11,20 +11,26 @@ bool OwnedUrcLibrary::claimed() {
     const std::lock_guard<std::mutex> lock(mutex_);
     if (claim_.held())
         return true;
-    // Only the first try waits: a Retry is the user's, and answers at once.
-    const auto wait = firstTry_ ? ownerWait_ : std::chrono::milliseconds(0);
+    const urcclaim::ClaimKey key = urcclaim::keyForLinkedUrc();
+    // Only the first try waits: a Retry is the user's, and answers at once. A
+    // urc-tool command ends by itself; another window program does not.
+    const auto owner = urcclaim::currentOwner(key);
+    const bool windowOwns = owner && owner->program == kProgram;
+    const auto wait = firstTry_ && !windowOwns ? ownerWait_ : std::chrono::milliseconds(0);
     firstTry_ = false;
-    claim_ = urcclaim::take(urcclaim::keyForLinkedUrc(), urcclaim::Hold::Own,
-                            urcclaim::thisProcess("qzt617"), wait, [&](const std::string& why) {
+    bool waited = false;
+    claim_ = urcclaim::take(key, urcclaim::Hold::Own, urcclaim::thisProcess(kProgram), wait,
+                            [&](const std::string& why) {
                                 const auto seconds = (wait.count() + 999) / 1000;
                                 std::cerr << "qzt617: " << why << "; waiting up to " << seconds
                                           << (seconds == 1 ? " second" : " seconds")
                                           << " for it to finish before reading the URC\n";
+                                waited = true;
                             });
     if (claim_.held())
         return true;
     std::cerr << "qzt617: "
-              << (claim_.busy() ? claim_.refusal() + "; it did not let go"
+              << (claim_.busy() ? claim_.refusal() + (waited ? "; it did not let go" : "")
                                 : "cannot claim the URC: " + claim_.refusal())
               << "; the URC cannot be read while another program may write it\n";
     return false;

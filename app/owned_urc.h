@@ -17,6 +17,7 @@
 namespace app {
 
 inline constexpr std::chrono::seconds kOwnerWait{5};
+inline constexpr char kProgram[] = "qzt617"; // as the owner is named in refusals
 
 class OwnedUrcLibrary final : public device::UrcLibrary {
 public:

@@ -9,6 +9,8 @@
 namespace urctool {
 namespace {
 
+constexpr std::chrono::seconds kReadersWait{5};
+
 bool writes(const std::string& command) {
     return command == "restore" || command == "set" || command == "clear";
 }
@@ -53,7 +55,7 @@ urcclaim::UrcLock takeOrRefuse(const urcclaim::ClaimKey& key, urcclaim::Hold hol
         urcclaim::take(key, hold, urcclaim::thisProcess("urc-tool", command),
                        std::max(left, std::chrono::milliseconds(0)), [&](const std::string& why) {
                            std::cerr << "urc-tool " << command << ": " << why
-                                     << "; waiting for it (--wait)\n";
+                                     << "; waiting for it\n";
                        });
     if (lock.held())
         return lock;
@@ -76,7 +78,11 @@ HeldUrc holdUrcFor(const std::string& command, const Args& args) {
     const urcclaim::ClaimKey key = urcclaim::keyForLinkedUrc();
     if (writes(command)) {
         held.locks.push_back(takeOrRefuse(key, urcclaim::Hold::Own, command, deadline));
-        held.locks.push_back(takeOrRefuse(key, urcclaim::Hold::Write, command, deadline));
+        // Readers own nothing and end by themselves: the owner gives them a
+        // moment to finish whatever --wait says.
+        held.locks.push_back(
+            takeOrRefuse(key, urcclaim::Hold::Write, command,
+                         std::max(deadline, std::chrono::steady_clock::now() + kReadersWait)));
     } else {
         held.locks.push_back(takeOrRefuse(key, urcclaim::Hold::Read, command, deadline));
     }

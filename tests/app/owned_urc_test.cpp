@@ -72,6 +72,18 @@ TEST_F(OwnedUrcTest, TheWindowWaitsForAnOwnerThatLetsGo) {
     EXPECT_TRUE(linked);
 }
 
+TEST_F(OwnedUrcTest, AnotherWindowIsNotWaitedFor) {
+    const auto window = urcclaim::take(urcclaim::keyForLinkedUrc(), urcclaim::Hold::Own,
+                                       urcclaim::thisProcess("qzt617"), 0ms);
+    ASSERT_TRUE(window.held());
+    app::OwnedUrcLibrary device(urc_, 600s);
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(device.link_state());
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.find("waiting"), std::string::npos) << said;
+    EXPECT_NE(said.find("is owned by qzt617 (pid "), std::string::npos) << said;
+}
+
 TEST_F(OwnedUrcTest, AClaimThatCannotBeMadeIsSaidAndReadsAsNoUrc) {
     const std::string open = folder_ + "/qzt617";
     ASSERT_EQ(::mkdir(open.c_str(), 0755), 0);

@@ -96,6 +96,21 @@ TEST_F(UrcHoldTest, AWriterWaitsForTheOwnerWithWait) {
     EXPECT_NE(why.find("did not let go in time"), std::string::npos) << why;
 }
 
+TEST_F(UrcHoldTest, AWriterGivesAReaderAMomentToFinishWithoutWait) {
+    auto reader = hold(Hold::Read, "urc-tool", "backup");
+    ASSERT_TRUE(reader.held());
+    std::thread finishing([&] {
+        std::this_thread::sleep_for(300ms);
+        reader = urcclaim::UrcLock();
+    });
+    ::testing::internal::CaptureStderr();
+    const std::string why = refusal("set", {"05"});
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    finishing.join();
+    EXPECT_EQ(why, "");
+    EXPECT_NE(said.find("another program is reading the URC"), std::string::npos) << said;
+}
+
 TEST_F(UrcHoldTest, AWaitThatIsNotWholeSecondsWithinTheLimitIsAUsageError) {
     for (const Args& args :
          {Args{"--wait"}, Args{"--wait", "x"}, Args{"--wait", "-1"}, Args{"--wait", "3601"},
