@@ -4,11 +4,11 @@
 #include "app/command_line.h"
 #include "app/layout_pictures.h"
 #include "app/maintarnvik.h"
+#include "app/owned_urc.h"
 #include "app/picture_decoder.h"
 #include "app/qidong.h"
 #include "app/window_system.h"
 #include "device/urc_library.h"
-#include "platform/winsys/instance_lock.h"
 
 #include <QApplication>
 #include <QThread>
@@ -28,12 +28,12 @@ int main(int argc, char* argv[]) {
     PictureDecoder pictures;
     if (auto status = app::refuseLeftoverArguments(QApplication::arguments()))
         return *status;
-    const winsys::InstanceLock instanceLock; // urc-tool writes nothing while held
 
     auto splash = std::make_unique<TForm1>(layoutPicture("splash"));
     splash->showAndDraw();
 
-    device::LinkedUrcLibrary device;
+    device::LinkedUrcLibrary linked;
+    app::OwnedUrcLibrary device(linked); // claimed at the start-up reading, held to the end
     Tmaintarnvik window(device);
 
     QThread::msleep(500);

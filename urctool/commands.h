@@ -19,8 +19,4 @@ int setCommand(device::UrcLibrary& urc, const Args& args);
 int clearCommand(device::UrcLibrary& urc, const Args& args);
 int plotCommand(device::UrcLibrary& urc, const Args& args);
 
-// Throws ToolError while the window program runs (it keeps its own picture of
-// the URC's tables, which a write behind its back would make wrong).
-void refuseWhileWindowRuns(const std::string& subcommand);
-
 } // namespace urctool

@@ -42,11 +42,11 @@ const std::map<std::string, std::string>& texts() {
                    "Compares the URC's memory with FILE and prints the differing address\n"
                    "ranges. Exit status 0 when equal, 1 when not.\n"},
         {"restore",
-         "usage: urc-tool restore FILE [--force] [--quiet]\n"
+         "usage: urc-tool restore FILE [--force] [--quiet] [--wait SECONDS]\n"
          "Puts back the key records, allocation area and code storage of FILE, writing only\n"
          "what differs, in an order that leaves the URC consistent if interrupted (run it\n"
          "again to complete it). Refuses a backup of another URC, type or memory layout\n"
-         "unless --force, and refuses while the window program runs.\n"},
+         "unless --force.\n"},
         {"list", "usage: urc-tool list [--json]\n"
                  "The URC's keys in its order: code, label, state and the code each holds;\n"
                  "then the free storage blocks and allocation records.\n"},
@@ -62,15 +62,14 @@ const std::map<std::string, std::string>& texts() {
                 "Teaches KEY a signal through the same path as learning (capture, encoding,\n"
                 "conversion, storage plan). DEVICE and COMMAND decimal or 0x hex. --lircd\n"
                 "reads raw codes and the codes of SPACE_ENC remotes from a regular file of\n"
-                "at most 1 MiB. Refused while the window program runs, on a URC whose memory\n"
-                "fails its check, and, before anything is written, for a signal the URC\n"
-                "cannot keep exactly: a mark over 327670 us, a space inside it under 59 or\n"
-                "over 218504 us, a capture over 10240 characters (at most 2538 durations),\n"
-                "or over 1020 durations of more than 16 lengths. PROTOCOL is one of:\n" +
+                "at most 1 MiB. Refused on a URC whose memory fails its check and, before\n"
+                "anything is written, for a signal the URC cannot keep exactly: a mark over\n"
+                "327670 us, a space inside it under 59 or over 218504 us, a capture over\n"
+                "10240 characters (at most 2538 durations), or over 1020 durations of more\n"
+                "than 16 lengths. PROTOCOL is one of:\n" +
                     protocolList()},
-        {"clear", "usage: urc-tool clear KEY\n"
-                  "Empties a learned key as deleting it in the window does. Refused while the\n"
-                  "window program runs.\n"},
+        {"clear", "usage: urc-tool clear KEY [--wait SECONDS]\n"
+                  "Empties a learned key as deleting it in the window does.\n"},
         {"plot", "usage: urc-tool plot KEY -o FILE.png|FILE.svg\n"
                  "Draws the signal KEY emits: marks and spaces over a time axis in ms.\n" +
                      kReplacedFile},
@@ -78,14 +77,23 @@ const std::map<std::string, std::string>& texts() {
     return table;
 }
 
+// restore, set and clear own the URC while they run; the others read beside
+// the window program but not beside another program's writes.
+const char kOwnerText[] =
+    "One program owns the URC at a time: the window program while it runs, and\n"
+    "restore, set or clear while they run. A command that would write while\n"
+    "another program owns the URC, or read while another writes, is refused with\n"
+    "the other program's name and pid; --wait SECONDS (0 to 3600, any command)\n"
+    "waits that long for it to finish instead.\n";
+
 } // namespace
 
 std::string usageText(const std::string& subcommand) {
     const auto found = texts().find(subcommand);
     if (found != texts().end() && found->second.find(" KEY") != std::string::npos)
-        return found->second + kKeyText;
+        return found->second + kKeyText + kOwnerText;
     if (found != texts().end())
-        return found->second;
+        return found->second + kOwnerText;
     // The whole help, which the manual page is made from: every command's own.
     std::string whole = "usage: urc-tool COMMAND [ARGUMENTS]\n"
                         "Backs up, restores, lists, exports and sets the codes of the QZT-617\n"
@@ -94,7 +102,7 @@ std::string usageText(const std::string& subcommand) {
     for (const char* command :
          {"backup", "verify", "restore", "list", "export", "set", "clear", "plot"})
         whole += "\n" + texts().at(command);
-    return whole + "\n" + kKeyText +
+    return whole + "\n" + kKeyText + kOwnerText +
            "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error.\n";
 }
 

@@ -209,7 +209,6 @@ int setCommand(device::UrcLibrary& urc, const Args& args) {
     if (a.words.empty())
         throw UsageError("set needs a KEY");
     const irform::Signal signal = signalOf(a);
-    refuseWhileWindowRuns("set");
     const Snapshot s = readSnapshot(urc);
     const KeyInfo key = findKey(s.tables, a.words[0]);
     requireConsistent(s.memory, "as read");
@@ -232,7 +231,6 @@ int clearCommand(device::UrcLibrary& urc, const Args& args) {
     if (a.has("--help"))
         return printHelp("clear");
     expectWords(a, 1, "clear");
-    refuseWhileWindowRuns("clear");
     const Snapshot s = readSnapshot(urc);
     const KeyInfo key = findKey(s.tables, a.words[0]);
     requireConsistent(s.memory, "as read");

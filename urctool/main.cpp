@@ -4,6 +4,7 @@
 #include "urctool/commands.h"
 #include "urctool/errors.h"
 #include "urctool/help_texts.h"
+#include "urctool/urc_hold.h"
 
 #include <iostream>
 #include <map>
@@ -34,7 +35,9 @@ int main(int argc, char* argv[]) {
     }
     device::LinkedUrcLibrary urc;
     try {
-        return command->second(urc, Args(all.begin() + 1, all.end()));
+        // Held until the command has returned: after its last write.
+        const HeldUrc held = holdUrcFor(name, Args(all.begin() + 1, all.end()));
+        return command->second(urc, held.arguments);
     } catch (const UsageError& e) {
         std::cerr << "urc-tool " << name << ": " << e.what() << "\n" << usageText(name);
         return kExitUsage;

@@ -102,7 +102,6 @@ int restoreCommand(device::UrcLibrary& urc, const Args& args) {
         return printHelp("restore");
     expectWords(a, 1, "restore");
     const urcmem::Memory backup = loadBackup(a.words[0]);
-    refuseWhileWindowRuns("restore");
     const Snapshot now = readSnapshot(urc);
     if (std::string why = mismatch(now.memory, backup, now.header); !why.empty()) {
         if (!a.has("--force"))

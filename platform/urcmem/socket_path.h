@@ -16,7 +16,7 @@ struct SocketPath {
 };
 
 // The per-user folder alone ($XDG_RUNTIME_DIR/qzt617, else /tmp/qzt617-<uid>),
-// checked as above; also where the window program keeps its instance lock.
+// checked as above.
 struct RuntimeFolder {
     std::string path;     // empty on failure
     std::string error;    // a sentence for a person on failure

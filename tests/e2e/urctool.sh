@@ -31,7 +31,7 @@ restore_after_window_changes() {
   tool list >/dev/null || fail "list failed while the window runs"
   tool verify "$E2E_DIR/before.img" --quiet >/dev/null || fail "verify failed while the window runs"
   expect_status 1 tool set 06 --protocol nec 1 2
-  grep -q "window program is running" "$E2E_DIR/tool.out" || fail "set: $(cat "$E2E_DIR/tool.out")"
+  grep -q "is owned by qzt617 (pid $APP_PID)" "$E2E_DIR/tool.out" || fail "set: $(cat "$E2E_DIR/tool.out")"
   expect_status 1 tool clear 05
   expect_status 1 tool restore "$E2E_DIR/before.img"
   click_learn

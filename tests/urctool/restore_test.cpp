@@ -4,7 +4,6 @@
 #include "platform/irform/code_form.h"
 #include "platform/urcmem/image_check.h"
 #include "platform/urcmem/memory_map.h"
-#include "platform/winsys/instance_lock.h"
 #include "tests/support/scripted_urc.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"
@@ -25,7 +24,7 @@ namespace {
 
 using urctool::Args;
 
-// The window lock lives in the per-user folder: a private one for the tests.
+// A private per-user folder for the tests.
 class UrcToolTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -220,24 +219,6 @@ TEST_F(UrcToolTest, ABackupWithBrokenTablesIsRefusedBeforeAnyWrite) {
     const auto plan = urctool::planRestore(memory(), broken, header);
     EXPECT_NE(plan.problem.find("not consistent"), std::string::npos) << plan.problem;
     EXPECT_TRUE(plan.writes.empty());
-}
-
-TEST_F(UrcToolTest, WritingCommandsAreRefusedWhileTheWindowHoldsItsLock) {
-    const std::string file = folder_ + "/backup.img";
-    ASSERT_EQ(urctool::backupCommand(urc_, {file, "--quiet"}), urctool::kExitOk);
-    run({"05", "--protocol", "nec", "1", "2"});
-    const urcmem::Memory before = memory();
-    {
-        const winsys::InstanceLock window;
-        ASSERT_TRUE(window.held());
-        EXPECT_THROW(urctool::setCommand(urc_, {"06", "--protocol", "nec", "1", "3"}),
-                     urctool::ToolError);
-        EXPECT_THROW(urctool::clearCommand(urc_, {"05"}), urctool::ToolError);
-        EXPECT_THROW(urctool::restoreCommand(urc_, {file}), urctool::ToolError);
-        EXPECT_EQ(memory(), before);
-        EXPECT_EQ(urctool::verifyCommand(urc_, {file, "--quiet"}), urctool::kExitFailed);
-    }
-    EXPECT_EQ(urctool::clearCommand(urc_, {"05"}), urctool::kExitOk);
 }
 
 // The message of the ToolError a command throws; "" when it throws none.
