@@ -12,36 +12,12 @@
 # Usage: files_and_limits.sh FOLDER-OF-THE-BUILT-PROGRAMS
 set -uo pipefail
 BIN=${1:?usage: files_and_limits.sh FOLDER}
-DIR=$(mktemp -d /tmp/qzt617-files.XXXXXX)
-export XDG_RUNTIME_DIR="$DIR/run" QZT617_URC_SOCKET="$DIR/urc.sock"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-SIM_PID=
-cleanup() {
-  [[ -n "$SIM_PID" ]] && kill "$SIM_PID" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$DIR"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# Each command bounded: a hang ends in the 124 of timeout, which no check takes.
 tool() { timeout 5 "$BIN/urc-tool" "$@"; }
 sim() { timeout 5 "$BIN/urc-sim" "$@"; }
+start_sim
 
-"$BIN/urc-sim" serve --image "$DIR/urc.img" --socket "$QZT617_URC_SOCKET" --latency-ms 0 \
-  >"$DIR/sim.log" 2>&1 &
-SIM_PID=$!
-for _ in $(seq 100); do sim status >/dev/null 2>&1 && break; sleep 0.02; done
-
-# expect STATUS TEXT COMMAND...: the command ends with STATUS (never the 124
-# of a timeout) and says TEXT.
-expect() {
-  local want=$1 text=$2 got=0
-  shift 2
-  "$@" >"$DIR/out" 2>&1 || got=$?
-  local command="$*"
-  command=${command:0:100}
-  ((got == want)) || fail "$command ended with $got, expected $want: $(head -c 600 "$DIR/out")"
-  grep -qF -- "$text" "$DIR/out" || fail "$command: expected '$text' in: $(head -c 600 "$DIR/out")"
-}
 memory() { sim dump 0000 10000 | md5sum; }
 
 # --- limits: nothing written, the limit and the value named
