@@ -142,8 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      t.AllocRecords = "FFFFFF008002";
                                      t.StoredCodeIds = {"FFFFFF"};
                                  },
-                                 "FFFFFF", "220000"},
-                      HeldIdCase{"NotHeld", [](device::UrcTables&) {}, "AB12CD", "AB12CD"}),
+                                 "FFFFFF", "220000"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FailCase {

@@ -7,7 +7,7 @@ export XDG_RUNTIME_DIR="$DIR/run" QZT617_URC_SOCKET="$DIR/urc.sock" XDG_CACHE_HO
 mkdir -m 0700 "$XDG_RUNTIME_DIR"
 SIM_PID=
 cleanup() {
-  [[ -n "$SIM_PID" ]] && kill -9 "$SIM_PID" 2>/dev/null
+  [[ -n "$SIM_PID" ]] && kill "$SIM_PID" 2>/dev/null
   wait 2>/dev/null || true
   rm -rf "$DIR"
 }
