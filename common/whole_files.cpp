@@ -64,18 +64,6 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
-struct PathParts {
-    std::string folder;
-    std::string name;
-};
-
-PathParts split(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return {".", path};
-    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
-}
-
 // A new file "<name>.tmp-XXXXXX" (six letters or digits, as mkstemp makes
 // them; the emulator removes such files a killed server left) in the folder:
 // never an existing file and never through a link, whatever another process
@@ -153,7 +141,7 @@ ReadFile readRegularFile(const std::string& path, std::size_t maxBytes, std::str
 
 std::optional<std::string> replaceFile(const std::string& path, std::string_view content,
                                        unsigned newFileMode) {
-    const PathParts parts = split(path);
+    const PathParts parts = splitPath(path);
     if (parts.name.empty() || parts.name == "." || parts.name == "..")
         return path + " names a folder, not a file";
     const int folderFd = ::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -178,6 +166,13 @@ std::optional<std::string> replaceFile(const std::string& path, std::string_view
         ::fsync(folderFd); // the rename itself made durable; some file systems refuse
     ::close(folderFd);
     return failure;
+}
+
+PathParts splitPath(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return {".", path};
+    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
 } // namespace wholefiles

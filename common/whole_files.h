@@ -34,4 +34,11 @@ ReadFile readRegularFile(const std::string& path, std::size_t maxBytes, std::str
 std::optional<std::string> replaceFile(const std::string& path, std::string_view content,
                                        unsigned newFileMode = 0666);
 
+// A path's folder and last name: "." for a bare name, "/" for one at the root.
+struct PathParts {
+    std::string folder;
+    std::string name;
+};
+PathParts splitPath(const std::string& path);
+
 } // namespace wholefiles

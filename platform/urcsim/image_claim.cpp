@@ -1,5 +1,7 @@
 #include "platform/urcsim/image_claim.h"
 
+#include "common/whole_files.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -15,17 +17,8 @@ namespace urcsim {
 
 namespace {
 
-struct PathParts {
-    std::string folder;
-    std::string name;
-};
-
-PathParts split(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return {".", path};
-    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
-}
+using wholefiles::PathParts;
+using wholefiles::splitPath;
 
 // One name for one image however it is spelt (relative, through links to its
 // folder, or a link to the file), so that every server meets the same lock;
@@ -46,7 +39,7 @@ std::optional<std::string> realImagePath(const std::string& path, std::string& e
         error = "cannot resolve the image file " + path + ": " + std::strerror(why);
         return std::nullopt;
     }
-    const PathParts parts = split(path);
+    const PathParts parts = splitPath(path);
     if (::realpath(parts.folder.c_str(), resolved))
         return std::string(resolved) + "/" + parts.name;
     return path; // no such folder: making the lock there says so
@@ -60,7 +53,7 @@ bool isLeftover(const std::string& entry, const std::string& imageName) {
 }
 
 void removeLeftovers(const std::string& imagePath) {
-    const PathParts parts = split(imagePath);
+    const PathParts parts = splitPath(imagePath);
     DIR* folder = ::opendir(parts.folder.c_str());
     if (!folder)
         return;

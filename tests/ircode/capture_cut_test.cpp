@@ -25,16 +25,10 @@ TEST(CutAtEndMarker, WithoutEndMarkerGivesFourZeros) {
 // Only the end marker ends the capture: a zero character before it is part
 // of the head (the encoder then refuses it and the capture is kept whole).
 TEST(CutAtEndMarker, ZeroCharactersBeforeTheMarkerDoNotEndTheCapture) {
-    struct Case {
-        std::string head;
-    };
     const std::string zero(1, '\0');
-    const Case cases[] = {{"8D00" + std::string(196, '\0')},
-                          {words({"8D00", "0700"}) + zero + "300" + "8300"},
-                          {zero + "D00"}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(CutAtEndMarker(asDelivered(c.head + kTail)), c.head + kTail) << c.head.size();
-    }
+    for (const std::string& head : {"8D00" + std::string(196, '\0'),
+                                    words({"8D00", "0700"}) + zero + "300" + "8300", zero + "D00"})
+        EXPECT_EQ(CutAtEndMarker(asDelivered(head + kTail)), head + kTail) << head.size();
 }
 
 TEST(CutAtEndMarker, TailIsCutShortWhenTheCaptureEndsInsideIt) {

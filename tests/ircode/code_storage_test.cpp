@@ -82,7 +82,7 @@ INSTANTIATE_TEST_SUITE_P(PlanLearnedCode, Flag,
                                            FlagCase{"220000", "80", 3}, // 0x22 or more
                                            FlagCase{"010001", "80", 3},
                                            // A raw identifier the URC holds: stored
-                                           // under another one (RawIdentifier below).
+                                           // under another one (see below).
                                            FlagCase{"AABBCC", "80", 3},
                                            FlagCase{"aabbcc", "80", 3}));
 
@@ -98,53 +98,49 @@ TEST(PlanLearnedCode, SameFormIdentifierLearnedTwiceIsStoredOnce) {
     EXPECT_EQ(second.after.LearnedKeys, (std::vector<std::string>{"01|2", "02|1", "03|2"}));
 }
 
-struct HeldIdCase {
-    const char* name;
-    void (*hold)(device::UrcTables&);
-    const char* converted; // the identifier the conversion gave
-    const char* stored;    // the one the code is stored under
-};
-
-class RawIdentifier : public ::testing::TestWithParam<HeldIdCase> {};
-
 // A raw code's identifier is a digest of its data, and two codes can share it:
 // the new code never takes an identifier the URC already holds, so no two
 // keys send one code by accident.
-TEST_P(RawIdentifier, TheUrcHoldsIsReplacedByTheNextFreeOne) {
-    const HeldIdCase c = GetParam();
-    auto tables = sampleTables();
-    c.hold(tables);
-    const auto plan = planOk(tables, 2, converted(c.converted));
-    ASSERT_EQ(plan.writes.size(), 3u);
-    EXPECT_EQ(plan.writes[2].hex, "C00080" + std::string(c.stored) + kP + kQ);
-    EXPECT_EQ(plan.after.AllocRecords.substr(plan.after.AllocRecords.size() - 12, 6), c.stored);
-    EXPECT_EQ(plan.after.StoredCodeIds.back(), c.stored);
+TEST(PlanLearnedCode, ARawIdentifierTheUrcHoldsIsReplacedByTheNextFreeOne) {
+    struct Case {
+        const char* what;
+        const char* allocRecords;           // the URC's allocation area
+        std::vector<std::string> storedIds; // the window's copy of their identifiers
+        const char* builtinId;              // one more in the URC's identifier table, or ""
+        const char* converted;              // the identifier the conversion gave
+        const char* stored;                 // the one the code is stored under
+    };
+    const Case cases[] = {
+        {"a stored code", "AABBCC008002", {"AABBCC"}, "", "AABBCC", "AABBCD"},
+        {"in another case", "AABBCC008002", {"AABBCC"}, "", "aabbcc", "AABBCD"},
+        {"only an allocation record", "AABBCC008002", {}, "", "AABBCC", "AABBCD"},
+        {"the next in the identifier table",
+         "AABBCC008002",
+         {"AABBCC"},
+         "AABBCD",
+         "AABBCC",
+         "AABBCE"},
+        {"several in a row",
+         "AABBCC008002AABBCD028002",
+         {"AABBCC", "AABBCD"},
+         "",
+         "AABBCC",
+         "AABBCE"},
+        {"at the end of the range", "FFFFFF008002", {"FFFFFF"}, "", "FFFFFF", "220000"}};
+    for (const Case& c : cases) {
+        auto tables = sampleTables();
+        tables.AllocRecords = c.allocRecords;
+        tables.StoredCodeIds = c.storedIds;
+        if (*c.builtinId != '\0')
+            tables.BuiltinCodeIds.push_back(c.builtinId);
+        const auto plan = planOk(tables, 2, converted(c.converted));
+        ASSERT_EQ(plan.writes.size(), 3u) << c.what;
+        EXPECT_EQ(plan.writes[2].hex, "C00080" + std::string(c.stored) + kP + kQ) << c.what;
+        EXPECT_EQ(plan.after.AllocRecords.substr(plan.after.AllocRecords.size() - 12, 6), c.stored)
+            << c.what;
+        EXPECT_EQ(plan.after.StoredCodeIds.back(), c.stored) << c.what;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    PlanLearnedCode, RawIdentifier,
-    ::testing::Values(HeldIdCase{"StoredCode", [](device::UrcTables&) {}, "AABBCC", "AABBCD"},
-                      HeldIdCase{"OtherCase", [](device::UrcTables&) {}, "aabbcc", "AABBCD"},
-                      HeldIdCase{"OnlyAnAllocationRecord",
-                                 [](device::UrcTables& t) { t.StoredCodeIds.clear(); }, "AABBCC",
-                                 "AABBCD"},
-                      HeldIdCase{"InTheIdentifierTable",
-                                 [](device::UrcTables& t) { t.BuiltinCodeIds.push_back("AABBCD"); },
-                                 "AABBCC", "AABBCE"},
-                      HeldIdCase{"SeveralInARow",
-                                 [](device::UrcTables& t) {
-                                     t.AllocRecords += "AABBCD028002";
-                                     t.StoredCodeIds.push_back("AABBCD");
-                                 },
-                                 "AABBCC", "AABBCE"},
-                      HeldIdCase{"AtTheEndOfTheRange",
-                                 [](device::UrcTables& t) {
-                                     t.AllocRecords = "FFFFFF008002";
-                                     t.StoredCodeIds = {"FFFFFF"};
-                                 },
-                                 "FFFFFF", "220000"},
-                      HeldIdCase{"NotHeld", [](device::UrcTables&) {}, "AB12CD", "AB12CD"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 struct FailCase {
     const char* name;

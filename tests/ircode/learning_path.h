@@ -14,37 +14,26 @@
 
 namespace ircode_test {
 
-using ConvertFunction = const char* (*)(const char*, int32_t);
 using ConvertAtCarrierFunction = const char* (*)(const char*, int32_t, int32_t);
 
-inline void* converterLibrary() {
-    static void* library = dlopen(RORORURU_PATH, RTLD_NOW | RTLD_LOCAL);
-    return library;
-}
-
-inline ConvertFunction convertCode() {
-    void* library = converterLibrary();
-    return library ? reinterpret_cast<ConvertFunction>(dlsym(library, "ConvertCode")) : nullptr;
-}
-
+// The conversion library's entry point that takes the measured carrier;
+// nullptr when the library or the entry point is missing. (The window's
+// fallback to ConvertCode alone: code_converter_test.cpp.)
 inline ConvertAtCarrierFunction convertCodeAtCarrier() {
-    void* library = converterLibrary();
+    static void* library = dlopen(RORORURU_PATH, RTLD_NOW | RTLD_LOCAL);
     return library
                ? reinterpret_cast<ConvertAtCarrierFunction>(dlsym(library, "ConvertCodeAtCarrier"))
                : nullptr;
 }
 
-// As the window learns: the body, and beside it the carrier the URC measured
-// (ConvertCode alone when the library lacks the entry point that takes it).
+// As the window learns: the body, and beside it the carrier the URC measured.
 inline std::string learn(const std::string& capture) {
     const std::string cut = learning::CutAtEndMarker(ircode_test::asDelivered(capture));
     const auto timings = learning::EncodeTimings(cut);
     if (timings.failed)
         return "<encoding failed>";
-    const std::string body = learning::ConverterInput(timings);
-    if (const auto atCarrier = convertCodeAtCarrier())
-        return atCarrier(body.c_str(), 2, timings.carrierKhz * 1000);
-    return convertCode()(body.c_str(), 2);
+    return convertCodeAtCarrier()(learning::ConverterInput(timings).c_str(), 2,
+                                  timings.carrierKhz * 1000);
 }
 
 // A capture whose carrier words are zero: the URC measured no carrier.

@@ -5,7 +5,6 @@
 #include "platform/urcsim/connections.h"
 #include "server_fixture.h"
 
-#include <cctype>
 #include <chrono>
 #include <gtest/gtest.h>
 #include <optional>
@@ -137,16 +136,6 @@ TEST(UrcSimClients, OutOfThreadsAConnectionIsRefusedAndTheServerEndsCleanly) {
     EXPECT_FALSE(fs::exists(server.socketPath()));
 }
 
-// A state the server is in when told to stop, and what each client then gets.
-struct StopCase {
-    const char* name;
-    // Puts the clients into the state; the server has 1000 ms of link latency.
-    void (*before)(Clients& clients, const std::string& socketPath);
-    // Once the server has let its socket go; false when a client was answered
-    // as if the server were not stopping.
-    bool (*after)(Clients& clients);
-};
-
 // A request sent once the stop began is not read any more.
 bool noAnswerToALateRequest(Clients& clients) {
     clients.send(clients.fds[0], "STATUS\n");
@@ -160,50 +149,45 @@ bool noneAnsweredOk(Clients& clients) {
     return true;
 }
 
-const StopCase kStopCases[] = {
-    {"a silent client", [](Clients& c, const std::string& path) { c.add(path); },
-     noAnswerToALateRequest},
-    {"a client half-way through its request",
-     [](Clients& c, const std::string& path) { c.send(c.add(path), "WRITE A5 2000 11"); },
-     [](Clients& c) {
-         c.send(c.fds[0], "22\n");
-         return !answerOn(c.fds[0]);
-     }},
-    {"clients waiting for slow transfers",
-     [](Clients& c, const std::string& path) {
-         for (int i = 0; i < 8; ++i)
-             c.send(c.add(path), "READ 0000 64\n"); // nine seconds each, one after the other
-     },
-     noneAnsweredOk},
-    {"a client that does not take its answer",
-     [](Clients& c, const std::string& path) { c.send(c.add(path), "DUMP 0 65536\n"); },
-     [](Clients&) { return true; }},
-};
-
-void PrintTo(const StopCase& state, std::ostream* out) {
-    *out << state.name;
+TEST(UrcSimStop, NoClientHoldsTheStopUpAndTheSocketGoes) {
+    struct Case {
+        const char* what; // the state the server is in when told to stop
+        // Puts the clients into the state; the server has 1000 ms of link latency.
+        void (*before)(Clients& clients, const std::string& socketPath);
+        // Once the server has let its socket go; false when a client was
+        // answered as if the server were not stopping.
+        bool (*after)(Clients& clients);
+    };
+    const Case cases[] = {
+        {"a silent client", [](Clients& c, const std::string& path) { c.add(path); },
+         noAnswerToALateRequest},
+        {"a client half-way through its request",
+         [](Clients& c, const std::string& path) { c.send(c.add(path), "WRITE A5 2000 11"); },
+         [](Clients& c) {
+             c.send(c.fds[0], "22\n");
+             return !answerOn(c.fds[0]);
+         }},
+        {"clients waiting for slow transfers",
+         [](Clients& c, const std::string& path) {
+             for (int i = 0; i < 8; ++i)
+                 c.send(c.add(path), "READ 0000 64\n"); // nine seconds each, one after the other
+         },
+         noneAnsweredOk},
+        {"a client that does not take its answer",
+         [](Clients& c, const std::string& path) { c.send(c.add(path), "DUMP 0 65536\n"); },
+         [](Clients&) { return true; }},
+    };
+    for (const Case& c : cases) {
+        ServerProcess server("--latency-ms 1000");
+        ASSERT_TRUE(server.started()) << c.what;
+        Clients clients;
+        c.before(clients, server.socketPath());
+        ASSERT_TRUE(acceptedSoFar(server)) << c.what;
+        server.askToStop();
+        ASSERT_TRUE(urctest::goneSoon(server.socketPath())) << c.what;
+        EXPECT_TRUE(c.after(clients)) << c.what;
+        EXPECT_EQ(server.waitEnded(), 0) << c.what << ": not ended within the bound";
+    }
 }
-
-class UrcSimStop : public testing::TestWithParam<StopCase> {};
-
-TEST_P(UrcSimStop, NoClientHoldsTheStopUpAndTheSocketGoes) {
-    ServerProcess server("--latency-ms 1000");
-    ASSERT_TRUE(server.started());
-    Clients clients;
-    GetParam().before(clients, server.socketPath());
-    ASSERT_TRUE(acceptedSoFar(server));
-    server.askToStop();
-    ASSERT_TRUE(urctest::goneSoon(server.socketPath()));
-    EXPECT_TRUE(GetParam().after(clients));
-    EXPECT_EQ(server.waitEnded(), 0) << "not ended within the bound";
-}
-
-INSTANTIATE_TEST_SUITE_P(States, UrcSimStop, testing::ValuesIn(kStopCases), [](const auto& info) {
-    std::string name = info.param.name;
-    for (char& c : name)
-        if (!std::isalnum(static_cast<unsigned char>(c)))
-            c = '_';
-    return name;
-});
 
 } // namespace

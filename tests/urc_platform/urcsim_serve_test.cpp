@@ -106,8 +106,7 @@ TEST(UrcSimImage, ALinkToTheImageIsOneClaimAndStaysALink) {
         EXPECT_NE(output.find(claimed), std::string::npos) << output;
     }
     ASSERT_TRUE(write("22BB"));
-    EXPECT_EQ(imageBytes(real, 0x2000, 2), "22BB");
-    EXPECT_EQ(imageBytes(dir.path / "urc.img", 0x2000, 2), "22BB");
+    EXPECT_EQ(imageBytes(real, 0x2000, 2), "22BB"); // the save reached the real file
     EXPECT_TRUE(fs::is_symlink(dir.path / "urc.img"));
 }
 

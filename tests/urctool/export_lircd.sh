@@ -10,24 +10,8 @@
 set -euo pipefail
 BIN=${1:?usage: export_lircd.sh FOLDER}
 command -v irsimreceive >/dev/null || { echo "FAIL: irsimreceive (Debian lirc) is missing" >&2; exit 1; }
-DIR=$(mktemp -d /tmp/qzt617-export.XXXXXX)
-export XDG_RUNTIME_DIR="$DIR/run" QZT617_URC_SOCKET="$DIR/urc.sock" XDG_CACHE_HOME="$DIR/cache"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-SIM_PID=
-cleanup() {
-  [[ -n "$SIM_PID" ]] && kill "$SIM_PID" 2>/dev/null
-  wait 2>/dev/null || true
-  rm -rf "$DIR"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-tool() { "$BIN/urc-tool" "$@"; }
-sim() { "$BIN/urc-sim" "$@"; }
-
-"$BIN/urc-sim" serve --image "$DIR/urc.img" --socket "$QZT617_URC_SOCKET" --latency-ms 0 \
-  >"$DIR/sim.log" 2>&1 &
-SIM_PID=$!
-for _ in $(seq 100); do sim status >/dev/null 2>&1 && break; sleep 0.02; done
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+start_sim
 
 # Key, then what it learns.
 keys=(

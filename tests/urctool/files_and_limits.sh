@@ -7,41 +7,18 @@
 #    would reach);
 #  - export -o and plot -o replace FILE whole: a link at FILE is replaced
 #    (its target untouched, a dangling link's target not made), a FIFO or a
-#    folder is refused, and a write that fails leaves the old file;
+#    folder is refused and left, a write that fails leaves the old file, and
+#    the file's permissions are kept;
 #  - labels that differ only in case reach their own keys.
 # Usage: files_and_limits.sh FOLDER-OF-THE-BUILT-PROGRAMS
 set -uo pipefail
 BIN=${1:?usage: files_and_limits.sh FOLDER}
-DIR=$(mktemp -d /tmp/qzt617-files.XXXXXX)
-export XDG_RUNTIME_DIR="$DIR/run" QZT617_URC_SOCKET="$DIR/urc.sock"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-SIM_PID=
-cleanup() {
-  [[ -n "$SIM_PID" ]] && kill "$SIM_PID" 2>/dev/null
-  wait 2>/dev/null
-  rm -rf "$DIR"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+# Each command bounded: a hang ends in the 124 of timeout, which no check takes.
 tool() { timeout 5 "$BIN/urc-tool" "$@"; }
 sim() { timeout 5 "$BIN/urc-sim" "$@"; }
+start_sim
 
-"$BIN/urc-sim" serve --image "$DIR/urc.img" --socket "$QZT617_URC_SOCKET" --latency-ms 0 \
-  >"$DIR/sim.log" 2>&1 &
-SIM_PID=$!
-for _ in $(seq 100); do sim status >/dev/null 2>&1 && break; sleep 0.02; done
-
-# expect STATUS TEXT COMMAND...: the command ends with STATUS (never the 124
-# of a timeout) and says TEXT.
-expect() {
-  local want=$1 text=$2 got=0
-  shift 2
-  "$@" >"$DIR/out" 2>&1 || got=$?
-  local command="$*"
-  command=${command:0:100}
-  ((got == want)) || fail "$command ended with $got, expected $want: $(head -c 600 "$DIR/out")"
-  grep -qF -- "$text" "$DIR/out" || fail "$command: expected '$text' in: $(head -c 600 "$DIR/out")"
-}
 memory() { sim dump 0000 10000 | md5sum; }
 
 # --- limits: nothing written, the limit and the value named
@@ -89,8 +66,10 @@ expect 1 "$DIR/fifo is a FIFO; only a regular file" tool export --format lircd -
 expect 1 "$DIR/fifo.svg is a FIFO" tool plot 05 -o "$DIR/fifo.svg"
 mkdir "$DIR/folder.png"
 expect 1 "$DIR/folder.png is a folder" tool plot 05 -o "$DIR/folder.png"
+[[ -p "$DIR/fifo" && -p "$DIR/fifo.svg" && -d "$DIR/folder.png" ]] || fail "a refused output was changed"
 # A full disk, as the file-size limit: the old files stay and the reason is given.
-cp "$DIR/link.json" "$DIR/old.json"
+chmod 640 "$DIR/link.json" # kept by every write that replaces the file
+cp -p "$DIR/link.json" "$DIR/old.json"
 cp "$DIR/dangling.svg" "$DIR/old.svg"
 (
   trap '' XFSZ
@@ -108,6 +87,9 @@ done
 cmp -s "$DIR/old.json" "$DIR/link.json" || fail "a failed export destroyed the old file"
 cmp -s "$DIR/old.svg" "$DIR/dangling.svg" || fail "a failed plot destroyed the old file"
 [[ -z "$(find "$DIR" -maxdepth 1 -name '*.tmp-*')" ]] || fail "a temporary file was left"
+tool export --format json -o "$DIR/link.json" || fail "export over the old file"
+cmp -s "$DIR/old.json" "$DIR/link.json" && fail "the export did not replace the old file"
+[[ $(stat -c %a "$DIR/link.json") == 640 ]] || fail "the export did not keep the file's permissions"
 
 # --- labels differing only in case
 tool set CBL/BACK --protocol nec 1 2 >/dev/null || fail "set CBL/BACK"

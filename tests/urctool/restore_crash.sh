@@ -9,32 +9,7 @@
 set -euo pipefail
 BIN=${1:?usage: restore_crash.sh FOLDER [ROUNDS]}
 ROUNDS=${2:-24}
-DIR=$(mktemp -d /tmp/qzt617-urctool.XXXXXX)
-export XDG_RUNTIME_DIR="$DIR/run" QZT617_URC_SOCKET="$DIR/urc.sock"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-SIM_PID=
-cleanup() {
-  [[ -n "$SIM_PID" ]] && kill -9 "$SIM_PID" 2>/dev/null
-  wait 2>/dev/null || true
-  rm -rf "$DIR"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-tool() { "$BIN/urc-tool" "$@"; }
-sim() { "$BIN/urc-sim" "$@"; }
-
-start_sim() {
-  "$BIN/urc-sim" serve --image "$DIR/urc.img" --socket "$QZT617_URC_SOCKET" --latency-ms "${1:-0}" \
-    >>"$DIR/sim.log" 2>&1 &
-  SIM_PID=$!
-  for _ in $(seq 100); do sim status >/dev/null 2>&1 && return 0; sleep 0.02; done
-  fail "urc-sim did not start: $(cat "$DIR/sim.log")"
-}
-kill_sim() {
-  kill -9 "$SIM_PID" 2>/dev/null || true
-  wait "$SIM_PID" 2>/dev/null || true
-  SIM_PID=
-}
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 raw() { echo "raw 38000 +3500 -1750 $(for i in $(seq "$1"); do printf '+500 -%d ' $((400 + 90 * (i % $2))); done)+500"; }
 
 # The backup: three raw codes and a protocol code.

@@ -5,24 +5,8 @@
 # Usage: set_carrier.sh FOLDER-OF-THE-BUILT-PROGRAMS
 set -euo pipefail
 BIN=${1:?usage: set_carrier.sh FOLDER}
-DIR=$(mktemp -d /tmp/qzt617-carrier.XXXXXX)
-export XDG_RUNTIME_DIR="$DIR/run" QZT617_URC_SOCKET="$DIR/urc.sock"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
-SIM_PID=
-cleanup() {
-  [[ -n "$SIM_PID" ]] && kill "$SIM_PID" 2>/dev/null
-  wait 2>/dev/null || true
-  rm -rf "$DIR"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-tool() { "$BIN/urc-tool" "$@"; }
-sim() { "$BIN/urc-sim" "$@"; }
-
-"$BIN/urc-sim" serve --image "$DIR/urc.img" --socket "$QZT617_URC_SOCKET" --latency-ms 0 \
-  >"$DIR/sim.log" 2>&1 &
-SIM_PID=$!
-for _ in $(seq 100); do sim status >/dev/null 2>&1 && break; sleep 0.02; done
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+start_sim
 
 # expect_sends CODE TEXT: the first words of what the URC sends for the key.
 expect_sends() {
@@ -54,9 +38,7 @@ tool set 10 --raw "raw 38000 $rca" >/dev/null
 expect_sends 10 "raw 38000 +3680 -3680 +460 -1840"
 # A carrier no raw code holds is refused, naming the limit; nothing is written.
 before=$(sim send 11 2>&1 || true)
-if tool set 11 --raw "raw 300000 $rca" >"$DIR/out" 2>&1; then fail "a 300 kHz carrier was taken"; fi
-grep -q "carrier 300000 Hz: the URC keeps carriers of 1 to 255 kHz" "$DIR/out" ||
-  fail "the refusal says: $(cat "$DIR/out")"
+expect 1 "carrier 300000 Hz: the URC keeps carriers of 1 to 255 kHz" tool set 11 --raw "raw 300000 $rca"
 [[ "$(sim send 11 2>&1 || true)" == "$before" ]] || fail "key 11 changed"
 sim check >/dev/null || fail "urc-sim check: $(sim check 2>&1)"
 echo "ok: carriers and frames kept"
