@@ -1,5 +1,6 @@
 #include "platform/urcmem/urc_claim.h"
 
+#include "common/whole_files.h"
 #include "platform/urcmem/socket_path.h"
 
 #include <algorithm>
@@ -48,10 +49,7 @@ std::optional<std::string> realPathOf(const std::string& path, std::string& erro
         error = "cannot resolve " + path + ": " + reason();
         return std::nullopt;
     }
-    const auto slash = path.find_last_of('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const auto [folder, name] = wholefiles::splitPath(path);
     if (name.empty() || name == "." || name == "..") {
         error = path + " names a folder, not a URC";
         return std::nullopt;
