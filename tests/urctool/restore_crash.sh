@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A restore killed at random points: the emulated URC is killed (as a pulled
-# cable would stop it) a random few milliseconds into `urc-tool restore`, in
-# at least 20 rounds. After each kill the URC restarted from its image file
+# cable would stop it) a random few milliseconds after the restore's first
+# write reached the image, in at least 20 rounds. The kills are timed from that
+# first write rather than from the start of urc-tool, whose start-up takes most
+# of the time on a loaded machine or under a sanitizer. After each kill the URC restarted from its image file
 # passes `urc-sim check`, the same restore then completes, and the URC equals
 # the backup. The backup and the URC hold raw codes in the same storage
 # blocks, so the restore has to release blocks before it reuses them.
@@ -30,22 +32,43 @@ kill_sim
 cp "$DIR/urc.img" "$DIR/changed.img"
 cmp -s "$DIR/changed.img" "$DIR/backup.img" && fail "the two images do not differ"
 
-# How long an undisturbed restore takes at the link's usual latency, so the
-# kills fall inside it.
+# inode_of FILE: the image's inode, which every write of the emulated URC
+# changes (it renames a new image over the old one).
+inode_of() { stat -c %i "$1" 2>/dev/null || echo gone; }
+# wait_first_write PID INODE: returns once the image is no longer INODE, or
+# once the restore PID has ended without writing.
+wait_first_write() {
+  while [[ "$(inode_of "$DIR/urc.img")" == "$2" ]] && kill -0 "$1" 2>/dev/null; do sleep 0.001; done
+}
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# How long an undisturbed restore writes at the link's usual latency, from its
+# first write to its end, so the kills fall inside that span.
+cp "$DIR/changed.img" "$DIR/urc.img"
 start_sim 1
-start=$(date +%s%N)
-tool restore "$DIR/backup.img" --quiet >/dev/null || fail "the undisturbed restore failed"
-span_ms=$((($(date +%s%N) - start) / 1000000))
+inode=$(inode_of "$DIR/urc.img")
+start=$(now_ms)
+tool restore "$DIR/backup.img" --quiet >/dev/null &
+restore_pid=$!
+wait_first_write "$restore_pid" "$inode"
+first_write=$(now_ms)
+wait "$restore_pid" || fail "the undisturbed restore failed"
+end=$(now_ms)
+span_ms=$((end - first_write))
 tool verify "$DIR/backup.img" --quiet >/dev/null || fail "the undisturbed restore is not equal"
 kill_sim
+((first_write < end)) || fail "the restore wrote nothing that could be seen ($((end - start)) ms in all)"
 
 torn=0
 for round in $(seq "$ROUNDS"); do
   cp "$DIR/changed.img" "$DIR/urc.img"
   start_sim 1
+  inode=$(inode_of "$DIR/urc.img")
   tool restore "$DIR/backup.img" --quiet >/dev/null 2>&1 &
   restore_pid=$!
-  sleep "$(printf '0.%03d' $((RANDOM % (span_ms + 1))))"
+  wait_first_write "$restore_pid" "$inode"
+  delay_ms=$((RANDOM % (span_ms + 1)))
+  sleep "$((delay_ms / 1000)).$(printf '%03d' $((delay_ms % 1000)))"
   kill_sim
   wait "$restore_pid" 2>/dev/null || true
   cmp -s "$DIR/urc.img" "$DIR/changed.img" || cmp -s "$DIR/urc.img" "$DIR/backup.img" ||
@@ -56,5 +79,5 @@ for round in $(seq "$ROUNDS"); do
   kill_sim
   cmp -s "$DIR/urc.img" "$DIR/backup.img" || fail "round $round: the URC differs from the backup"
 done
-((torn > 0)) || fail "no kill fell inside a restore in $ROUNDS rounds (restore takes $span_ms ms)"
-echo "ok: $ROUNDS rounds, $torn killed between two writes of the restore ($span_ms ms each)"
+((torn > 0)) || fail "no kill fell inside a restore in $ROUNDS rounds (it writes for $span_ms ms)"
+echo "ok: $ROUNDS rounds, $torn killed between two writes of the restore (it writes for $span_ms ms)"
