@@ -9,7 +9,7 @@
 // a URC that is not plugged in, and Retry tries the claim again. Nothing is
 // forwarded to the device library before the claim is held.
 #include "device/urc_library.h"
-#include "platform/urcmem/urc_claim.h"
+#include "urcmem/urc_claim.h"
 
 #include <chrono>
 #include <mutex>

@@ -1,6 +1,6 @@
 #include "fuzz/oracles.h"
 
-#include "platform/irform/code_form.h"
+#include "irform/code_form.h"
 
 #include <algorithm>
 #include <cstdio>

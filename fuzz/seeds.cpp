@@ -5,10 +5,10 @@
 // image). They are generated rather than kept in the repository because the
 // images are binary and would go stale when the memory map changes.
 #include "learning/core/capture_text.h"
-#include "platform/irform/capture_render.h"
-#include "platform/irform/raw_example.h"
-#include "platform/irform/signal.h"
-#include "platform/urcmem/factory_image.h"
+#include "irform/capture_render.h"
+#include "irform/raw_example.h"
+#include "irform/signal.h"
+#include "urcmem/factory_image.h"
 #include "platform/urcsim/factory_keys.h"
 #include "tests/support/scripted_urc.h"
 

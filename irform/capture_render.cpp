@@ -1,6 +1,6 @@
-#include "platform/irform/capture_render.h"
+#include "irform/capture_render.h"
 
-#include "platform/irform/protocols.h"
+#include "irform/protocols.h"
 
 #include <algorithm>
 #include <cmath>

@@ -15,7 +15,7 @@
 //    any space long enough to hold 20 fillers: the URC stops capturing there;
 //  - two carrier words follow: bytes a b and c 00 with a + b + c = s, where
 //    the carrier in kHz is Trunc(9000 / s).
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 #include <optional>
 #include <string>

@@ -1,8 +1,8 @@
 // Reading a stored code back: what the URC sends for a key record.
 #include "common/hex_text.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/code_form_detail.h"
-#include "platform/irform/compact_raw.h"
+#include "irform/code_form.h"
+#include "irform/code_form_detail.h"
+#include "irform/compact_raw.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,11 +1,11 @@
-#include "platform/irform/code_form.h"
+#include "irform/code_form.h"
 
 #include "common/hex_text.h"
-#include "platform/irform/code_form_detail.h"
-#include "platform/irform/compact_raw.h"
-#include "platform/irform/form_definition.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/signal_limits.h"
+#include "irform/code_form_detail.h"
+#include "irform/compact_raw.h"
+#include "irform/form_definition.h"
+#include "irform/protocols.h"
+#include "irform/signal_limits.h"
 
 #include <algorithm>
 

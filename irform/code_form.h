@@ -24,8 +24,8 @@
 //      0x8000 microseconds, else 0x8000 | tens of microseconds; padded with
 //      zero words to whole 8-byte blocks, at most 255 blocks
 // All digits upper case.
-#include "platform/irform/protocols.h"
-#include "platform/irform/signal.h"
+#include "irform/protocols.h"
+#include "irform/signal.h"
 
 #include <optional>
 #include <string>

@@ -1,8 +1,8 @@
 #pragma once
 // Pieces of the code form shared by the writer (code_form.cpp) and the reader
 // (code_description.cpp), so the layout is spelled out once.
-#include "platform/irform/protocols.h"
-#include "platform/irform/signal.h"
+#include "irform/protocols.h"
+#include "irform/signal.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
-#include "platform/irform/compact_raw.h"
+#include "irform/compact_raw.h"
 
 #include "common/hex_text.h"
-#include "platform/irform/code_form_detail.h"
+#include "irform/code_form_detail.h"
 
 #include <algorithm>
 

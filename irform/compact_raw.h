@@ -12,7 +12,7 @@
 // Data D: the entry count (2 digits, 1 to 16), the entries as duration words
 // (4 digits each, see code_form.h), then the indexes, one digit each, padded
 // with zeros to whole blocks.
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 #include <optional>
 #include <string>

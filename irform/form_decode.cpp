@@ -1,7 +1,7 @@
 // Reading a signal as one form of the table. Every duration is compared with
 // its nominal value within slackFor(); the mean of the normalised differences
 // tells how well the form fits, so that the caller can pick the best form.
-#include "platform/irform/form_frame_read.h"
+#include "irform/form_frame_read.h"
 
 #include <algorithm>
 #include <cmath>

@@ -11,8 +11,8 @@
 //  - biphase frames: a pattern of half-bit slots of `unit` us ('+' a fixed
 //    mark slot, '-' a fixed space slot, 'b' a bit of one slot per half, 'B' a
 //    bit of two slots per half) read as runs of equal slots.
-#include "platform/irform/protocols.h"
-#include "platform/irform/signal.h"
+#include "irform/protocols.h"
+#include "irform/signal.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,7 +1,7 @@
 // Reading one frame of a form. Every duration is compared with its nominal
 // value within slackFor(), after the receiver's delay estimated so far is
 // taken off.
-#include "platform/irform/form_frame_read.h"
+#include "irform/form_frame_read.h"
 
 #include <numeric>
 

@@ -2,8 +2,8 @@
 // Reading one frame of a form from a signal, shared by the decoder's first
 // frame, its repeats and the carrier guess: the comparison of durations with
 // their nominal values, and the symbol and biphase frame readers.
-#include "platform/irform/form_definition.h"
-#include "platform/irform/protocols.h"
+#include "irform/form_definition.h"
+#include "irform/protocols.h"
 
 #include <algorithm>
 #include <cstddef>

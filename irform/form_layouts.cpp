@@ -1,7 +1,7 @@
 // The bit layouts of the protocol forms: device and command to a frame's
 // payload and back, with the fixed fields, inverses and checks that tell
 // whether a payload belongs to the layout.
-#include "platform/irform/form_layouts.h"
+#include "irform/form_layouts.h"
 
 namespace irform::detail {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The bit layouts the rows of the form table point at (device and command to
 // a payload and back; see form_layouts.cpp), and the bit helpers they share.
-#include "platform/irform/form_definition.h"
+#include "irform/form_definition.h"
 
 #include <cstdint>
 #include <optional>

@@ -1,5 +1,5 @@
 // Rendering a press from the form table: the nominal durations a remote sends.
-#include "platform/irform/form_definition.h"
+#include "irform/form_definition.h"
 
 #include <numeric>
 

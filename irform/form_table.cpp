@@ -2,8 +2,8 @@
 // definitions of each protocol; units in microseconds. Rows are ordered by how
 // common the form is on consumer remotes, which also decides ties between
 // forms that fit a signal equally well.
-#include "platform/irform/form_definition.h"
-#include "platform/irform/form_layouts.h"
+#include "irform/form_definition.h"
+#include "irform/form_layouts.h"
 
 #include <array>
 #include <stdexcept>

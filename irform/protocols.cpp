@@ -1,6 +1,6 @@
-#include "platform/irform/protocols.h"
+#include "irform/protocols.h"
 
-#include "platform/irform/form_definition.h"
+#include "irform/form_definition.h"
 
 #include <algorithm>
 #include <cstdlib>

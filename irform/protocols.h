@@ -1,6 +1,6 @@
 #pragma once
 // Encoding and decoding of the built-in protocols with their exact timings.
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 #include <optional>
 

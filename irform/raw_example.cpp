@@ -1,4 +1,4 @@
-#include "platform/irform/raw_example.h"
+#include "irform/raw_example.h"
 
 #include <random>
 

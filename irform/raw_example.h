@@ -3,7 +3,7 @@
 // leader, 16 to 48 pulse-distance bits of varying timing, a stop mark, and
 // sometimes a second frame after a gap of 20 to 150 ms. The same seed always
 // gives the same signal.
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 namespace irform {
 

@@ -1,6 +1,6 @@
-#include "platform/irform/signal_limits.h"
+#include "irform/signal_limits.h"
 
-#include "platform/irform/compact_raw.h"
+#include "irform/compact_raw.h"
 
 namespace irform {
 namespace {

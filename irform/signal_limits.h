@@ -4,10 +4,10 @@
 // raw code form (its duration words and its 255 blocks). A signal past one of
 // them would come back cut or changed, so callers refuse it before anything
 // is written; each problem names the limit and the value.
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/signal.h"
-#include "platform/irform/timing_body.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/signal.h"
+#include "irform/timing_body.h"
 
 #include <optional>
 #include <string>

@@ -1,7 +1,7 @@
-#include "platform/irform/stored_signal.h"
+#include "irform/stored_signal.h"
 
-#include "platform/irform/code_form_detail.h"
-#include "platform/irform/protocols.h"
+#include "irform/code_form_detail.h"
+#include "irform/protocols.h"
 
 namespace irform {
 

@@ -2,7 +2,7 @@
 // The signal the URC emits for a stored key: a protocol form rendered with
 // its own carrier, the frames that were pressed and their toggle bit; a raw
 // code with its stored carrier.
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 #include <optional>
 #include <string_view>

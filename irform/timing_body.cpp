@@ -1,4 +1,4 @@
-#include "platform/irform/timing_body.h"
+#include "irform/timing_body.h"
 
 #include "common/hex_text.h"
 

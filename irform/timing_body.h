@@ -6,7 +6,7 @@
 // duration reaches 0xFFFF). "FEFE" + four digits of milliseconds + "EDED" is a
 // gap between two marks; a lone "EDED" ends the body; a gap group that ends the
 // body is the end itself (the "FEFE0014EDED" form of a capture without gaps).
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 #include <optional>
 #include <string_view>

@@ -1,6 +1,6 @@
-#include "platform/urcmem/factory_image.h"
+#include "urcmem/factory_image.h"
 
-#include "platform/urcmem/memory_map.h"
+#include "urcmem/memory_map.h"
 
 #include <stdexcept>
 

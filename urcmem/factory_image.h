@@ -2,7 +2,7 @@
 // The URC as it leaves the factory: identity and layout blocks, header, key-code
 // list, key records (a few keys preloaded with built-in codes), code-identifier
 // table, an empty allocation area and an empty code storage.
-#include "platform/urcmem/urc_memory.h"
+#include "urcmem/urc_memory.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "platform/urcmem/image_check.h"
+#include "urcmem/image_check.h"
 
-#include "platform/urcmem/memory_map.h"
+#include "urcmem/memory_map.h"
 
 #include <cstdio>
 #include <vector>

@@ -4,7 +4,7 @@
 // the code storage has an in-use allocation record whose blocks are marked and
 // inside the storage, no two records share a block, and no record lies past
 // the allocation area.
-#include "platform/urcmem/urc_memory.h"
+#include "urcmem/urc_memory.h"
 
 #include <optional>
 #include <string>

@@ -1,4 +1,4 @@
-#include "platform/urcmem/image_file.h"
+#include "urcmem/image_file.h"
 
 #include "common/whole_files.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The image file: exactly the 65,536 bytes of the URC's memory, address 0
 // first, so that any tool can craft or inspect one.
-#include "platform/urcmem/urc_memory.h"
+#include "urcmem/urc_memory.h"
 
 #include <optional>
 #include <string>

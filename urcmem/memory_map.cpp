@@ -1,4 +1,4 @@
-#include "platform/urcmem/memory_map.h"
+#include "urcmem/memory_map.h"
 
 #include <cstdio>
 

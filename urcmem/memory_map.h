@@ -3,7 +3,7 @@
 // layout blocks, the header found through the layout block, and the tables the
 // header points to. These readers decode bytes; they never throw for a bad
 // image (values that point outside memory are reported, not followed).
-#include "platform/urcmem/urc_memory.h"
+#include "urcmem/urc_memory.h"
 
 #include <array>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "platform/urcmem/urc_claim.h"
+#include "urcmem/urc_claim.h"
 
 #include "common/whole_files.h"
-#include "platform/urcmem/socket_path.h"
+#include "platform/urcwire/socket_path.h"
 
 #include <algorithm>
 #include <cerrno>

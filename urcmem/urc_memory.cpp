@@ -1,4 +1,4 @@
-#include "platform/urcmem/urc_memory.h"
+#include "urcmem/urc_memory.h"
 
 #include "common/hex_text.h"
 

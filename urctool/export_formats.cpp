@@ -1,6 +1,6 @@
 #include "urctool/export_formats.h"
 
-#include "platform/irform/protocols.h"
+#include "irform/protocols.h"
 #include "urctool/json_text.h"
 #include "urctool/signal_input.h"
 

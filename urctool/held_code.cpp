@@ -1,8 +1,8 @@
 #include "urctool/held_code.h"
 
-#include "platform/irform/code_form.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/stored_signal.h"
+#include "irform/code_form.h"
+#include "irform/protocols.h"
+#include "irform/stored_signal.h"
 
 namespace urctool {
 

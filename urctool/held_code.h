@@ -1,7 +1,7 @@
 #pragma once
 // What a key of a snapshot holds, decoded: a protocol with device and command,
 // or a raw signal with its carrier, durations and storage blocks.
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 #include "urctool/key_names.h"
 #include "urctool/urc_access.h"
 

@@ -1,6 +1,6 @@
 #include "urctool/help_texts.h"
 
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 #include "urctool/errors.h"
 
 #include <iostream>

@@ -4,7 +4,7 @@
 // CONST_LENGTH if any): header, plead, pre_data, the code's bits, post_data
 // (most significant bit first), ptrail, then the gap. Other encodings (RC5,
 // RC6, SHIFT_ENC, ...) are refused by name.
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 #include <string_view>
 

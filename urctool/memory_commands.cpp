@@ -1,7 +1,7 @@
 // backup, verify and restore: the URC's whole memory against an image file in
 // the emulator's format (65,536 bytes, address 0 first).
 #include "device/core/hex_text.h"
-#include "platform/urcmem/image_file.h"
+#include "urcmem/image_file.h"
 #include "urctool/command_line.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"

@@ -2,7 +2,7 @@
 // A signal's plot as shapes: marks as filled bars over a baseline, a time axis
 // in milliseconds with ticks at a round step, and a title. The SVG and PNG
 // writers draw the same shapes.
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 #include <string>
 #include <vector>

@@ -1,6 +1,6 @@
 #include "urctool/restore_plan.h"
 
-#include "platform/urcmem/image_check.h"
+#include "urcmem/image_check.h"
 #include "urctool/urc_access.h"
 
 #include <algorithm>

@@ -12,8 +12,8 @@
 //   5. the backup's key records that differ.
 // A restore cut short at any write leaves a consistent URC, and planning again
 // from there completes it.
-#include "platform/urcmem/memory_map.h"
-#include "platform/urcmem/urc_memory.h"
+#include "urcmem/memory_map.h"
+#include "urcmem/urc_memory.h"
 
 #include <cstdint>
 #include <string>

@@ -1,8 +1,8 @@
 #include "urctool/signal_input.h"
 
 #include "common/hex_text.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/protocols.h"
+#include "irform/code_form.h"
+#include "irform/protocols.h"
 #include "urctool/errors.h"
 #include "urctool/storable_signal.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // Signals given on the command line: a raw description, a Pronto hex text, a
 // raw code of a lircd.conf, or a protocol with device and command.
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 #include <string>
 #include <string_view>

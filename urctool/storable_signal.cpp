@@ -1,9 +1,9 @@
 #include "urctool/storable_signal.h"
 
 #include "learning/core/capture_text.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/signal_limits.h"
-#include "platform/irform/timing_body.h"
+#include "irform/protocols.h"
+#include "irform/signal_limits.h"
+#include "irform/timing_body.h"
 #include "urctool/errors.h"
 
 #include <optional>

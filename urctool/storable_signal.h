@@ -2,7 +2,7 @@
 // Whether a signal given to urc-tool comes out of learning's path (capture,
 // cut, timing text, conversion) exactly as given, checked before anything is
 // written to the URC.
-#include "platform/irform/signal.h"
+#include "irform/signal.h"
 
 #include <string>
 

@@ -4,8 +4,8 @@
 // snapshot of the areas that describe the learned keys.
 #include "device/core/urc_tables.h"
 #include "device/urc_library.h"
-#include "platform/urcmem/memory_map.h"
-#include "platform/urcmem/urc_memory.h"
+#include "urcmem/memory_map.h"
+#include "urcmem/urc_memory.h"
 
 #include <cstddef>
 #include <cstdint>

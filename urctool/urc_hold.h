@@ -5,7 +5,7 @@
 // reads holds the writing lock shared, so it never reads half of another
 // program's restore or set. Another program in the way is a refusal naming it,
 // unless --wait SECONDS (taken out of the arguments here) lets it finish.
-#include "platform/urcmem/urc_claim.h"
+#include "urcmem/urc_claim.h"
 #include "urctool/commands.h"
 
 #include <string>

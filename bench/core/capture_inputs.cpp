@@ -1,7 +1,7 @@
 #include "bench/core/capture_inputs.h"
 
-#include "platform/irform/capture_render.h"
-#include "platform/irform/raw_example.h"
+#include "irform/capture_render.h"
+#include "irform/raw_example.h"
 
 namespace bench {
 

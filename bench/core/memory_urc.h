@@ -2,7 +2,7 @@
 // A URC that is just its memory, answering the start-up reading at memory
 // speed: what remains to measure is the program's own decoding of the map.
 #include "device/urc_library.h"
-#include "platform/urcmem/urc_memory.h"
+#include "urcmem/urc_memory.h"
 
 #include <string>
 

@@ -5,10 +5,10 @@
 // after (six forms and the plain raw form, against all forms and the compact
 // raw form), and how many raw keys of each length fit a factory URC.
 #include "learning/core/capture_text.h"
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/protocols.h"
-#include "platform/urcmem/factory_image.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/protocols.h"
+#include "urcmem/factory_image.h"
 
 #include <algorithm>
 #include <cstdio>

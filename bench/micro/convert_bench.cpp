@@ -2,9 +2,9 @@
 // it: a key press of each built-in protocol and raw codes of no protocol; and
 // ConvertCodeAtCarrier, which the program calls with the measured carrier.
 #include "learning/core/capture_text.h"
-#include "platform/irform/capture_render.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/raw_example.h"
+#include "irform/capture_render.h"
+#include "irform/protocols.h"
+#include "irform/raw_example.h"
 
 #include "bench/micro/spread.h"
 

@@ -3,7 +3,7 @@
 // from a factory image, with the device answering at memory speed.
 #include "app/core/startup_reading.h"
 #include "bench/core/memory_urc.h"
-#include "platform/urcmem/factory_image.h"
+#include "urcmem/factory_image.h"
 #include "platform/urcsim/factory_keys.h"
 
 #include "bench/micro/spread.h"

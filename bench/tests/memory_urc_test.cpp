@@ -1,6 +1,6 @@
 #include "app/core/startup_reading.h"
 #include "bench/core/memory_urc.h"
-#include "platform/urcmem/factory_image.h"
+#include "urcmem/factory_image.h"
 #include "platform/urcsim/factory_keys.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 // cry wolf or miss faults.
 #include "fuzz/oracles.h"
 #include "learning/core/capture_text.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/raw_example.h"
+#include "irform/code_form.h"
+#include "irform/raw_example.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // the URC's code form "I::P:Q:::D". Two exports: ConvertCode, which knows
 // nothing of the carrier (the body does not hold it), and
 // ConvertCodeAtCarrier, which is also given the carrier the URC measured.
-#include "platform/irform/code_form.h"
-#include "platform/irform/timing_body.h"
+#include "irform/code_form.h"
+#include "irform/timing_body.h"
 
 #include <cstdint>
 #include <cstring>

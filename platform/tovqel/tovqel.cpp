@@ -5,8 +5,8 @@
 // and no buffer is written past the size the header gives.
 #include <tovqel.h>
 
-#include "platform/urcmem/socket_path.h"
-#include "platform/urcmem/wire_protocol.h"
+#include "platform/urcwire/socket_path.h"
+#include "platform/urcwire/wire_protocol.h"
 
 #include <algorithm>
 #include <atomic>

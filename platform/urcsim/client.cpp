@@ -1,9 +1,9 @@
 #include "platform/urcsim/client.h"
 
-#include "platform/irform/code_form.h"
-#include "platform/urcmem/socket_path.h"
-#include "platform/urcmem/urc_memory.h"
-#include "platform/urcmem/wire_protocol.h"
+#include "irform/code_form.h"
+#include "platform/urcwire/socket_path.h"
+#include "urcmem/urc_memory.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/commands.h"
 
 namespace urcsim {

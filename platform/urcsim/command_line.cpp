@@ -1,6 +1,6 @@
 #include "platform/urcsim/command_line.h"
 
-#include "platform/urcmem/wire_protocol.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/commands.h"
 

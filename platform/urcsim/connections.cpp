@@ -1,6 +1,6 @@
 #include "platform/urcsim/connections.h"
 
-#include "platform/urcmem/wire_protocol.h"
+#include "platform/urcwire/wire_protocol.h"
 
 #include <chrono>
 #include <iostream>

@@ -1,9 +1,9 @@
 #include "platform/urcsim/device.h"
 
-#include "platform/urcmem/image_check.h"
-#include "platform/urcmem/image_file.h"
-#include "platform/urcmem/memory_map.h"
-#include "platform/urcmem/wire_protocol.h"
+#include "urcmem/image_check.h"
+#include "urcmem/image_file.h"
+#include "urcmem/memory_map.h"
+#include "platform/urcwire/wire_protocol.h"
 
 
 namespace urcsim {

@@ -6,8 +6,8 @@
 // link's requests take turns on the single USB bus; the bench's requests
 // never wait for the bus, and a transfer's time is waited without holding the
 // URC's state, so the bench is answered at once whatever the latency.
-#include "platform/urcmem/factory_image.h"
-#include "platform/urcmem/urc_memory.h"
+#include "urcmem/factory_image.h"
+#include "urcmem/urc_memory.h"
 
 #include <chrono>
 #include <condition_variable>

@@ -1,6 +1,6 @@
 #include "platform/urcsim/factory_keys.h"
 
-#include "platform/irform/code_form.h"
+#include "irform/code_form.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,8 +1,8 @@
 #pragma once
 // The factory image of this URC model: its 70 keys in code order, a few of
 // them preloaded with codes of common remotes.
-#include "platform/irform/signal.h"
-#include "platform/urcmem/factory_image.h"
+#include "irform/signal.h"
+#include "urcmem/factory_image.h"
 
 #include <array>
 #include <cstdint>

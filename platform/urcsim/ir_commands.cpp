@@ -1,8 +1,8 @@
 // The infrared commands: a remote's key pressed in front of the URC, the URC
 // sending a stored code, and the front panel that does both with the mouse.
-#include "platform/irform/code_form.h"
-#include "platform/irform/stored_signal.h"
-#include "platform/urcmem/wire_protocol.h"
+#include "irform/code_form.h"
+#include "irform/stored_signal.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/command_line.h"
 #include "platform/urcsim/commands.h"

@@ -2,10 +2,10 @@
 
 #include "common/hex_text.h"
 #include "common/whole_files.h"
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/protocols.h"
-#include "platform/urcmem/wire_protocol.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/protocols.h"
+#include "platform/urcwire/wire_protocol.h"
 
 #include <charconv>
 #include <cstdio>

@@ -1,7 +1,7 @@
 #pragma once
 // What a key pressed in front of the URC looks like to it: the capture text
 // (hexadecimal words, as the URC records them) that `press` hands over.
-#include "platform/irform/capture_render.h"
+#include "irform/capture_render.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "platform/urcsim/remote_keys.h"
 
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/raw_example.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/raw_example.h"
 
 #include <array>
 

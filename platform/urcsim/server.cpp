@@ -1,8 +1,8 @@
 #include "platform/urcsim/server.h"
 
-#include "platform/urcmem/image_file.h"
-#include "platform/urcmem/socket_path.h"
-#include "platform/urcmem/wire_protocol.h"
+#include "urcmem/image_file.h"
+#include "platform/urcwire/socket_path.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/connections.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"

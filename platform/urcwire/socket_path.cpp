@@ -1,4 +1,4 @@
-#include "platform/urcmem/socket_path.h"
+#include "platform/urcwire/socket_path.h"
 
 #include <cerrno>
 #include <cstdio>

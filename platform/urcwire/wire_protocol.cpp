@@ -1,4 +1,4 @@
-#include "platform/urcmem/wire_protocol.h"
+#include "platform/urcwire/wire_protocol.h"
 
 #include <cerrno>
 #include <cstring>

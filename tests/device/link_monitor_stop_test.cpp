@@ -1,5 +1,5 @@
-#include "blocking_urc.h"
-#include "test_window.h"
+#include "tests/device/blocking_urc.h"
+#include "tests/device/test_window.h"
 #include "tests/support/scripted_message_boxes.h"
 
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "test_window.h"
+#include "tests/device/test_window.h"
 #include "tests/support/scripted_message_boxes.h"
 #include "tests/support/scripted_urc.h"
 

@@ -1,7 +1,7 @@
-#include "platform/irform/capture_render.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/timing_body.h"
-#include "tests/ircode/capture_words.h"
+#include "irform/capture_render.h"
+#include "irform/protocols.h"
+#include "irform/timing_body.h"
+#include "tests/support/capture_words.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "platform/irform/code_form.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/raw_example.h"
+#include "irform/code_form.h"
+#include "irform/protocols.h"
+#include "irform/raw_example.h"
 
 #include <gtest/gtest.h>
 

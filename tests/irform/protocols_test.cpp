@@ -1,4 +1,4 @@
-#include "platform/irform/protocols.h"
+#include "irform/protocols.h"
 
 #include <gtest/gtest.h>
 

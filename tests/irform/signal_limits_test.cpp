@@ -1,10 +1,10 @@
 // The limits of the URC's capture and raw code form, each just inside and
 // just outside: inside, the signal is captured whole (and the form holds it);
 // outside, the problem names the limit and the value.
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/signal_limits.h"
-#include "platform/irform/stored_signal.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/signal_limits.h"
+#include "irform/stored_signal.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 // ConvertCode gives an empty result.
 #include "learning/code_converter.h"
 #include "learning/core/capture_text.h"
-#include "platform/irform/capture_render.h"
-#include "platform/irform/raw_example.h"
+#include "irform/capture_render.h"
+#include "irform/raw_example.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "tests/learning/learning_fixture.h"
 
 #include "keypanel/core/key_table.h"
-#include "platform/irform/capture_render.h"
-#include "platform/irform/raw_example.h"
+#include "irform/capture_render.h"
+#include "irform/raw_example.h"
 
 #include <QTest>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "server_fixture.h"
+#include "tests/support/server_fixture.h"
 
 #include <chrono>
 #include <csignal>

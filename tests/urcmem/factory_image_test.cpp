@@ -2,8 +2,8 @@
 // URC the program expects; the read helpers must agree with that decoding.
 #include "device/core/hex_text.h"
 #include "keypanel/core/key_table.h"
-#include "platform/urcmem/image_check.h"
-#include "platform/urcmem/memory_map.h"
+#include "urcmem/image_check.h"
+#include "urcmem/memory_map.h"
 #include "platform/urcsim/factory_keys.h"
 
 #include <gtest/gtest.h>

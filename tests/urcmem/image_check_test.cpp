@@ -1,7 +1,7 @@
 // checkImage on images broken in the ways a faulty writer would break them.
-#include "platform/urcmem/factory_image.h"
-#include "platform/urcmem/image_check.h"
-#include "platform/urcmem/memory_map.h"
+#include "urcmem/factory_image.h"
+#include "urcmem/image_check.h"
+#include "urcmem/memory_map.h"
 #include "platform/urcsim/factory_keys.h"
 
 #include <functional>

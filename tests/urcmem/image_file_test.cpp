@@ -1,7 +1,7 @@
 // Loading and atomically saving image files; the socket path and line helpers.
-#include "platform/urcmem/image_file.h"
-#include "platform/urcmem/socket_path.h"
-#include "platform/urcmem/wire_protocol.h"
+#include "urcmem/image_file.h"
+#include "platform/urcwire/socket_path.h"
+#include "platform/urcwire/wire_protocol.h"
 
 #include <cstdlib>
 #include <filesystem>

@@ -1,7 +1,7 @@
 // The URC's single owner: one claim per URC whatever its path is spelled as,
 // held against other file descriptions and other processes, naming its owner,
 // dropped by the kernel when the owner dies, and waited for within a bound.
-#include "platform/urcmem/urc_claim.h"
+#include "urcmem/urc_claim.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // What urc-tool commands hold of the URC: writers own it and are refused,
 // naming the owner, while another program does; readers work beside the
 // window but not beside another program's writes; --wait waits instead.
-#include "platform/urcmem/urc_claim.h"
+#include "urcmem/urc_claim.h"
 #include "urctool/errors.h"
 #include "urctool/urc_hold.h"
 

@@ -1,7 +1,7 @@
 // What urc-tool reads from the command line and files: Pronto hex, lircd raw
 // codes, raw descriptions, protocol numbers, key names and options.
 #include "common/whole_files.h"
-#include "platform/irform/protocols.h"
+#include "irform/protocols.h"
 #include "urctool/command_line.h"
 #include "urctool/errors.h"
 #include "urctool/key_names.h"

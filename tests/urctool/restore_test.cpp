@@ -1,9 +1,9 @@
 // Restoring against an in-process URC: the planned writes keep the URC
 // consistent after every one of them, planning again from any point completes
 // the restore, and backups of another URC or with broken tables are refused.
-#include "platform/irform/code_form.h"
-#include "platform/urcmem/image_check.h"
-#include "platform/urcmem/memory_map.h"
+#include "irform/code_form.h"
+#include "urcmem/image_check.h"
+#include "urcmem/memory_map.h"
 #include "tests/support/scripted_urc.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"

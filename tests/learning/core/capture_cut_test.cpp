@@ -1,5 +1,5 @@
 #include "learning/core/capture_text.h"
-#include "tests/ircode/capture_words.h"
+#include "tests/support/capture_words.h"
 
 #include <gtest/gtest.h>
 

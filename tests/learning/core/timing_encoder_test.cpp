@@ -1,6 +1,6 @@
 #include "learning/core/capture_text.h"
-#include "platform/irform/timing_body.h"
-#include "tests/ircode/capture_words.h"
+#include "irform/timing_body.h"
+#include "tests/support/capture_words.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // whole learning path: a raw code replays at the measured carrier, a form is
 // recognised only near its own carrier, and a recognised press replays with
 // its own frame count and toggle bit.
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/form_definition.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/raw_example.h"
-#include "platform/irform/stored_signal.h"
-#include "tests/ircode/learning_path.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/form_definition.h"
+#include "irform/protocols.h"
+#include "irform/raw_example.h"
+#include "irform/stored_signal.h"
+#include "tests/platform/rororuru/learning_path.h"
 
 #include <gtest/gtest.h>
 

@@ -5,13 +5,13 @@
 // newer forms.
 #include "learning/core/capture_text.h"
 #include "learning/core/code_storage.h"
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/compact_raw.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/stored_signal.h"
-#include "tests/ircode/capture_words.h"
-#include "tests/ircode/learning_path.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/compact_raw.h"
+#include "irform/protocols.h"
+#include "irform/stored_signal.h"
+#include "tests/support/capture_words.h"
+#include "tests/platform/rororuru/learning_path.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // the plan that stores the converted code in a URC.
 #include "learning/core/capture_text.h"
 #include "learning/core/code_storage.h"
-#include "tests/ircode/capture_words.h"
+#include "tests/support/capture_words.h"
 
 #include <dlfcn.h>
 

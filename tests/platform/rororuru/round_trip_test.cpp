@@ -3,13 +3,13 @@
 // URC reading the stored code back.
 #include "learning/core/capture_text.h"
 #include "learning/core/code_storage.h"
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/compact_raw.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/raw_example.h"
-#include "platform/irform/timing_body.h"
-#include "tests/ircode/capture_words.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/compact_raw.h"
+#include "irform/protocols.h"
+#include "irform/raw_example.h"
+#include "irform/timing_body.h"
+#include "tests/support/capture_words.h"
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>

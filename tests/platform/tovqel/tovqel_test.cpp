@@ -1,6 +1,6 @@
 // libtovqel through its C API against a real `urc-sim serve`.
-#include "platform/urcmem/image_file.h"
-#include "server_fixture.h"
+#include "urcmem/image_file.h"
+#include "tests/support/server_fixture.h"
 
 #include <tovqel.h>
 

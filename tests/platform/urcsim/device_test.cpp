@@ -1,5 +1,5 @@
 // The emulated URC's request handling, without a socket and with a fake clock.
-#include "platform/urcmem/image_file.h"
+#include "urcmem/image_file.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"
 #include "platform/urcsim/press.h"

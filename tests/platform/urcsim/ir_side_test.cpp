@@ -1,10 +1,10 @@
 // The emulated URC's infrared side without a server: rendering a pressed key,
 // reading back what a key would send, the preset codes and the remote's keys.
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/raw_example.h"
-#include "platform/urcmem/image_check.h"
-#include "platform/urcmem/memory_map.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/raw_example.h"
+#include "urcmem/image_check.h"
+#include "urcmem/memory_map.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"

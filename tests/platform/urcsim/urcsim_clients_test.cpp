@@ -1,9 +1,9 @@
 // urc-sim serve under many clients: a bounded number served at once and the
 // rest told why, no abort when the process runs out of threads, and a stop
 // that no client holds up, with the socket file gone on every way out.
-#include "platform/urcmem/wire_protocol.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/connections.h"
-#include "server_fixture.h"
+#include "tests/support/server_fixture.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

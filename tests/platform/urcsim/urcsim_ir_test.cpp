@@ -1,12 +1,12 @@
 // `urc-sim press` and `urc-sim send` against a running server, with the codes
 // going in and out through libtovqel as the program moves them.
-#include "platform/irform/capture_render.h"
-#include "platform/irform/code_form.h"
-#include "platform/irform/protocols.h"
-#include "platform/irform/raw_example.h"
-#include "platform/urcmem/memory_map.h"
+#include "irform/capture_render.h"
+#include "irform/code_form.h"
+#include "irform/protocols.h"
+#include "irform/raw_example.h"
+#include "urcmem/memory_map.h"
 #include "platform/urcsim/factory_keys.h"
-#include "server_fixture.h"
+#include "tests/support/server_fixture.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,10 +1,10 @@
 // urc-sim serve holding its ground: images that are no files, one server per
 // image, the leftovers of a killed server, and a bench that is answered at
 // once while a slow link is busy.
-#include "platform/urcmem/image_file.h"
-#include "platform/urcmem/wire_protocol.h"
+#include "urcmem/image_file.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/factory_keys.h"
-#include "server_fixture.h"
+#include "tests/support/server_fixture.h"
 
 #include <chrono>
 #include <filesystem>

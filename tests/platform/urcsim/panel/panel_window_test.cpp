@@ -1,6 +1,6 @@
 // The emulator's front panel, offscreen, against a real `urc-sim serve`.
 #include "platform/urcsim/panel/panel_window.h"
-#include "server_fixture.h"
+#include "tests/support/server_fixture.h"
 
 #include <QScreen>
 #include <QTest>
