@@ -85,12 +85,22 @@ struct CachedFrame {
 };
 using FrameCache = std::vector<CachedFrame>;
 
+// Symbol frames compare by the tables they point at: forms that share them
+// read a signal alike.
+bool sameSymbolTables(const SymbolFrame& a, const SymbolFrame& b) {
+    return a.leader.data() == b.leader.data() && a.leader.size() == b.leader.size() &&
+           a.symbols.data() == b.symbols.data() && a.trailer.data() == b.trailer.data() &&
+           a.separatorAfter == b.separatorAfter;
+}
+
+bool sameBiphase(const BiphaseFrame& a, const BiphaseFrame& b) {
+    return a.pattern == b.pattern && a.unit == b.unit && a.oneIsMarkFirst == b.oneIsMarkFirst;
+}
+
 bool sameFrameShape(const FormDefinition& a, const FormDefinition& b) {
     return a.shape == b.shape && a.bits == b.bits && a.msbFirst == b.msbFirst &&
-           a.leader.data() == b.leader.data() && a.leader.size() == b.leader.size() &&
-           a.symbols.data() == b.symbols.data() && a.trailer.data() == b.trailer.data() &&
-           a.separatorAfter == b.separatorAfter && a.pattern == b.pattern && a.unit == b.unit &&
-           a.oneIsMarkFirst == b.oneIsMarkFirst;
+           sameSymbolTables(a.symbolFrame, b.symbolFrame) &&
+           sameBiphase(a.biphaseFrame, b.biphaseFrame);
 }
 
 std::optional<FrameRead> readFirstFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
@@ -190,20 +200,21 @@ namespace {
 bool biphaseShaped(const FormDefinition& form, const std::vector<uint32_t>& d, Score& score,
                    std::size_t count) {
     constexpr uint32_t kLongestRun = 3;
+    const BiphaseFrame& frame = form.biphaseFrame;
     std::size_t at = 0;
-    for (std::size_t i = 0; i < form.pattern.size() && form.pattern[i] != 'b';) {
-        const char level = form.pattern[i];
+    for (std::size_t i = 0; i < frame.pattern.size() && frame.pattern[i] != 'b';) {
+        const char level = frame.pattern[i];
         uint32_t run = 0;
-        for (; i < form.pattern.size() && form.pattern[i] == level; ++i)
+        for (; i < frame.pattern.size() && frame.pattern[i] == level; ++i)
             ++run;
-        if (at >= d.size() || !score.add(d[at], run * form.unit, at))
+        if (at >= d.size() || !score.add(d[at], run * frame.unit, at))
             return false;
         ++at;
     }
     const std::size_t opening = at;
     for (; at < d.size() && !(at % 2 == 1 && d[at] >= kFrameGapUs); ++at) {
-        const uint32_t k = (d[at] + form.unit / 2) / form.unit;
-        if (k < 1 || k > kLongestRun || !score.add(d[at], k * form.unit, at))
+        const uint32_t k = (d[at] + frame.unit / 2) / frame.unit;
+        if (k < 1 || k > kLongestRun || !score.add(d[at], k * frame.unit, at))
             return false;
     }
     return at - opening >= count;
@@ -226,9 +237,9 @@ std::optional<int> shapeCarrierHz(const std::vector<uint32_t>& d) {
         bool fits = false;
         if (form.shape == Shape::Biphase) {
             fits = biphaseShaped(form, d, score, kBiphaseDurations);
-        } else if (form.leader.size() == 2) {
+        } else if (form.symbolFrame.leader.size() == 2) {
             std::size_t at = 0;
-            fits = readFixed(d, at, form.leader, score);
+            fits = readFixed(d, at, form.symbolFrame.leader, score);
             for (int i = 0; fits && i < kSymbolsLooked; ++i, at += 2)
                 fits = at + 1 < d.size() && nearestSymbol(form, d, at, score).has_value();
         }

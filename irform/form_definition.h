@@ -36,41 +36,52 @@ enum class Shape { Symbols, Biphase };
 // How a press repeats: a short "ditto" frame, or the whole frame again.
 enum class Repeat { Ditto, Frame };
 
+// The parts of a symbol frame, in the order they are sent.
+struct SymbolFrame {
+    std::span<const uint32_t> leader{};       // first frame
+    std::span<const uint32_t> repeatLeader{}; // later frames (may be empty)
+    std::span<const Pair> symbols{};          // 2 or 4 entries: 1 or 2 bits a symbol
+    int separatorAfter = 0;                   // payload bits before the separator, 0 = none
+    Pair separator{};
+    std::span<const uint32_t> trailer{};
+};
+
+struct BiphaseFrame {
+    uint32_t unit = 0; // us a half-bit slot lasts
+    std::string_view pattern{};
+    bool oneIsMarkFirst = false;
+};
+
+// A row of the form table. An aggregate, so that a row names its fields
+// (designated initializers, in this order) and leaves the rest at the
+// defaults: no separator, no ditto frame, two frames a press, every frame
+// repeating the first, no toggle bit.
 struct FormDefinition {
-    Protocol protocol;
-    std::string_view name;
-    int carrierHz;
-    Shape shape;
-    int bits;      // payload bits in a frame
-    bool msbFirst; // payload value sent most significant bit first
-    uint32_t maxDevice;
-    uint32_t maxCommand;
-    // Symbol frames.
-    std::span<const uint32_t> leader;       // first frame
-    std::span<const uint32_t> repeatLeader; // later frames (may be empty)
-    std::span<const Pair> symbols;          // 2 or 4 entries: 1 or 2 bits a symbol
-    int separatorAfter;                     // payload bits before the separator, 0 = none
-    Pair separator;
-    std::span<const uint32_t> trailer;
-    // Biphase frames.
-    uint32_t unit;
-    std::string_view pattern;
-    bool oneIsMarkFirst;
+    Protocol protocol = Protocol::Nec;
+    std::string_view name{};
+    int carrierHz = 0;
+    Shape shape = Shape::Symbols;
+    int bits = 0;          // payload bits in a frame
+    bool msbFirst = false; // payload value sent most significant bit first
+    uint32_t maxDevice = 0;
+    uint32_t maxCommand = 0;
+    SymbolFrame symbolFrame{};   // symbol frames
+    BiphaseFrame biphaseFrame{}; // biphase frames
     // Timing of frames: start-to-start period, or else the gap after a frame.
-    uint32_t periodUs;
-    uint32_t gapUs;
-    int framesPerPress; // frames a rendered press holds (ditto frames included)
-    Repeat repeat;
-    std::span<const uint32_t> ditto;
+    uint32_t periodUs = 0;
+    uint32_t gapUs = 0;
+    int framesPerPress = 2; // frames a rendered press holds (ditto frames included)
+    Repeat repeat = Repeat::Frame;
+    std::span<const uint32_t> ditto{};
     // Layout: device and command to payload, payload back (nullopt when a
     // fixed field, check or inverse does not hold).
-    uint64_t (*pack)(Fields fields);
-    std::optional<Fields> (*unpack)(uint64_t payload);
+    uint64_t (*pack)(Fields fields) = nullptr;
+    std::optional<Fields> (*unpack)(uint64_t payload) = nullptr;
     // Payload of the n-th frame of a press (n >= 1) given the first; null when
     // every frame repeats the first.
-    uint64_t (*laterFrame)(uint64_t first, int n);
-    uint64_t toggleMask; // payload bits that may change between presses
-    int checkedBits;     // bits the layout fixes or checks: breaks ties
+    uint64_t (*laterFrame)(uint64_t first, int n) = nullptr;
+    uint64_t toggleMask = 0; // payload bits that may change between presses
+    int checkedBits = 0;     // bits the layout fixes or checks: breaks ties
 };
 
 std::span<const FormDefinition> formDefinitions();

@@ -41,11 +41,11 @@ std::optional<std::size_t> nearestSymbol(const FormDefinition& form, const std::
                                          std::size_t at, Score& score) {
     std::optional<std::size_t> best;
     Score bestScore;
-    for (std::size_t i = 0; i < form.symbols.size(); ++i) {
+    for (std::size_t i = 0; i < form.symbolFrame.symbols.size(); ++i) {
         Score trial;
         trial.shift = score.shift;
-        if (!trial.add(d[at], form.symbols[i].first, at) ||
-            !trial.add(d[at + 1], form.symbols[i].second, at + 1))
+        if (!trial.add(d[at], form.symbolFrame.symbols[i].first, at) ||
+            !trial.add(d[at + 1], form.symbolFrame.symbols[i].second, at + 1))
             continue;
         if (!best || trial.sum < bestScore.sum) {
             best = i;
@@ -67,13 +67,14 @@ namespace {
 std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
                                          std::size_t start, bool first, Score& score) {
     std::size_t at = start;
-    if (!readFixed(d, at, first ? form.leader : form.repeatLeader, score))
+    if (!readFixed(d, at, first ? form.symbolFrame.leader : form.symbolFrame.repeatLeader, score))
         return std::nullopt;
     FrameRead frame;
-    const int width = form.symbols.size() == 4 ? 2 : 1;
+    const int width = form.symbolFrame.symbols.size() == 4 ? 2 : 1;
     for (int i = 0; i < form.bits; i += width) {
-        if (form.separatorAfter != 0 && i == form.separatorAfter) {
-            const uint32_t separator[] = {form.separator.first, form.separator.second};
+        if (form.symbolFrame.separatorAfter != 0 && i == form.symbolFrame.separatorAfter) {
+            const uint32_t separator[] = {form.symbolFrame.separator.first,
+                                          form.symbolFrame.separator.second};
             if (!readFixed(d, at, separator, score))
                 return std::nullopt;
         }
@@ -90,7 +91,7 @@ std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::
         }
         at += 2;
     }
-    if (!readFixed(d, at, form.trailer, score) || !endsFrame(d, at))
+    if (!readFixed(d, at, form.symbolFrame.trailer, score) || !endsFrame(d, at))
         return std::nullopt;
     frame.end = at;
     return frame;
@@ -102,18 +103,19 @@ std::optional<std::vector<bool>> readSlots(const FormDefinition& form,
                                            std::size_t& end, Score& score) {
     std::vector<bool> slots;
     // A pattern that opens with a bit starts with an invisible space half.
-    if (form.pattern.front() == 'b' && !form.oneIsMarkFirst)
+    if (form.biphaseFrame.pattern.front() == 'b' && !form.biphaseFrame.oneIsMarkFirst)
         slots.push_back(false);
     std::size_t at = start;
-    const std::size_t limit = form.pattern.size() * 4;
+    const std::size_t limit = form.biphaseFrame.pattern.size() * 4;
     for (; at < d.size(); ++at) {
         const bool mark = (at - start) % 2 == 0;
         // A silence inside the pattern may pass kFrameGapUs (RC5x).
-        if (!mark && endsFrame(d, at, std::max(kFrameGapUs, kMaxRunSlots * form.unit)))
+        if (!mark && endsFrame(d, at, std::max(kFrameGapUs, kMaxRunSlots * form.biphaseFrame.unit)))
             break;
         const uint32_t k = std::clamp<uint32_t>(
-            (score.corrected(d[at], at) + form.unit / 2) / form.unit, 1, kMaxRunSlots);
-        if (!score.add(d[at], k * form.unit, at))
+            (score.corrected(d[at], at) + form.biphaseFrame.unit / 2) / form.biphaseFrame.unit, 1,
+            kMaxRunSlots);
+        if (!score.add(d[at], k * form.biphaseFrame.unit, at))
             return std::nullopt;
         slots.insert(slots.end(), k, mark);
         if (slots.size() > limit)
@@ -133,7 +135,7 @@ std::optional<FrameRead> readBiphaseFrame(const FormDefinition& form,
     std::size_t at = 0;
     int bit = 0;
     auto slot = [&](std::size_t i) { return i < slots->size() && (*slots)[i]; };
-    for (char c : form.pattern) {
+    for (char c : form.biphaseFrame.pattern) {
         if (c == '+' || c == '-') {
             if (slot(at++) != (c == '+'))
                 return std::nullopt;
@@ -145,7 +147,7 @@ std::optional<FrameRead> readBiphaseFrame(const FormDefinition& form,
                 return std::nullopt;
         if (slot(at) == slot(at + width))
             return std::nullopt;
-        putBit(form, frame.payload, bit++, slot(at) == form.oneIsMarkFirst);
+        putBit(form, frame.payload, bit++, slot(at) == form.biphaseFrame.oneIsMarkFirst);
         at += 2 * width;
     }
     // Slots past the pattern, or a pattern ending in a mark that never came.
@@ -164,17 +166,18 @@ uint32_t nominalLength(const FormDefinition& form, uint64_t payload, bool first)
         const auto nominal = frameDurations(form, payload, first);
         return sum(nominal);
     }
-    uint32_t length = sum(first ? form.leader : form.repeatLeader) + sum(form.trailer);
-    const int width = form.symbols.size() == 4 ? 2 : 1;
+    uint32_t length = sum(first ? form.symbolFrame.leader : form.symbolFrame.repeatLeader) +
+                      sum(form.symbolFrame.trailer);
+    const int width = form.symbolFrame.symbols.size() == 4 ? 2 : 1;
     for (int i = 0; i < form.bits; i += width) {
-        if (form.separatorAfter != 0 && i == form.separatorAfter)
-            length += form.separator.first + form.separator.second;
+        if (form.symbolFrame.separatorAfter != 0 && i == form.symbolFrame.separatorAfter)
+            length += form.symbolFrame.separator.first + form.symbolFrame.separator.second;
         std::size_t symbol = 0;
         for (int k = 0; k < width; ++k) {
             const int bit = i + k;
             symbol = symbol << 1 | ((payload >> (form.msbFirst ? form.bits - 1 - bit : bit)) & 1);
         }
-        length += form.symbols[symbol].first + form.symbols[symbol].second;
+        length += form.symbolFrame.symbols[symbol].first + form.symbolFrame.symbols[symbol].second;
     }
     return length;
 }

@@ -7,7 +7,7 @@ namespace irform::detail {
 namespace {
 
 int symbolBits(const FormDefinition& form) {
-    return form.symbols.size() == 4 ? 2 : 1;
+    return form.symbolFrame.symbols.size() == 4 ? 2 : 1;
 }
 
 // The payload's bits in the order they are sent.
@@ -23,16 +23,16 @@ void appendSymbols(const FormDefinition& form, uint64_t payload, std::vector<uin
     const std::vector<bool> bits = sentBits(form, payload);
     const int width = symbolBits(form);
     for (int i = 0; i < form.bits; i += width) {
-        if (form.separatorAfter != 0 && i == form.separatorAfter) {
-            d.push_back(form.separator.first);
-            d.push_back(form.separator.second);
+        if (form.symbolFrame.separatorAfter != 0 && i == form.symbolFrame.separatorAfter) {
+            d.push_back(form.symbolFrame.separator.first);
+            d.push_back(form.symbolFrame.separator.second);
         }
         // Two-bit symbols: the first bit sent is the symbol's high bit.
         std::size_t symbol = bits[static_cast<std::size_t>(i)];
         if (width == 2)
             symbol = symbol << 1 | bits[static_cast<std::size_t>(i) + 1];
-        d.push_back(form.symbols[symbol].first);
-        d.push_back(form.symbols[symbol].second);
+        d.push_back(form.symbolFrame.symbols[symbol].first);
+        d.push_back(form.symbolFrame.symbols[symbol].second);
     }
 }
 
@@ -41,13 +41,13 @@ std::vector<bool> biphaseSlots(const FormDefinition& form, uint64_t payload) {
     const std::vector<bool> bits = sentBits(form, payload);
     std::vector<bool> slots;
     std::size_t next = 0;
-    for (char c : form.pattern) {
+    for (char c : form.biphaseFrame.pattern) {
         if (c == '+' || c == '-') {
             slots.push_back(c == '+');
             continue;
         }
         const bool bit = bits[next++];
-        const bool firstHalf = bit == form.oneIsMarkFirst;
+        const bool firstHalf = bit == form.biphaseFrame.oneIsMarkFirst;
         const int width = c == 'B' ? 2 : 1;
         slots.insert(slots.end(), width, firstHalf);
         slots.insert(slots.end(), width, !firstHalf);
@@ -80,11 +80,11 @@ std::vector<uint32_t> slotRuns(const std::vector<bool>& slots, uint32_t unit) {
 
 std::vector<uint32_t> frameDurations(const FormDefinition& form, uint64_t payload, bool first) {
     if (form.shape == Shape::Biphase)
-        return slotRuns(biphaseSlots(form, payload), form.unit);
-    const auto leader = first ? form.leader : form.repeatLeader;
+        return slotRuns(biphaseSlots(form, payload), form.biphaseFrame.unit);
+    const auto leader = first ? form.symbolFrame.leader : form.symbolFrame.repeatLeader;
     std::vector<uint32_t> d(leader.begin(), leader.end());
     appendSymbols(form, payload, d);
-    d.insert(d.end(), form.trailer.begin(), form.trailer.end());
+    d.insert(d.end(), form.symbolFrame.trailer.begin(), form.symbolFrame.trailer.end());
     return d;
 }
 
