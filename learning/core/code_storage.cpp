@@ -1,13 +1,14 @@
 #include "learning/core/code_storage.h"
 
 #include "device/core/hex_text.h"
+#include "irform/converted_text.h"
 
 #include <algorithm>
 
 namespace learning {
 namespace {
 
-constexpr std::size_t kIdDigits = 6;
+constexpr std::size_t kIdDigits = irform::convertedtext::kIdDigits;
 constexpr std::size_t kBlockDigits = 16;
 constexpr std::size_t kRecordBytes = 22;
 constexpr std::size_t kAllocRecordDigits = 12;
@@ -115,21 +116,11 @@ std::string newRawId(const device::UrcTables& tables, const std::string& id) {
 } // namespace
 
 std::optional<ConvertedCode> SplitConvertedText(std::string_view text) {
-    const std::size_t idEnd = text.find("::");
-    if (idEnd == std::string_view::npos)
+    const auto fields = irform::convertedtext::split(text);
+    if (!fields)
         return std::nullopt;
-    std::string_view rest = text.substr(idEnd + 2);
-    const std::size_t pEnd = rest.find(':');
-    if (pEnd == std::string_view::npos)
-        return std::nullopt;
-    ConvertedCode code{
-        std::string(text.substr(0, idEnd)), std::string(rest.substr(0, pEnd)), {}, {}};
-    rest = rest.substr(pEnd + 1);
-    const std::size_t qEnd = rest.find(":::");
-    if (qEnd == std::string_view::npos)
-        return std::nullopt;
-    code.q = rest.substr(0, qEnd);
-    code.data = rest.substr(qEnd + 3);
+    ConvertedCode code{std::string(fields->id), std::string(fields->p), std::string(fields->q),
+                       std::string(fields->data)};
     const bool digitsOk = code.id.size() == kIdDigits && device::isHexDigits(code.id) &&
                           device::isHexDigits(code.p) && device::isHexDigits(code.q) &&
                           device::isHexDigits(code.data);
