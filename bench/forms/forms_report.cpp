@@ -32,7 +32,7 @@ constexpr std::size_t kOlderForms = 6;
 std::string learn(const std::string& capture) {
     const auto timings = learning::EncodeTimings(learning::CutAtEndMarker(capture));
     return timings.failed ? std::string()
-                          : ConvertCodeAtCarrier(learning::ConverterInput(timings).c_str(), 2,
+                          : ConvertCodeAtCarrier(learning::converterInput(timings).c_str(), 2,
                                                  timings.carrierKhz * 1000);
 }
 

@@ -218,7 +218,7 @@ EncodeResult EncodeTimings(std::string_view cut) {
     return walk.run();
 }
 
-std::string ConverterInput(const EncodeResult& encoded) {
+std::string converterInput(const EncodeResult& encoded) {
     constexpr std::size_t kHandedFrom = irform::timingtext::kBodyHandedFrom;
     constexpr std::size_t kWord = irform::timingtext::kWordDigits;
     if (encoded.failed || encoded.text.size() <= kHandedFrom)
