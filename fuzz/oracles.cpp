@@ -1,6 +1,7 @@
 #include "fuzz/oracles.h"
 
 #include "irform/code_form.h"
+#include "irform/converted_text.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -14,7 +15,7 @@ namespace {
 constexpr std::size_t kWordDigits = 4;
 constexpr std::size_t kMarkerFillers = 20;
 constexpr std::size_t kTailDigits = (kMarkerFillers + 2) * kWordDigits;
-constexpr std::size_t kIdDigits = 6;
+constexpr std::size_t kIdDigits = irform::convertedtext::kIdDigits;
 constexpr std::size_t kPartDigits = 16;
 constexpr std::size_t kMaxBlocks = 255;
 
@@ -68,17 +69,10 @@ std::string checkEncoded(const learning::EncodeResult& result) {
 std::string checkConverted(std::string_view converted) {
     if (converted.empty())
         return {};
-    const std::size_t idEnd = converted.find("::");
-    const std::size_t pEnd =
-        idEnd == std::string_view::npos ? idEnd : converted.find(':', idEnd + 2);
-    const std::size_t qEnd =
-        pEnd == std::string_view::npos ? pEnd : converted.find(":::", pEnd + 1);
-    if (qEnd == std::string_view::npos)
+    const auto fields = irform::convertedtext::split(converted);
+    if (!fields)
         return "converted code is not of the form I::P:Q:::D: '" + std::string(converted) + "'";
-    const std::string_view id = converted.substr(0, idEnd);
-    const std::string_view p = converted.substr(idEnd + 2, pEnd - idEnd - 2);
-    const std::string_view q = converted.substr(pEnd + 1, qEnd - pEnd - 1);
-    const std::string_view data = converted.substr(qEnd + 3);
+    const auto [id, p, q, data] = *fields;
     for (const auto& problem : {checkField("I", id, kIdDigits), checkField("P", p, kPartDigits),
                                 checkField("Q", q, kPartDigits)})
         if (!problem.empty())

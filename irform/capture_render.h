@@ -16,6 +16,7 @@
 //  - two carrier words follow: bytes a b and c 00 with a + b + c = s, where
 //    the carrier in kHz is Trunc(9000 / s).
 #include "irform/signal.h"
+#include "irform/timing_text.h"
 
 #include <optional>
 #include <string>
@@ -24,7 +25,8 @@
 namespace irform {
 
 inline constexpr uint32_t kUnitsPerUs = 3;
-inline constexpr uint32_t kReceiverStretchUs = 58;
+// The stretch the timing encoder takes off again.
+inline constexpr uint32_t kReceiverStretchUs = timingtext::kStretchUs;
 inline constexpr uint32_t kFillerUnits = 0x7FFF;
 inline constexpr int kEndMarkerFillers = 20;
 inline constexpr uint32_t kLongMarkPieceUnits = 2 * kFillerUnits - 2;

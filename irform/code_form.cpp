@@ -3,6 +3,7 @@
 #include "common/hex_text.h"
 #include "irform/code_form_detail.h"
 #include "irform/compact_raw.h"
+#include "irform/converted_text.h"
 #include "irform/form_definition.h"
 #include "irform/protocols.h"
 #include "irform/signal_limits.h"
@@ -174,7 +175,7 @@ std::optional<CodeForm> toCodeFormGuessingCarrier(Signal signal) {
 }
 
 std::string convertedText(const CodeForm& form) {
-    return form.id + "::" + form.p + ":" + form.q + ":::" + form.data;
+    return convertedtext::join(form.id, form.p, form.q, form.data);
 }
 
 } // namespace irform

@@ -1,6 +1,7 @@
 #pragma once
 // Pieces of the code form shared by the writer (code_form.cpp) and the reader
 // (code_description.cpp), so the layout is spelled out once.
+#include "irform/converted_text.h"
 #include "irform/protocols.h"
 #include "irform/signal.h"
 
@@ -12,7 +13,7 @@
 
 namespace irform::detail {
 
-inline constexpr std::size_t kIdDigits = 6;
+inline constexpr std::size_t kIdDigits = convertedtext::kIdDigits;
 inline constexpr std::size_t kPDigits = 16;
 inline constexpr std::size_t kQDigits = 16;
 inline constexpr uint32_t kLongDurationFlag = 0x8000;

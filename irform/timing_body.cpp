@@ -5,11 +5,13 @@
 namespace irform {
 namespace {
 
-constexpr std::string_view kGapStart = "FEFE";
-constexpr std::string_view kEnd = "EDED";
+using timingtext::kEnd;
+using timingtext::kGapStart;
+using timingtext::kWordDigits;
 
 bool wordIs(std::string_view text, std::size_t at, std::string_view word) {
-    return text.size() >= at + 4 && hextext::equalsIgnoringCase(text.substr(at, 4), word);
+    return text.size() >= at + kWordDigits &&
+           hextext::equalsIgnoringCase(text.substr(at, kWordDigits), word);
 }
 
 // Appends a duration where alternation says; a second space in a row (a gap
@@ -23,7 +25,7 @@ void appendSpace(std::vector<uint32_t>& d, uint32_t us) {
         d.back() += us;
 }
 
-// A mark after a space of no length (the encoder's "0000" + 58 us) goes on
+// A mark after a space of no length (the encoder's "0000" + stretch) goes on
 // the mark before it: the URC writes a very long mark in pieces that way. The
 // pieces each lost the receiver's stretch that the space gave back once.
 void appendMark(std::vector<uint32_t>& d, uint32_t us) {
@@ -43,7 +45,7 @@ uint32_t gapMicroseconds(uint32_t milliseconds) {
 }
 
 std::optional<Signal> parseTimingBody(std::string_view body) {
-    body.remove_prefix(body.size() % 4);
+    body.remove_prefix(timingtext::leadingExtra(body.size()));
     Signal signal;
     signal.carrierHz = kDefaultCarrierHz;
     auto& d = signal.durations;
@@ -51,29 +53,31 @@ std::optional<Signal> parseTimingBody(std::string_view body) {
     bool ended = false;
     while (at < body.size()) {
         if (wordIs(body, at, kEnd)) {
-            ended = at + 4 == body.size();
+            ended = at + kWordDigits == body.size();
             if (!ended)
                 return std::nullopt;
             break;
         }
         if (wordIs(body, at, kGapStart)) {
-            const auto ms = hextext::parseHex(body.substr(at + 4, 4));
-            if (!ms || body.size() < at + 12 || !wordIs(body, at + 8, kEnd))
+            const auto ms = hextext::parseHex(body.substr(at + kWordDigits, kWordDigits));
+            if (!ms || body.size() < at + timingtext::kGapGroupDigits ||
+                !wordIs(body, at + 2 * kWordDigits, kEnd))
                 return std::nullopt;
-            at += 12;
+            at += timingtext::kGapGroupDigits;
             ended = at == body.size();
             if (!ended)
                 appendSpace(d, gapMicroseconds(*ms));
             continue;
         }
-        const std::size_t width = wordIs(body, at, "FFFF") ? 8 : 4;
+        const std::size_t width =
+            wordIs(body, at, timingtext::kNegativeWord) ? 2 * kWordDigits : kWordDigits;
         if (body.size() < at + width)
             return std::nullopt;
         const auto value = hextext::parseHex(body.substr(at, width));
         if (!value)
             return std::nullopt;
         // A negative duration is a mark shorter than the receiver's stretch.
-        const uint32_t us = width == 8 ? 0 : *value;
+        const uint32_t us = width == kWordDigits ? *value : 0;
         if (d.size() % 2 == 0)
             appendMark(d, us);
         else

@@ -1,12 +1,11 @@
 #pragma once
-// The timing body that the conversion library receives: the timing text after
-// its count, carrier and tag. Four-digit durations in microseconds alternate
-// mark and space, starting with a mark; a duration below zero is written as
-// eight digits (32-bit two's complement, always "FFFF" first, while no real
-// duration reaches 0xFFFF). "FEFE" + four digits of milliseconds + "EDED" is a
-// gap between two marks; a lone "EDED" ends the body; a gap group that ends the
-// body is the end itself (the "FEFE0014EDED" form of a capture without gaps).
+// Reading the timing body that the conversion library receives: the timing
+// text (timing_text.h) after its count, carrier and tag. No real duration
+// reaches 0xFFFF, so a word "FFFF" always begins a negative one. A gap group
+// that ends the body is the end itself (the form a capture without gaps ends
+// in).
 #include "irform/signal.h"
+#include "irform/timing_text.h"
 
 #include <optional>
 #include <string_view>
@@ -19,8 +18,8 @@ inline constexpr int kDefaultCarrierHz = 38000;
 // was longer than the end marker.
 inline constexpr uint32_t kTrailingGapUs = 100000;
 // A space this short inside a body joins the marks on either side: the
-// capture's zero space word, which the encoder writes as 58 us.
-inline constexpr uint32_t kJoinedMarkSpaceUs = 58;
+// capture's zero space word, which the encoder writes as the stretch alone.
+inline constexpr uint32_t kJoinedMarkSpaceUs = timingtext::kStretchUs;
 
 // The signal of a timing body (a long mark's pieces joined); nullopt when the body is not one (no
 // end, a character that is not a hex digit, a gap group cut short, no mark at all). The caller cuts

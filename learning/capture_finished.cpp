@@ -91,14 +91,14 @@ void LearningWindow::storeCapturedCode(IBtn* key) {
     appendTrace(Memo2, timing.text);
     // The carrier the URC measured goes beside the body, which lacks it.
     const std::string converted =
-        learning::ConvertCodeAtCarrier(learning::ConverterInput(timing), timing.carrierKhz);
+        learning::ConvertCodeAtCarrier(learning::converterInput(timing), timing.carrierKhz);
     appendTrace(Memo2, converted);
 
     const auto index = learning::findEntryIgnoringCase(LearnedKeys, key->Code().toStdString());
     // Everything is decided before the first write: a code that cannot be
     // stored leaves the URC untouched.
     auto planned = index && !converted.empty()
-                       ? learning::PlanLearnedCode(*this, *index, converted)
+                       ? learning::planLearnedCode(*this, *index, converted)
                        : std::variant<learning::StoragePlan, learning::PlanFailure>(
                              learning::PlanFailure::BadConvertedText);
     const auto* plan = std::get_if<learning::StoragePlan>(&planned);

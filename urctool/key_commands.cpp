@@ -1,11 +1,11 @@
 // list, set and clear: the URC's keys one by one.
 #include "common/whole_files.h"
-#include "learning/code_converter.h"
-#include "learning/core/capture_text.h"
-#include "learning/core/code_storage.h"
 #include "irform/capture_render.h"
 #include "irform/code_form.h"
 #include "irform/protocols.h"
+#include "learning/code_converter.h"
+#include "learning/core/capture_text.h"
+#include "learning/core/code_storage.h"
 #include "urcmem/image_check.h"
 #include "urcmem/urc_memory.h"
 #include "urctool/command_line.h"
@@ -153,7 +153,7 @@ void writePlanned(device::UrcLibrary& urc, const Snapshot& s,
 // The storage's limits with the numbers the user can act on.
 std::string planFailureText(learning::PlanFailure failure, const device::UrcTables& t,
                             const std::string& converted) {
-    const auto code = learning::SplitConvertedText(converted);
+    const auto code = learning::splitConvertedText(converted);
     const std::size_t blocks = code ? code->data.size() / 16 : 0;
     switch (failure) {
     case learning::PlanFailure::NoFreeBlocks:
@@ -165,7 +165,7 @@ std::string planFailureText(learning::PlanFailure failure, const device::UrcTabl
         return "all " + std::to_string(t.AllocRecordCapacity) +
                " allocation records are in use (clear a key to make room)";
     default:
-        return std::string(learning::FailureText(failure));
+        return std::string(learning::failureText(failure));
     }
 }
 
@@ -213,7 +213,7 @@ int setCommand(device::UrcLibrary& urc, const Args& args) {
     const KeyInfo key = findKey(s.tables, a.words[0]);
     requireConsistent(s.memory, "as read");
     const std::string converted = convertLikeLearning(signal);
-    const auto planned = learning::PlanLearnedCode(s.tables, key.index, converted);
+    const auto planned = learning::planLearnedCode(s.tables, key.index, converted);
     if (const auto* failure = std::get_if<learning::PlanFailure>(&planned))
         throw ToolError("key " + keyName(key) + " cannot take this code: " +
                         planFailureText(*failure, s.tables, converted) + "; nothing was written");

@@ -4,10 +4,11 @@
 // off-diagonal entries, storage blocks of a 70-key set of remotes before and
 // after (six forms and the plain raw form, against all forms and the compact
 // raw form), and how many raw keys of each length fit a factory URC.
-#include "learning/core/capture_text.h"
 #include "irform/capture_render.h"
 #include "irform/code_form.h"
+#include "irform/converted_text.h"
 #include "irform/protocols.h"
+#include "learning/core/capture_text.h"
 #include "urcmem/factory_image.h"
 
 #include <algorithm>
@@ -31,13 +32,14 @@ constexpr std::size_t kOlderForms = 6;
 std::string learn(const std::string& capture) {
     const auto timings = learning::EncodeTimings(learning::CutAtEndMarker(capture));
     return timings.failed ? std::string()
-                          : ConvertCodeAtCarrier(learning::ConverterInput(timings).c_str(), 2,
+                          : ConvertCodeAtCarrier(learning::converterInput(timings).c_str(), 2,
                                                  timings.carrierKhz * 1000);
 }
 
 std::string formRead(const std::string& converted) {
+    const auto fields = irform::convertedtext::split(converted);
     for (Protocol p : irform::kAllProtocols)
-        if (converted.starts_with(irform::builtinId(p) + "::"))
+        if (fields && fields->id == irform::builtinId(p))
             return std::string(irform::protocolName(p));
     return converted.empty() ? "failed" : "raw";
 }
@@ -49,7 +51,8 @@ int blocksOf(const std::string& converted) {
     const int first = std::stoi(converted.substr(0, 2), nullptr, 16);
     if (first < 0x22)
         return 0;
-    return static_cast<int>((converted.size() - converted.find(":::") - 3) / 16);
+    const auto fields = irform::convertedtext::split(converted);
+    return fields ? static_cast<int>(fields->data.size() / irform::kBlockDigits) : 0;
 }
 
 // The plain raw form of the same press: two bytes a duration.

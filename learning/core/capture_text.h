@@ -40,6 +40,6 @@ EncodeResult EncodeTimings(std::string_view cut);
 // longer count or carrier leaves before the body (the body is whole four-digit
 // words); four or more would pass for a duration, so whole words of them are
 // left out here. Empty for a failed encoding.
-std::string ConverterInput(const EncodeResult& encoded);
+std::string converterInput(const EncodeResult& encoded);
 
 } // namespace learning

@@ -1,13 +1,14 @@
 #include "learning/core/code_storage.h"
 
 #include "device/core/hex_text.h"
+#include "irform/converted_text.h"
 
 #include <algorithm>
 
 namespace learning {
 namespace {
 
-constexpr std::size_t kIdDigits = 6;
+constexpr std::size_t kIdDigits = irform::convertedtext::kIdDigits;
 constexpr std::size_t kBlockDigits = 16;
 constexpr std::size_t kRecordBytes = 22;
 constexpr std::size_t kAllocRecordDigits = 12;
@@ -114,22 +115,12 @@ std::string newRawId(const device::UrcTables& tables, const std::string& id) {
 
 } // namespace
 
-std::optional<ConvertedCode> SplitConvertedText(std::string_view text) {
-    const std::size_t idEnd = text.find("::");
-    if (idEnd == std::string_view::npos)
+std::optional<ConvertedCode> splitConvertedText(std::string_view text) {
+    const auto fields = irform::convertedtext::split(text);
+    if (!fields)
         return std::nullopt;
-    std::string_view rest = text.substr(idEnd + 2);
-    const std::size_t pEnd = rest.find(':');
-    if (pEnd == std::string_view::npos)
-        return std::nullopt;
-    ConvertedCode code{
-        std::string(text.substr(0, idEnd)), std::string(rest.substr(0, pEnd)), {}, {}};
-    rest = rest.substr(pEnd + 1);
-    const std::size_t qEnd = rest.find(":::");
-    if (qEnd == std::string_view::npos)
-        return std::nullopt;
-    code.q = rest.substr(0, qEnd);
-    code.data = rest.substr(qEnd + 3);
+    ConvertedCode code{std::string(fields->id), std::string(fields->p), std::string(fields->q),
+                       std::string(fields->data)};
     const bool digitsOk = code.id.size() == kIdDigits && device::isHexDigits(code.id) &&
                           device::isHexDigits(code.p) && device::isHexDigits(code.q) &&
                           device::isHexDigits(code.data);
@@ -144,11 +135,11 @@ bool IsBuiltinCode(const device::UrcTables& tables, std::string_view id) {
     return containsIgnoringCase(tables.BuiltinCodeIds, id);
 }
 
-bool IsStoredCode(const device::UrcTables& tables, std::string_view id) {
+bool isStoredCode(const device::UrcTables& tables, std::string_view id) {
     return containsIgnoringCase(tables.StoredCodeIds, id);
 }
 
-std::string StorageFlag(const device::UrcTables& tables, std::string_view id) {
+std::string storageFlag(const device::UrcTables& tables, std::string_view id) {
     if (IsBuiltinCode(tables, id))
         return "00";
     const auto first = device::parseHex(id.substr(0, 2));
@@ -157,11 +148,11 @@ std::string StorageFlag(const device::UrcTables& tables, std::string_view id) {
     return id.size() >= kIdDigits && id.substr(2, 4) == "0000" ? "00" : "80";
 }
 
-std::string KeyRecordText(std::string_view flag, const ConvertedCode& code) {
+std::string keyRecordText(std::string_view flag, const ConvertedCode& code) {
     return "C000" + std::string(flag) + code.id + code.p + code.q;
 }
 
-std::string AllocRecordText(std::string_view id, int firstBlock, int blockCount) {
+std::string allocRecordText(std::string_view id, int firstBlock, int blockCount) {
     const int word = 0x8000 + firstBlock;
     return std::string(id) + device::byteText(word & 0xFF) + device::byteText(word >> 8) +
            device::byteText(blockCount);
@@ -171,7 +162,7 @@ std::string BlockMapToHex(std::string_view blockMap) {
     return device::BitsToHex(blockMap);
 }
 
-std::optional<int> FindFreeRun(std::string_view blockMap, int storageBlockCount, int count) {
+std::optional<int> findFreeRun(std::string_view blockMap, int storageBlockCount, int count) {
     const long mapLength = static_cast<long>(blockMap.size());
     const long searchEnd = std::min<long>(storageBlockCount, mapLength);
     for (long b = 0; b < searchEnd; ++b) {
@@ -188,7 +179,7 @@ std::optional<int> FindFreeRun(std::string_view blockMap, int storageBlockCount,
     return std::nullopt;
 }
 
-std::string_view FailureText(PlanFailure failure) {
+std::string_view failureText(PlanFailure failure) {
     switch (failure) {
     case PlanFailure::BadConvertedText:
         return "the converted code is malformed";
@@ -209,16 +200,16 @@ std::string_view FailureText(PlanFailure failure) {
 }
 
 std::variant<StoragePlan, PlanFailure>
-PlanLearnedCode(const device::UrcTables& tables, std::size_t keyIndex, std::string_view converted) {
-    auto code = SplitConvertedText(converted);
+planLearnedCode(const device::UrcTables& tables, std::size_t keyIndex, std::string_view converted) {
+    auto code = splitConvertedText(converted);
     if (!code)
         return PlanFailure::BadConvertedText;
     // A form's identifier names the form and is shared by every key that
     // holds it; a raw code's only names its data.
     if (isRawId(tables, code->id))
         code->id = newRawId(tables, code->id);
-    const std::string flag = StorageFlag(tables, code->id);
-    const std::string record = KeyRecordText(flag, *code);
+    const std::string flag = storageFlag(tables, code->id);
+    const std::string record = keyRecordText(flag, *code);
     if (record.size() != 2 * kRecordBytes)
         return PlanFailure::BadRecordLength;
     if (keyIndex >= tables.LearnedKeys.size())
@@ -226,19 +217,19 @@ PlanLearnedCode(const device::UrcTables& tables, std::size_t keyIndex, std::stri
 
     StoragePlan plan;
     plan.after = tables;
-    if (flag == "80" && !IsStoredCode(tables, code->id)) {
+    if (flag == "80" && !isStoredCode(tables, code->id)) {
         const std::size_t blocks = code->data.size() / kBlockDigits;
         if (blocks > kMaxBlocks)
             return PlanFailure::TooManyBlocks;
         const int count = static_cast<int>(blocks);
-        const auto first = FindFreeRun(tables.BlockMap, tables.StorageBlockCount, count);
+        const auto first = findFreeRun(tables.BlockMap, tables.StorageBlockCount, count);
         if (!first)
             return PlanFailure::NoFreeBlocks;
         const auto slot = firstFreeSlot(tables);
         if (!slot)
             return PlanFailure::NoFreeAllocRecord;
         device::MarkBlocks(plan.after.BlockMap, *first, blocks);
-        plan.after.AllocRecords += AllocRecordText(code->id, *first, count);
+        plan.after.AllocRecords += allocRecordText(code->id, *first, count);
         plan.after.AllocRecordSlots.clear();
         for (std::size_t i = 0; i < recordCount(tables); ++i)
             plan.after.AllocRecordSlots.push_back(slotOf(tables, i));

@@ -25,24 +25,24 @@ struct ConvertedCode {
 
 // nullopt for a text lacking a separator, I not six hex digits, P, Q or D not
 // hex, or D not a whole number (at least one) of 8-byte blocks.
-std::optional<ConvertedCode> SplitConvertedText(std::string_view text);
+std::optional<ConvertedCode> splitConvertedText(std::string_view text);
 
 bool IsBuiltinCode(const device::UrcTables& tables, std::string_view id);
-bool IsStoredCode(const device::UrcTables& tables, std::string_view id);
+bool isStoredCode(const device::UrcTables& tables, std::string_view id);
 // "00" when the code lives in the URC itself, "80" when its data lies in the
 // code storage.
-std::string StorageFlag(const device::UrcTables& tables, std::string_view id);
+std::string storageFlag(const device::UrcTables& tables, std::string_view id);
 
 // "C000" + flag + I + P + Q.
-std::string KeyRecordText(std::string_view flag, const ConvertedCode& code);
+std::string keyRecordText(std::string_view flag, const ConvertedCode& code);
 // I, then the low and high byte of 0x8000 + firstBlock, then the block count.
-std::string AllocRecordText(std::string_view id, int firstBlock, int blockCount);
+std::string allocRecordText(std::string_view id, int firstBlock, int blockCount);
 // The block map packed eight flags a byte, the first flag the most
 // significant bit.
 std::string BlockMapToHex(std::string_view blockMap);
 // First block of the first free run of `count` blocks that lies inside the
 // map and the code storage; nullopt when there is none.
-std::optional<int> FindFreeRun(std::string_view blockMap, int storageBlockCount, int count);
+std::optional<int> findFreeRun(std::string_view blockMap, int storageBlockCount, int count);
 
 struct Write {
     int address = 0;
@@ -68,10 +68,10 @@ enum class PlanFailure {
     OutsideMemory,     // a write would pass the end of the URC's memory
 };
 
-std::string_view FailureText(PlanFailure failure);
+std::string_view failureText(PlanFailure failure);
 
 // keyIndex is the index of the key's entry in LearnedKeys (key record i).
 std::variant<StoragePlan, PlanFailure>
-PlanLearnedCode(const device::UrcTables& tables, std::size_t keyIndex, std::string_view converted);
+planLearnedCode(const device::UrcTables& tables, std::size_t keyIndex, std::string_view converted);
 
 } // namespace learning

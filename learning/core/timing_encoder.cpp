@@ -2,11 +2,11 @@
 // steps follow the order in which the URC's words arrive: fillers are
 // collected in `fillers` until the word after them tells whether they were a
 // long mark, a gap between frames or the end marker.
-#include "device/core/hex_text.h"
+#include "common/hex_text.h"
+#include "irform/timing_text.h"
 #include "learning/core/capture_text.h"
 
 #include <algorithm>
-#include <array>
 #include <optional>
 
 namespace learning {
@@ -15,27 +15,22 @@ namespace {
 constexpr std::string_view kFiller = "7FFF";
 constexpr uint32_t kFillerUnits = 0x7FFF;
 constexpr uint32_t kMarkBit = 0x8000;
-constexpr int64_t kStretchUs = 58;
+constexpr int64_t kStretchUs = irform::timingtext::kStretchUs;
+// Digits of a duration and of a gap group's milliseconds in the timing text.
+constexpr int kDurationDigits = irform::timingtext::kWordDigits;
 constexpr std::size_t kEndMarkerFillers = 20;
 
 // At least four upper-case digits; a negative value as its 32-bit two's
 // complement (eight digits).
 void appendMicroseconds(std::string& body, int64_t us) {
-    device::appendHexText(body, static_cast<uint32_t>(us), 4);
+    hextext::appendHexText(body, static_cast<uint32_t>(us), kDurationDigits);
 }
 
-// Value of each character as a hexadecimal digit, -1 for any other.
-constexpr std::array<int8_t, 256> kDigitValues = [] {
-    std::array<int8_t, 256> table{};
-    table.fill(-1);
-    for (int c = '0'; c <= '9'; ++c)
-        table[c] = static_cast<int8_t>(c - '0');
-    for (int c = 'A'; c <= 'F'; ++c)
-        table[c] = static_cast<int8_t>(c - 'A' + 10);
-    for (int c = 'a'; c <= 'f'; ++c)
-        table[c] = static_cast<int8_t>(c - 'a' + 10);
-    return table;
-}();
+void appendGapGroup(std::string& body, uint32_t milliseconds) {
+    body += irform::timingtext::kGapStart;
+    hextext::appendHexText(body, milliseconds, kDurationDigits);
+    body += irform::timingtext::kEnd;
+}
 
 // A word of exactly four hexadecimal digits; read inline, since every word of
 // the capture passes here.
@@ -44,7 +39,7 @@ std::optional<uint32_t> wordValue(std::string_view word) {
         return std::nullopt;
     uint32_t value = 0;
     for (char c : word) {
-        const int d = kDigitValues[static_cast<unsigned char>(c)];
+        const int d = hextext::digitValue(c);
         if (d < 0)
             return std::nullopt;
         value = value * 16 + static_cast<uint32_t>(d);
@@ -59,16 +54,17 @@ struct Carrier {
 
 // Trunc(1000 / (s / 9)) is 9000 div s for the positive whole s used here.
 std::optional<Carrier> carrierAndTag(std::string_view first, std::string_view second) {
-    const auto a = device::parseHex(first.substr(0, 2));
-    const auto b = first.size() >= 4 ? device::parseHex(first.substr(2, 2)) : std::nullopt;
-    const auto c = second.size() >= 2 ? device::parseHex(second.substr(0, 2)) : std::nullopt;
+    const auto a = hextext::parseHex(first.substr(0, 2));
+    const auto b = first.size() >= 4 ? hextext::parseHex(first.substr(2, 2)) : std::nullopt;
+    const auto c = second.size() >= 2 ? hextext::parseHex(second.substr(0, 2)) : std::nullopt;
     if (!a || !b || !c)
         return std::nullopt;
     const uint32_t s = *a + *b + *c;
     if (s == 0)
-        return Carrier{"0000", 0};
+        return Carrier{std::string(irform::timingtext::kUnmeasuredCarrierAndTag), 0};
     const uint32_t khz = 9000 / s;
-    return Carrier{device::hexText(khz, 2) + "12", static_cast<int>(khz)};
+    return Carrier{hextext::hexText(khz, 2) + std::string(irform::timingtext::kTag),
+                   static_cast<int>(khz)};
 }
 
 // The words collected since the last duration: only their number and the
@@ -130,9 +126,7 @@ bool Walk::appendGap(std::string_view w) {
     if (!v)
         return false;
     const int64_t y = (static_cast<int64_t>(fillers.size()) * kFillerUnits + *v) / 3 + kStretchUs;
-    body += "FEFE";
-    device::appendHexText(body, static_cast<uint32_t>(y / 1000), 4);
-    body += "EDED";
+    appendGapGroup(body, static_cast<uint32_t>(y / 1000));
     ++gaps;
     fillers.clear();
     prev = w;
@@ -145,8 +139,9 @@ void Walk::endMarkerPassed(std::string_view w) {
     fillers.restartWith(w);
     ++gaps;
     if (gaps == 1)
-        body += "FEFE0014";
-    body += "EDED";
+        appendGapGroup(body, irform::timingtext::kLoneEndGapMs);
+    else
+        body += irform::timingtext::kEnd;
     final = true;
 }
 
@@ -223,9 +218,9 @@ EncodeResult EncodeTimings(std::string_view cut) {
     return walk.run();
 }
 
-std::string ConverterInput(const EncodeResult& encoded) {
-    constexpr std::size_t kHandedFrom = 5;
-    constexpr std::size_t kWord = 4;
+std::string converterInput(const EncodeResult& encoded) {
+    constexpr std::size_t kHandedFrom = irform::timingtext::kBodyHandedFrom;
+    constexpr std::size_t kWord = irform::timingtext::kWordDigits;
     if (encoded.failed || encoded.text.size() <= kHandedFrom)
         return {};
     const std::size_t extra =

@@ -52,7 +52,7 @@ TEST(CodeConverter, MeasuredCarrierGoesBesideTheBody) {
         const std::size_t p = converted.find("::");
         return p == std::string::npos ? std::string() : converted.substr(p + 2, 2);
     };
-    const std::string body = learning::ConverterInput(encoded);
+    const std::string body = learning::converterInput(encoded);
     EXPECT_EQ(carrierDigits(learning::ConvertCodeAtCarrier(body, encoded.carrierKhz)), "38");
     EXPECT_EQ(carrierDigits(learning::ConvertCode(body)), "26") << "38 kHz, the shape's guess";
     // Not measured: the same as ConvertCode.

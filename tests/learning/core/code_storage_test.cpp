@@ -30,9 +30,9 @@ device::UrcTables sampleTables() {
 }
 
 StoragePlan planOk(const device::UrcTables& t, std::size_t key, const std::string& text) {
-    auto result = PlanLearnedCode(t, key, text);
+    auto result = planLearnedCode(t, key, text);
     if (auto* failure = std::get_if<PlanFailure>(&result))
-        ADD_FAILURE() << FailureText(*failure);
+        ADD_FAILURE() << failureText(*failure);
     return std::holds_alternative<StoragePlan>(result) ? std::get<StoragePlan>(result)
                                                        : StoragePlan{};
 }
@@ -62,7 +62,7 @@ class Flag : public ::testing::TestWithParam<FlagCase> {};
 TEST_P(Flag, DecidesStorage) {
     const FlagCase c = GetParam();
     const auto tables = sampleTables();
-    EXPECT_EQ(StorageFlag(tables, c.id), c.flag);
+    EXPECT_EQ(storageFlag(tables, c.id), c.flag);
     const auto plan = planOk(tables, 2, converted(c.id));
     ASSERT_EQ(plan.writes.size(), c.writes);
     EXPECT_EQ(plan.writes.back().address, 0x1000 + 44);
@@ -159,7 +159,7 @@ device::UrcTables with(void (*change)(device::UrcTables&)) {
 class Refused : public ::testing::TestWithParam<FailCase> {};
 
 TEST_P(Refused, BeforeAnythingIsWritten) {
-    const auto result = PlanLearnedCode(GetParam().tables, GetParam().key, GetParam().text);
+    const auto result = planLearnedCode(GetParam().tables, GetParam().key, GetParam().text);
     ASSERT_TRUE(std::holds_alternative<PlanFailure>(result));
     EXPECT_EQ(std::get<PlanFailure>(result), GetParam().failure);
 }
@@ -273,7 +273,7 @@ TEST(PlanLearnedCode, NoFreeSlotLeftWhenEverySlotIsUsedOutOfOrder) {
     t.AllocRecordCapacity = 2;
     t.AllocRecords = "AAAAAA00800ABBBBBB00800B";
     t.AllocRecordSlots = {1, 0};
-    const auto result = PlanLearnedCode(t, 0, converted("AB12CD"));
+    const auto result = planLearnedCode(t, 0, converted("AB12CD"));
     ASSERT_TRUE(std::holds_alternative<PlanFailure>(result));
     EXPECT_EQ(std::get<PlanFailure>(result), PlanFailure::NoFreeAllocRecord);
 }
@@ -289,7 +289,7 @@ class FreeRun : public ::testing::TestWithParam<RunCase> {};
 
 TEST_P(FreeRun, FindsTheFirstFreeRun) {
     const RunCase c = GetParam();
-    EXPECT_EQ(FindFreeRun(c.map, c.storageBlocks, c.count), c.first) << c.map << " " << c.count;
+    EXPECT_EQ(findFreeRun(c.map, c.storageBlocks, c.count), c.first) << c.map << " " << c.count;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -323,13 +323,13 @@ INSTANTIATE_TEST_SUITE_P(BlockMapToHex, MapHex,
                                            MapCase{"110000000000000011111111", "C000FF"}));
 
 TEST(AllocRecordText, IdThenLowAndHighByteOfTheWordThenCount) {
-    EXPECT_EQ(AllocRecordText("AB12CD", 0, 1), "AB12CD008001");
-    EXPECT_EQ(AllocRecordText("AB12CD", 0x123, 5), "AB12CD238105");
-    EXPECT_EQ(AllocRecordText("AB12CD", 0x7FFF, 255), "AB12CDFFFFFF");
+    EXPECT_EQ(allocRecordText("AB12CD", 0, 1), "AB12CD008001");
+    EXPECT_EQ(allocRecordText("AB12CD", 0x123, 5), "AB12CD238105");
+    EXPECT_EQ(allocRecordText("AB12CD", 0x7FFF, 255), "AB12CDFFFFFF");
 }
 
 TEST(SplitConvertedText, TakesTheFirstOfEachSeparator) {
-    const auto code = SplitConvertedText(converted("AB12CD"));
+    const auto code = splitConvertedText(converted("AB12CD"));
     ASSERT_TRUE(code);
     EXPECT_EQ(code->id, "AB12CD");
     EXPECT_EQ(code->p, kP);

@@ -116,7 +116,7 @@ TEST(EncodeTimings, RandomAndTruncatedInputsAreHandled) {
 
 } // namespace
 
-// The library reads what ConverterInput hands it as the body alone, however
+// The library reads what converterInput hands it as the body alone, however
 // many digits the count of gap groups and the carrier take.
 struct HeaderCase {
     int frames; // frames, each followed by a gap group but the last
@@ -135,7 +135,7 @@ TEST_P(ConverterBody, HoldsNoDigitOfTheHeader) {
     const auto encoded = EncodeTimings(CutAtEndMarker(asDelivered(data + endMarker() + c.carrier)));
     ASSERT_FALSE(encoded.failed);
     ASSERT_EQ(encoded.headerLength, c.headerLength);
-    const auto handed = irform::parseTimingBody(learning::ConverterInput(encoded));
+    const auto handed = irform::parseTimingBody(learning::converterInput(encoded));
     const auto body = irform::parseTimingBody(encoded.text.substr(encoded.headerLength));
     ASSERT_TRUE(handed && body);
     EXPECT_EQ(handed->durations, body->durations);
@@ -152,5 +152,5 @@ INSTANTIATE_TEST_SUITE_P(
                       HeaderCase{1, "00000000", 5})); // carrier "0000"
 
 TEST(ConverterInput, NothingForAFailedEncoding) {
-    EXPECT_EQ(learning::ConverterInput(learning::EncodeResult{}), "");
+    EXPECT_EQ(learning::converterInput(learning::EncodeResult{}), "");
 }

@@ -32,7 +32,7 @@ inline std::string learn(const std::string& capture) {
     const auto timings = learning::EncodeTimings(cut);
     if (timings.failed)
         return "<encoding failed>";
-    return convertCodeAtCarrier()(learning::ConverterInput(timings).c_str(), 2,
+    return convertCodeAtCarrier()(learning::converterInput(timings).c_str(), 2,
                                   timings.carrierKhz * 1000);
 }
 
@@ -57,7 +57,7 @@ inline std::optional<Stored> store(const std::string& converted,
     tables.StorageBlockCount = 512;
     tables.BlockMap = std::string(512, '0');
     tables.AllocRecordCapacity = 8;
-    const auto result = learning::PlanLearnedCode(tables, 0, converted);
+    const auto result = learning::planLearnedCode(tables, 0, converted);
     if (!std::holds_alternative<learning::StoragePlan>(result))
         return std::nullopt;
     const auto& writes = std::get<learning::StoragePlan>(result).writes;

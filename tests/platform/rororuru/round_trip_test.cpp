@@ -52,7 +52,7 @@ protected:
         tables.StorageBlockCount = 1024;
         tables.BlockMap = std::string(1024, '0');
         tables.AllocRecordCapacity = 8;
-        const auto result = learning::PlanLearnedCode(tables, 0, converted);
+        const auto result = learning::planLearnedCode(tables, 0, converted);
         if (!std::holds_alternative<learning::StoragePlan>(result))
             return "<refused>";
         const auto& writes = std::get<learning::StoragePlan>(result).writes;
