@@ -19,8 +19,8 @@ std::string word(uint32_t value) {
 // One mark word, or a filler joined to a mark word: at most 2 x 0x7FFF units.
 std::string markPiece(uint32_t units) {
     if (units <= kFillerUnits)
-        return word(0x8000 | units);
-    return word(kFillerUnits) + word(0x8000 | (units - kFillerUnits));
+        return word(capturetext::kMarkBit | units);
+    return word(kFillerUnits) + word(capturetext::kMarkBit | (units - kFillerUnits));
 }
 
 // A mark longer than one piece goes on after a zero space word, which no
@@ -68,7 +68,7 @@ std::string carrierWords(int carrierHz) {
 }
 
 std::string renderCapture(const Signal& signal) {
-    const std::size_t tailLength = 4 * (kEndMarkerFillers + 2);
+    const std::size_t tailLength = capturetext::kTailDigits;
     std::string body;
     std::size_t lastMarkEnd = 0;
     const auto& d = signal.durations;
@@ -103,7 +103,7 @@ std::size_t captureLength(const Signal& signal) {
         if (mark)
             lastMarkEnd = body;
     }
-    return lastMarkEnd + 4 * (kEndMarkerFillers + 2);
+    return lastMarkEnd + capturetext::kTailDigits;
 }
 
 Signal asReceived(const Signal& signal, const ReceiverModel& model) {

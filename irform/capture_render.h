@@ -15,6 +15,7 @@
 //    any space long enough to hold 20 fillers: the URC stops capturing there;
 //  - two carrier words follow: bytes a b and c 00 with a + b + c = s, where
 //    the carrier in kHz is Trunc(9000 / s).
+#include "irform/capture_text.h"
 #include "irform/signal.h"
 #include "irform/timing_text.h"
 
@@ -24,14 +25,13 @@
 
 namespace irform {
 
-inline constexpr uint32_t kUnitsPerUs = 3;
+inline constexpr uint32_t kUnitsPerUs = capturetext::kUnitsPerUs;
 // The stretch the timing encoder takes off again.
 inline constexpr uint32_t kReceiverStretchUs = timingtext::kStretchUs;
-inline constexpr uint32_t kFillerUnits = 0x7FFF;
-inline constexpr int kEndMarkerFillers = 20;
+inline constexpr uint32_t kFillerUnits = capturetext::kFillerUnits;
+inline constexpr int kEndMarkerFillers = static_cast<int>(capturetext::kEndMarkerFillers);
 inline constexpr uint32_t kLongMarkPieceUnits = 2 * kFillerUnits - 2;
-// The URC's capture buffer: the capture text never grows past it.
-inline constexpr std::size_t kCaptureCapacity = 10240;
+inline constexpr std::size_t kCaptureCapacity = capturetext::kCaptureCapacity;
 
 // The capture text without the zero bytes that fill the rest of the buffer.
 // A signal too long for the buffer is cut after its last whole mark that

@@ -1,5 +1,6 @@
 #include "irform/signal_limits.h"
 
+#include "irform/capture_text.h"
 #include "irform/compact_raw.h"
 
 namespace irform {
@@ -7,9 +8,9 @@ namespace {
 
 // The capture words of a duration count as four characters each; the end
 // marker and the carrier words come on top.
-constexpr std::size_t kTailCharacters = 4 * (kEndMarkerFillers + 2);
+constexpr std::size_t kTailCharacters = capturetext::kTailDigits;
 // Durations of one word each, the most a capture holds.
-constexpr std::size_t kMostCapturedDurations = (kCaptureCapacity - kTailCharacters) / 4;
+constexpr std::size_t kMostCapturedDurations = (kCaptureCapacity - kTailCharacters) / capturetext::kWordDigits;
 
 std::string us(uint32_t value) {
     return std::to_string(value) + " us";

@@ -1,4 +1,5 @@
 #include "device/core/hex_text.h"
+#include "irform/capture_text.h"
 #include "learning/core/capture_text.h"
 
 #include <algorithm>
@@ -7,16 +8,17 @@
 namespace learning {
 namespace {
 
-constexpr std::size_t kWord = 4;
-constexpr std::size_t kMarkerLength = 20 * kWord;
-constexpr std::size_t kTailLength = kMarkerLength + 2 * kWord;
+namespace capturetext = irform::capturetext;
+constexpr std::size_t kWord = capturetext::kWordDigits;
+constexpr std::size_t kMarkerLength = capturetext::kEndMarkerFillers * kWord;
+constexpr std::size_t kTailLength = capturetext::kTailDigits;
 constexpr std::size_t kLongHead = 3000;
 
 const std::string& endMarker() {
     static const std::string marker = [] {
         std::string m;
-        for (int i = 0; i < 20; ++i)
-            m += "7FFF";
+        for (std::size_t i = 0; i < capturetext::kEndMarkerFillers; ++i)
+            m += capturetext::kFiller;
         return m;
     }();
     return marker;

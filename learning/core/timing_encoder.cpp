@@ -3,6 +3,7 @@
 // collected in `fillers` until the word after them tells whether they were a
 // long mark, a gap between frames or the end marker.
 #include "common/hex_text.h"
+#include "irform/capture_text.h"
 #include "irform/timing_text.h"
 #include "learning/core/capture_text.h"
 
@@ -12,13 +13,14 @@
 namespace learning {
 namespace {
 
-constexpr std::string_view kFiller = "7FFF";
-constexpr uint32_t kFillerUnits = 0x7FFF;
-constexpr uint32_t kMarkBit = 0x8000;
+constexpr std::string_view kFiller = irform::capturetext::kFiller;
+constexpr uint32_t kFillerUnits = irform::capturetext::kFillerUnits;
+constexpr uint32_t kMarkBit = irform::capturetext::kMarkBit;
+constexpr int64_t kUnitsPerUs = irform::capturetext::kUnitsPerUs;
 constexpr int64_t kStretchUs = irform::timingtext::kStretchUs;
 // Digits of a duration and of a gap group's milliseconds in the timing text.
 constexpr int kDurationDigits = irform::timingtext::kWordDigits;
-constexpr std::size_t kEndMarkerFillers = 20;
+constexpr std::size_t kEndMarkerFillers = irform::capturetext::kEndMarkerFillers;
 
 // At least four upper-case digits; a negative value as its 32-bit two's
 // complement (eight digits).
@@ -113,9 +115,9 @@ bool Walk::appendDuration(std::string_view w) {
         return false;
     if (*v >= kMarkBit) {
         const int64_t m = (*v & kFillerUnits) + (joined ? kFillerUnits : 0);
-        appendMicroseconds(body, m / 3 - kStretchUs);
+        appendMicroseconds(body, m / kUnitsPerUs - kStretchUs);
     } else {
-        appendMicroseconds(body, *v / 3 + kStretchUs);
+        appendMicroseconds(body, *v / kUnitsPerUs + kStretchUs);
     }
     return true;
 }
@@ -125,7 +127,7 @@ bool Walk::appendGap(std::string_view w) {
     const auto v = wordValue(w);
     if (!v)
         return false;
-    const int64_t y = (static_cast<int64_t>(fillers.size()) * kFillerUnits + *v) / 3 + kStretchUs;
+    const int64_t y = (static_cast<int64_t>(fillers.size()) * kFillerUnits + *v) / kUnitsPerUs + kStretchUs;
     appendGapGroup(body, static_cast<uint32_t>(y / 1000));
     ++gaps;
     fillers.clear();
@@ -166,7 +168,7 @@ EncodeResult Walk::run() {
                 continue;
             }
             if (!final) { // a mark of exactly a filler's length
-                appendMicroseconds(body, kFillerUnits / 3 - kStretchUs);
+                appendMicroseconds(body, kFillerUnits / kUnitsPerUs - kStretchUs);
                 i += 4;
                 continue;
             }
