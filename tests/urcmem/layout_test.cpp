@@ -8,6 +8,12 @@
 
 namespace {
 
+TEST(PointerTranslation, BelowAndAtOrAboveTheBase) {
+    EXPECT_EQ(urcmem::translatePointer(0x9200, 0x1000, 0x8000), 0x1200);
+    EXPECT_EQ(urcmem::translatePointer(0x8000, 0x1000, 0x8000), 0x0000);
+    EXPECT_EQ(urcmem::translatePointer(0x0900, 0x1000, 0x8000), 0x1900);
+}
+
 TEST(LayoutDecoding, LayoutBlockGivesHeaderBaseAndSelector) {
     const std::array<uint8_t, urcmem::kLayoutFieldsSize> block = {0x00, 0x10, 0,    0,   0,
                                                                   0,    0x00, 0x80, 0x5A};
