@@ -5,8 +5,6 @@
 #include <QImage>
 #include <QString>
 
-#include <string>
-
 // The named layout picture; a null image (and a warning on stderr) when it is
 // missing or unreadable, so that a broken build shows a gap, not a crash. It is
 // taken from the running PictureDecoder when that decoded it ahead.
@@ -14,7 +12,3 @@ QImage layoutPicture(const QString& name);
 inline QImage layoutPicture(const char* name) {
     return layoutPicture(QString::fromLatin1(name));
 }
-
-// The named layout picture decoded here and now; null when missing or
-// unreadable (nothing is said).
-QImage decodeLayoutPicture(const std::string& name);

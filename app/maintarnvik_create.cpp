@@ -1,8 +1,8 @@
 // The creation handler: the device handshake and the one reading of the URC's
 // memory that gives the window its copies of the URC's tables.
-#include "app/core/startup_reading.h"
 #include "app/maintarnvik.h"
 #include "app/messages.h"
+#include "device/core/urc_reading.h"
 #include "platform/winsys/message_boxes.h"
 
 #include <QApplication>
@@ -37,26 +37,26 @@ void Tmaintarnvik::FormCreate() {
     }
     QApplication::processEvents();
 
-    app::StartupResult result = app::readAndCheckIdentity(urc, *this);
+    device::StartupResult result = device::readAndCheckIdentity(urc, *this);
     if (result.identityRead)
         lab_gjbb->setText(QStringLiteral(" 2.0"));
-    if (result.failure == app::StartupFailure::None) {
+    if (result.failure == device::StartupFailure::None) {
         // The type is shown once the checks have passed, whatever the
         // reading of the memory map brings.
         lab_ykqtype->setText(QString::fromLatin1(kUrcType));
-        if (!app::readMemoryMap(urc, *this))
-            result.failure = app::StartupFailure::NoDevice;
+        if (!device::readMemoryMap(urc, *this))
+            result.failure = device::StartupFailure::NoDevice;
     }
     switch (result.failure) {
-    case app::StartupFailure::None:
+    case device::StartupFailure::None:
         return;
-    case app::StartupFailure::VersionMessage:
+    case device::StartupFailure::VersionMessage:
         winsys::messageBoxes().information(app::versionMessage());
         break;
-    case app::StartupFailure::FirmwareMessage:
+    case device::StartupFailure::FirmwareMessage:
         winsys::messageBoxes().information(app::firmwareMessage());
         break;
-    case app::StartupFailure::NoDevice:
+    case device::StartupFailure::NoDevice:
         winsys::messageBoxes().information(app::kNoUrcFound);
         break;
     }

@@ -1,6 +1,6 @@
 #include "app/picture_decoder.h"
 
-#include "app/layout_pictures.h"
+#include "app/layout_picture_decoding.h"
 #include "app/resource_pictures.h"
 #include "keypanel/core/key_table.h"
 #include "platform/imaging/gif_codec.h"

@@ -31,7 +31,7 @@ add_executable(qzt_bench_micro
                ${QZT_BENCH_DIR}/micro/urc_read_bench.cpp
                ${QZT_BENCH_DIR}/micro/pictures_bench.cpp)
 target_link_libraries(qzt_bench_micro PRIVATE qzt_bench_core qzt_bench_pictures
-                      qzt_learning_core qzt_app_core qzt_urcsim_core qzt_urcmem qzt_rororuru
+                      qzt_learning_core qzt_urc_reading qzt_urcsim_core qzt_urcmem qzt_rororuru
                       benchmark::benchmark_main)
 # The resource libraries are read from the program's folder.
 add_dependencies(qzt_bench_micro qzt_res_one1004 qzt_res_sne1004 qzt_res_fne1004
@@ -58,7 +58,7 @@ add_executable(qzt_bench_process
                ${QZT_BENCH_DIR}/process/startup_bench.cpp ${QZT_BENCH_DIR}/process/startup_bench.h
                ${QZT_BENCH_DIR}/process/workers_bench.cpp ${QZT_BENCH_DIR}/process/workers_bench.h
                ${QZT_BENCH_DIR}/process/main.cpp)
-target_link_libraries(qzt_bench_process PRIVATE qzt_bench_core qzt_bench_pictures qzt_app_core
+target_link_libraries(qzt_bench_process PRIVATE qzt_bench_core qzt_bench_pictures qzt_urc_reading
                       qzt_device_linked qzt_keypanel_core)
 set_target_properties(qzt_bench_process PROPERTIES AUTOMOC OFF)
 # It starts these, and reads the resource libraries itself.

@@ -24,7 +24,8 @@ asan_targets=(
   app_core_tests app_entry_tests app_window_tests capture_worker_tests ir-encode
   irform_tests learning_core_tests conversion_tests
   keypanel_core_tests keypanel_widget_tests learning_unit_tests learning_window_tests
-  linkmonitor_tests imaging_test reslib_test flash_player_test artwork_test gif_compose_test
+  linkmonitor_tests urc_reading_tests imaging_test reslib_test flash_player_test artwork_test
+  gif_compose_test
   urc_memory_test urc_claim_test urcsim_core_test urc_device_test tovqel_test urc_panel_test
   winsys_tests urctool_tests urc-tool urc-sim
   fuzz_oracles_test fuzz_seeds fuzz_capture_replay fuzz_convert_replay fuzz_urc_memory_replay

@@ -4,30 +4,11 @@
 
 namespace urcmem {
 
-int translatePointer(int stored, int headerAddress, int pointerBase) {
-    return stored >= pointerBase ? stored - pointerBase : stored + headerAddress;
-}
-
 std::optional<Header> readHeader(const Memory& memory) {
-    Header h;
-    h.headerAddress = memory.word(kLayoutAddress);
-    h.pointerBase = memory.word(kLayoutAddress + 6);
-    h.writeSelector = memory.byte(kWriteSelectorAddress);
-    if (!Memory::inRange(h.headerAddress, kHeaderSize))
+    const auto layout = decodeLayoutBlock(memory.read(kLayoutAddress, kLayoutBlockSize));
+    if (!Memory::inRange(layout->headerAddress, kHeaderSize))
         return std::nullopt;
-    const int base = h.headerAddress;
-    h.recordCount = memory.word(base);
-    h.allocRecordCount = memory.byte(base + 7);
-    h.storageBlockCount = memory.word(base + 8);
-    h.keyCount = memory.byte(base + kKeyListOffset);
-    auto pointer = [&](int offset) {
-        return translatePointer(memory.word(base + offset), h.headerAddress, h.pointerBase);
-    };
-    h.keyTableAddress = pointer(16);
-    h.codeIdTableAddress = pointer(24);
-    h.allocAreaAddress = pointer(26);
-    h.storageAddress = pointer(28);
-    return h;
+    return decodeHeader(*layout, memory.read(layout->headerAddress, kHeaderSize));
 }
 
 std::vector<uint8_t> keyCodes(const Memory& memory, const Header& header) {

@@ -3,6 +3,7 @@
 // layout blocks, the header found through the layout block, and the tables the
 // header points to. These readers decode bytes; they never throw for a bad
 // image (values that point outside memory are reported, not followed).
+#include "urcmem/layout.h"
 #include "urcmem/urc_memory.h"
 
 #include <array>
@@ -12,43 +13,6 @@
 #include <vector>
 
 namespace urcmem {
-
-inline constexpr int kIdentityAddress = 0xB000;
-inline constexpr int kIdentityBlockSize = 48;
-inline constexpr int kIdentitySize = 15;
-inline constexpr int kFirmwareMajorOffset = 32;
-inline constexpr int kFirmwareMinorOffset = 33;
-inline constexpr int kTypeCodeOffset = 35; // two bytes, in stored order
-inline constexpr int kLayoutAddress = 0xB03C;
-inline constexpr int kLayoutBlockSize = 16;
-inline constexpr int kWriteSelectorAddress = 0xB044;
-
-inline constexpr int kHeaderSize = 40;
-inline constexpr int kKeyListOffset = 32; // the key-code list starts at the header's last byte
-inline constexpr int kKeyRecordSize = 22;
-inline constexpr int kAllocRecordSize = 6;
-inline constexpr int kStorageBlockSize = 8;
-inline constexpr int kCodeIdEntrySize = 6;
-
-// What the header and layout block say, with the four pointers translated.
-// Translated addresses may lie outside memory in a broken image.
-struct Header {
-    int headerAddress = 0; // H
-    int pointerBase = 0;   // P
-    int writeSelector = 0;
-    int recordCount = 0;      // R
-    int allocRecordCount = 0; // E
-    int storageBlockCount = 0;
-    int keyCount = 0; // K
-    int keyTableAddress = 0;
-    int codeIdTableAddress = 0;
-    int allocAreaAddress = 0;
-    int storageAddress = 0;
-    int blockMapSize() const { return (storageBlockCount + 7) / 8; } // M
-};
-
-// A stored pointer v is v - P when v >= P, else v + H.
-int translatePointer(int stored, int headerAddress, int pointerBase);
 
 // nullopt when the header (with the key-code count) lies past 0xFFFF.
 std::optional<Header> readHeader(const Memory& memory);

@@ -1,7 +1,7 @@
 #include "urctool/urc_access.h"
 
-#include "app/core/startup_reading.h"
 #include "device/core/hex_text.h"
+#include "device/core/urc_reading.h"
 #include "urctool/errors.h"
 
 #include <algorithm>
@@ -20,16 +20,16 @@ std::string where(int address) {
     return "0x" + device::addressText(address);
 }
 
-std::string startupFailureText(app::StartupFailure failure) {
+std::string startupFailureText(device::StartupFailure failure) {
     switch (failure) {
-    case app::StartupFailure::VersionMessage:
+    case device::StartupFailure::VersionMessage:
         return "the URC or its device library is of a version urc-tool does not serve";
-    case app::StartupFailure::FirmwareMessage:
+    case device::StartupFailure::FirmwareMessage:
         return "the URC's firmware is too old";
-    case app::StartupFailure::NoDevice:
+    case device::StartupFailure::NoDevice:
         return "reading the URC's tables failed (a read failed or its counts point past its "
                "memory)";
-    case app::StartupFailure::None:
+    case device::StartupFailure::None:
         break;
     }
     return {};
@@ -108,8 +108,8 @@ Snapshot readSnapshot(device::UrcLibrary& urc) {
     if (!urc.link_state())
         throw ToolError("no URC is connected (the device library reports no link)");
     Snapshot s;
-    const auto startup = app::readUrc(urc, s.tables);
-    if (startup.failure != app::StartupFailure::None)
+    const auto startup = device::readUrc(urc, s.tables);
+    if (startup.failure != device::StartupFailure::None)
         throw ToolError(startupFailureText(startup.failure));
     readInto(urc, s.memory, urcmem::kIdentityAddress, kFixedBlocksEnd - urcmem::kIdentityAddress);
     const int headerAddress = s.memory.word(urcmem::kLayoutAddress);

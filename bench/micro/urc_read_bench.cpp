@@ -1,10 +1,10 @@
 // The start-up reading of the URC's whole memory map (version, identity,
 // layout, header, key codes, key records, allocation area, code identifiers)
 // from a factory image, with the device answering at memory speed.
-#include "app/core/startup_reading.h"
 #include "bench/core/memory_urc.h"
-#include "urcmem/factory_image.h"
+#include "device/core/urc_reading.h"
 #include "platform/urcsim/factory_keys.h"
+#include "urcmem/factory_image.h"
 
 #include "bench/micro/spread.h"
 
@@ -17,9 +17,9 @@ void BM_ReadUrcMemoryMap(benchmark::State& state) {
     bench::MemoryUrc urc(urcsim::factoryImageFor(profile), std::string(profile.versionText));
     for (auto _ : state) {
         device::UrcTables tables;
-        const app::StartupResult result = app::readUrc(urc, tables);
+        const device::StartupResult result = device::readUrc(urc, tables);
         benchmark::DoNotOptimize(tables);
-        if (result.failure != app::StartupFailure::None) {
+        if (result.failure != device::StartupFailure::None) {
             state.SkipWithError("the factory image did not read");
             return;
         }

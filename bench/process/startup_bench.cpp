@@ -1,9 +1,9 @@
 #include "bench/process/startup_bench.h"
 
-#include "app/core/startup_reading.h"
 #include "bench/core/probe_report.h"
 #include "bench/core/proc_stats.h"
 #include "bench/pictures/picture_loading.h"
+#include "device/core/urc_reading.h"
 #include "device/urc_library.h"
 
 #include <csignal>
@@ -75,7 +75,7 @@ std::optional<double> handshakeOnce() {
     if (!urc.link_state())
         return std::nullopt;
     device::UrcTables tables;
-    if (app::readUrc(urc, tables).failure != app::StartupFailure::None)
+    if (device::readUrc(urc, tables).failure != device::StartupFailure::None)
         return std::nullopt;
     return ms(monotonicNs() - started);
 }

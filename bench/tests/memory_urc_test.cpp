@@ -1,7 +1,7 @@
-#include "app/core/startup_reading.h"
 #include "bench/core/memory_urc.h"
-#include "urcmem/factory_image.h"
+#include "device/core/urc_reading.h"
 #include "platform/urcsim/factory_keys.h"
+#include "urcmem/factory_image.h"
 
 #include <gtest/gtest.h>
 
@@ -58,7 +58,7 @@ TEST(MemoryUrc, FactoryImageReadsAsAGoodUrc) {
     const urcmem::Profile& profile = urcmem::defaultProfile();
     bench::MemoryUrc urc(urcsim::factoryImageFor(profile), std::string(profile.versionText));
     device::UrcTables tables;
-    EXPECT_EQ(app::readUrc(urc, tables).failure, app::StartupFailure::None);
+    EXPECT_EQ(device::readUrc(urc, tables).failure, device::StartupFailure::None);
     EXPECT_GT(urc.reads(), 3);
 }
 

@@ -5,7 +5,7 @@ add_executable(bench_core_tests
                ${_qzt_bench_tests}/proc_stats_test.cpp ${_qzt_bench_tests}/probe_report_test.cpp
                ${_qzt_bench_tests}/report_test.cpp ${_qzt_bench_tests}/child_test.cpp
                ${_qzt_bench_tests}/memory_urc_test.cpp)
-target_link_libraries(bench_core_tests PRIVATE qzt_bench_core qzt_learning_core qzt_app_core
+target_link_libraries(bench_core_tests PRIVATE qzt_bench_core qzt_learning_core qzt_urc_reading
                       qzt_urcsim_core GTest::gtest_main)
 set_target_properties(bench_core_tests PROPERTIES AUTOMOC OFF)
 gtest_discover_tests(bench_core_tests DISCOVERY_MODE PRE_TEST PROPERTIES LABELS unit)

@@ -1,12 +1,13 @@
-// The start-up reading on crafted URC memories.
-#include "app/core/startup_reading.h"
+// The start-up reading on crafted URC memories (the pointer rule itself is
+// tested with the layout, in tests/urcmem/layout_test.cpp).
+#include "device/core/urc_reading.h"
 #include "tests/support/scripted_urc.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
-using app::StartupFailure;
+using device::StartupFailure;
 using testsupport::ScriptedUrc;
 
 namespace {
@@ -16,7 +17,7 @@ struct Urc {
     testsupport::TestImageLayout layout = testsupport::buildTestImage(urc);
     device::UrcTables tables;
 
-    app::StartupResult read() { return app::readUrc(urc, tables); }
+    device::StartupResult read() { return device::readUrc(urc, tables); }
     void setWord(int address, int value) {
         urc.setBytes(address,
                      {static_cast<uint8_t>(value & 0xFF), static_cast<uint8_t>(value >> 8)});
@@ -51,14 +52,8 @@ TEST(TypeAndFirmwareCheck, EveryCaseInItsOrder) {
         {"0410", 1, 4, StartupFailure::VersionMessage},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(app::checkTypeAndFirmware(c.type, c.major, c.minor), c.expected)
+        EXPECT_EQ(device::checkTypeAndFirmware(c.type, c.major, c.minor), c.expected)
             << c.type << " " << c.major << "." << c.minor;
-}
-
-TEST(PointerTranslation, BelowAndAtOrAboveTheBase) {
-    EXPECT_EQ(app::pointerToAddress(0x9200, 0x1000, 0x8000), 0x1200);
-    EXPECT_EQ(app::pointerToAddress(0x8000, 0x1000, 0x8000), 0x0000);
-    EXPECT_EQ(app::pointerToAddress(0x0900, 0x1000, 0x8000), 0x1900);
 }
 
 TEST(StartupReading, ReadsTheWholeMapOfAGoodUrc) {
