@@ -179,7 +179,7 @@ TEST(StartupReading, CountsOrReadsPastTheDataFailLikeAMissingUrc) {
 }
 
 TEST(StartupReading, VersionTextIsCheckedBeforeAnyMemoryIsRead) {
-    for (const std::string version : {std::string(), std::string("1019 x"), std::string("102")}) {
+    for (const std::string& version : {std::string(), std::string("1019 x"), std::string("102")}) {
         Urc u;
         u.urc.setVersionText(version);
         const auto result = u.read();
