@@ -50,6 +50,8 @@ std::optional<urcmem::Header> decodeHeader(const Area& area, const urcmem::Layou
     if (!bytes)
         return std::nullopt;
     const auto h = urcmem::decodeHeader(layout, *bytes);
+    if (!h)
+        return std::nullopt;
     for (int address :
          {h->keyTableAddress, h->codeIdTableAddress, h->allocAreaAddress, h->storageAddress})
         if (address < 0 || address > 0xFFFF)
