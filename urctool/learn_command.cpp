@@ -24,6 +24,10 @@ int64_t steadyMilliseconds() {
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+std::string secondsText(int seconds) {
+    return std::to_string(seconds) + (seconds == 1 ? " second" : " seconds");
+}
+
 // Why no code came, as the user can act on it; empty for a code or a stop.
 std::string noCodeText(learning::CaptureEnd end, int timeoutSeconds) {
     switch (end) {
@@ -31,8 +35,8 @@ std::string noCodeText(learning::CaptureEnd end, int timeoutSeconds) {
         return "the URC did not go into capture mode (the device library refused it); the "
                "URC's memory was not touched";
     case learning::CaptureEnd::WindowOver:
-        return "no code arrived within " + std::to_string(timeoutSeconds) +
-               " seconds; the URC's memory was not touched (--timeout SECONDS waits longer)";
+        return "no code arrived within " + secondsText(timeoutSeconds) +
+               "; the URC's memory was not touched (--timeout SECONDS waits longer)";
     case learning::CaptureEnd::LinkLost:
         return "the URC was disconnected while waiting for a code; the URC's memory was not "
                "touched";
@@ -80,7 +84,7 @@ int learnCommand(device::UrcLibrary& urc, const Args& args) {
         [&] {
             std::cerr << "urc-tool learn: press the key for " << keyName(key)
                       << " on the original remote, pointed at the URC; waiting up to "
-                      << timeoutSeconds << " seconds\n";
+                      << secondsText(timeoutSeconds) << "\n";
         });
     if (outcome.end == learning::CaptureEnd::Stopped) {
         std::cerr << "urc-tool learn: stopped by " << signalName(stop.caught())
