@@ -1,7 +1,6 @@
 #include "learning/collect_code.h"
 
 #include <chrono>
-#include <memory>
 
 namespace learning {
 
@@ -31,26 +30,10 @@ bool TCollectCode::stopRequested() const {
 
 void TCollectCode::Execute() {
     capturedCode_.clear();
-    const int64_t start = clock_();
-    if (!device_.SetCodeCarrierWave())
-        return;
-    // No pause between passes: the pace is set by the device calls alone. The
-    // stop request and the time window are tested before each poll, the link
-    // only after a poll that brought nothing, so a code that arrives in the
-    // poll during which learning stopped is still kept.
-    for (;;) {
-        if (stopRequested())
-            return;
-        if (clock_() - start > kCaptureWindowSeconds)
-            return;
-        const auto buffer = std::make_unique<char[]>(kCaptureTextLength); // zero-filled
-        if (device_.RCollectCodeInfo(buffer.get())) {
-            capturedCode_.assign(buffer.get(), kCaptureTextLength);
-            return;
-        }
-        if (!device_.link_state())
-            return;
-    }
+    CaptureOutcome outcome = waitForCapture(
+        device_, [this] { return stopRequested(); }, clock_, kCaptureWindowSeconds);
+    if (outcome.end == CaptureEnd::Captured)
+        capturedCode_ = std::move(outcome.text);
 }
 
 } // namespace learning

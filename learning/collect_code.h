@@ -5,6 +5,7 @@
 // code text goes to the window's CapturedCode and the window's handler takes
 // it from there once the worker has ended.
 #include "device/urc_library.h"
+#include "learning/core/capture_polling.h"
 
 #include <QThread>
 #include <atomic>
@@ -23,8 +24,8 @@ inline constexpr int32_t kCaptureStopRequested = 2;
 using SecondsClock = std::function<int64_t()>;
 int64_t localClockSeconds();
 
-// Capture length the device delivers, and the time window in seconds.
-inline constexpr int kCaptureTextLength = device::kCaptureBufferSize;
+// The time window in seconds (the capture length, kCaptureTextLength, comes
+// with the polling loop).
 inline constexpr int64_t kCaptureWindowSeconds = 8;
 
 class TCollectCode : public QThread {

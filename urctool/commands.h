@@ -17,6 +17,7 @@ int listCommand(device::UrcLibrary& urc, const Args& args);
 int exportCommand(device::UrcLibrary& urc, const Args& args);
 int setCommand(device::UrcLibrary& urc, const Args& args);
 int clearCommand(device::UrcLibrary& urc, const Args& args);
+int learnCommand(device::UrcLibrary& urc, const Args& args);
 int plotCommand(device::UrcLibrary& urc, const Args& args);
 
 } // namespace urctool

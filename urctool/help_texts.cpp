@@ -68,6 +68,14 @@ const std::map<std::string, std::string>& texts() {
                 "10240 characters (at most 2538 durations), or over 1020 durations of more\n"
                 "than 16 lengths. PROTOCOL is one of:\n" +
                     protocolList()},
+        {"learn", "usage: urc-tool learn KEY [--timeout SECONDS] [--wait SECONDS]\n"
+                  "Puts the URC into capture mode, says so, and waits for a key of the original\n"
+                  "remote pressed at the URC (30 seconds, or --timeout SECONDS from 1 to 3600);\n"
+                  "then stores its code in KEY as learning in the window does (the same cut,\n"
+                  "conversion, storage plan and checked writes) and prints what KEY holds.\n"
+                  "Nothing is written when no code comes in time (exit 1), the URC cannot keep\n"
+                  "the code (exit 1, naming the storage left) or SIGINT (Ctrl-C), SIGTERM or\n"
+                  "SIGHUP stops the wait (exit 128 plus the signal's number).\n"},
         {"clear", "usage: urc-tool clear KEY [--wait SECONDS]\n"
                   "Empties a learned key as deleting it in the window does.\n"},
         {"plot", "usage: urc-tool plot KEY -o FILE.png|FILE.svg\n"
@@ -77,11 +85,11 @@ const std::map<std::string, std::string>& texts() {
     return table;
 }
 
-// restore, set and clear own the URC while they run; the others read beside
+// restore, set, learn and clear own the URC while they run; the others read beside
 // the window program but not beside another program's writes.
 const char kOwnerText[] =
     "One program owns the URC at a time: the window program while it runs, and\n"
-    "restore, set or clear while they run. A command that would write while\n"
+    "restore, set, learn or clear while they run. A command that would write while\n"
     "another program owns the URC, or read while another writes, is refused with\n"
     "the other program's name and pid; --wait SECONDS (0 to 3600, any command)\n"
     "waits that long for it to finish instead.\n";
@@ -96,14 +104,15 @@ std::string usageText(const std::string& subcommand) {
         return found->second + kOwnerText;
     // The whole help, which the manual page is made from: every command's own.
     std::string whole = "usage: urc-tool COMMAND [ARGUMENTS]\n"
-                        "Backs up, restores, lists, exports and sets the codes of the QZT-617\n"
-                        "URC. urc-tool COMMAND --help describes one command; urc-tool --version\n"
-                        "gives the version.\n";
+                        "Backs up, restores, lists, exports, sets and learns the codes of the\n"
+                        "QZT-617 URC. urc-tool COMMAND --help describes one command; urc-tool\n"
+                        "--version gives the version.\n";
     for (const char* command :
-         {"backup", "verify", "restore", "list", "export", "set", "clear", "plot"})
+         {"backup", "verify", "restore", "list", "export", "set", "learn", "clear", "plot"})
         whole += "\n" + texts().at(command);
     return whole + "\n" + kKeyText + kOwnerText +
-           "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error.\n";
+           "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error,\n"
+           "128 plus the signal's number for a learn stopped by a signal.\n";
 }
 
 int printHelp(const std::string& subcommand) {

@@ -6,7 +6,6 @@
 #include "learning/code_converter.h"
 #include "learning/core/capture_text.h"
 #include "learning/core/code_storage.h"
-#include "urcmem/image_check.h"
 #include "urcmem/urc_memory.h"
 #include "urctool/command_line.h"
 #include "urctool/commands.h"
@@ -14,6 +13,7 @@
 #include "urctool/held_code.h"
 #include "urctool/help_texts.h"
 #include "urctool/json_text.h"
+#include "urctool/key_storage.h"
 #include "urctool/lircd_conf.h"
 #include "urctool/signal_input.h"
 
@@ -29,13 +29,6 @@ namespace {
 // five characters (count, carrier and tag).
 constexpr std::size_t kTimingHeaderLength = 5;
 constexpr std::size_t kMaxLircdFile = 1 << 20; // 1 MiB
-
-int freeBlocks(const device::UrcTables& t) {
-    const auto used = std::count(
-        t.BlockMap.begin(),
-        t.BlockMap.begin() + std::min<std::size_t>(t.BlockMap.size(), t.StorageBlockCount), '1');
-    return t.StorageBlockCount - static_cast<int>(used);
-}
 
 int usedAllocRecords(const device::UrcTables& t) {
     return static_cast<int>(t.AllocRecords.size() / 12);
@@ -140,56 +133,6 @@ std::string convertLikeLearning(const irform::Signal& signal) {
     return converted;
 }
 
-void writePlanned(device::UrcLibrary& urc, const Snapshot& s,
-                  const std::vector<learning::Write>& writes) {
-    for (const auto& write : writes) {
-        const auto bytes = urcmem::parseHexBytes(write.hex);
-        if (!bytes)
-            throw ToolError("the storage plan holds a write that is not hex");
-        writeChecked(urc, s.header.writeSelector, write.address, *bytes);
-    }
-}
-
-// The storage's limits with the numbers the user can act on.
-std::string planFailureText(learning::PlanFailure failure, const device::UrcTables& t,
-                            const std::string& converted) {
-    const auto code = learning::splitConvertedText(converted);
-    const std::size_t blocks = code ? code->data.size() / 16 : 0;
-    switch (failure) {
-    case learning::PlanFailure::NoFreeBlocks:
-        return "the code needs " + std::to_string(blocks) +
-               " storage blocks in one run; the URC's code storage has " +
-               std::to_string(freeBlocks(t)) + " free of " + std::to_string(t.StorageBlockCount) +
-               " (clear a key to make room)";
-    case learning::PlanFailure::NoFreeAllocRecord:
-        return "all " + std::to_string(t.AllocRecordCapacity) +
-               " allocation records are in use (clear a key to make room)";
-    default:
-        return std::string(learning::failureText(failure));
-    }
-}
-
-// The URC's tables as restore requires them, before a key is written: a write
-// into tables that point past memory or share blocks would corrupt codes that
-// are still good.
-void requireConsistent(const urcmem::Memory& memory, const std::string& when) {
-    if (const auto problem = urcmem::checkImage(memory))
-        throw ToolError("the URC's memory " + when + " fails its check: " + *problem +
-                        "; nothing was written (urc-tool restore puts a backup back)");
-}
-
-urcmem::Memory withWrites(urcmem::Memory memory, const std::vector<learning::Write>& writes) {
-    for (const auto& write : writes)
-        if (const auto bytes = urcmem::parseHexBytes(write.hex);
-            bytes && urcmem::Memory::inRange(write.address, static_cast<long long>(bytes->size())))
-            memory.write(static_cast<std::size_t>(write.address), *bytes);
-    return memory;
-}
-
-std::string keyName(const KeyInfo& key) {
-    return key.label.empty() ? key.code : key.code + " (" + key.label + ")";
-}
-
 } // namespace
 
 int listCommand(device::UrcLibrary& urc, const Args& args) {
@@ -213,13 +156,7 @@ int setCommand(device::UrcLibrary& urc, const Args& args) {
     const KeyInfo key = findKey(s.tables, a.words[0]);
     requireConsistent(s.memory, "as read");
     const std::string converted = convertLikeLearning(signal);
-    const auto planned = learning::planLearnedCode(s.tables, key.index, converted);
-    if (const auto* failure = std::get_if<learning::PlanFailure>(&planned))
-        throw ToolError("key " + keyName(key) + " cannot take this code: " +
-                        planFailureText(*failure, s.tables, converted) + "; nothing was written");
-    const auto& writes = std::get<learning::StoragePlan>(planned).writes;
-    requireConsistent(withWrites(s.memory, writes), "after these writes");
-    writePlanned(urc, s, writes);
+    storeConvertedCode(urc, s, key, converted);
     const Snapshot after = readSnapshot(urc);
     std::cout << "key " << keyName(key) << " learned "
               << summary(heldCode(after, findKey(after.tables, key.code))) << "\n";

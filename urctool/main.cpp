@@ -1,5 +1,6 @@
 // urc-tool: the URC's codes outside the window program. Subcommands back the
-// memory up, compare and restore it, list, export, set, clear and plot keys.
+// memory up, compare and restore it, list, export, set, learn, clear and plot
+// keys.
 #include "device/urc_library.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"
@@ -27,7 +28,7 @@ int main(int argc, char* argv[]) {
     static const std::map<std::string, Command> commands = {
         {"backup", backupCommand}, {"verify", verifyCommand}, {"restore", restoreCommand},
         {"list", listCommand},     {"set", setCommand},       {"clear", clearCommand},
-        {"export", exportCommand}, {"plot", plotCommand}};
+        {"learn", learnCommand},   {"export", exportCommand}, {"plot", plotCommand}};
     const auto command = commands.find(name);
     if (command == commands.end()) {
         std::cerr << "urc-tool: unknown command " << name << "\n" << usageText("");

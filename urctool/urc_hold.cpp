@@ -12,7 +12,7 @@ namespace {
 constexpr std::chrono::seconds kReadersWait{5};
 
 bool writes(const std::string& command) {
-    return command == "restore" || command == "set" || command == "clear";
+    return command == "restore" || command == "set" || command == "learn" || command == "clear";
 }
 
 int parseSeconds(const std::string& text) {

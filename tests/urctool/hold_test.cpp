@@ -51,7 +51,7 @@ const std::string pid = std::to_string(::getpid());
 TEST_F(UrcHoldTest, WritersAreRefusedNamingTheOwnerAndReadersWorkBesideTheWindow) {
     const auto window = hold(Hold::Own, "qzt617");
     ASSERT_TRUE(window.held()) << window.refusal();
-    for (const std::string command : {"restore", "set", "clear"}) {
+    for (const std::string command : {"restore", "set", "learn", "clear"}) {
         const std::string why = refusal(command, {"05"});
         EXPECT_NE(why.find("is owned by qzt617 (pid " + pid + "); nothing was written"),
                   std::string::npos)
