@@ -41,8 +41,9 @@ FrameEvent Mode2Frames::finish(uint32_t finalGapUs) {
     event.carrierMeasured = carrierHz_ > 0;
     event.signal.carrierHz = carrierHz_ > 0 ? carrierHz_ : kDefaultCarrierHz;
     event.signal.durations = std::move(durations_);
-    // The gap that ended it is the signal's final space.
-    if (event.signal.durations.size() % 2 == 1)
+    // The gap that ended it is the signal's final space (none when the
+    // buffer cut it: what followed was not seen).
+    if (event.signal.durations.size() % 2 == 1 && finalGapUs > 0)
         event.signal.durations.push_back(finalGapUs);
     reset();
     return event;
