@@ -82,7 +82,9 @@ FrameEvent Mode2Frames::feed(uint32_t sample) {
     case LIRC_MODE2_SPACE:
         return addDuration(false, value);
     case LIRC_MODE2_FREQUENCY:
-        if (!skipping_)
+        // A receiver measures a signal's carrier once; a later report in the
+        // same signal is not a measurement of it.
+        if (!skipping_ && carrierHz_ == 0 && value >= kMinCarrierHz && value <= kMaxCarrierHz)
             carrierHz_ = static_cast<int>(value);
         return {};
     case LIRC_MODE2_TIMEOUT:

@@ -13,6 +13,9 @@ namespace urcsim::ir {
 
 // A receiver module that cannot measure the carrier is almost always a 38 kHz one.
 inline constexpr int kDefaultCarrierHz = 38000;
+// The carriers remotes use lie well within these (455 kHz ones included).
+inline constexpr uint32_t kMinCarrierHz = 10000;
+inline constexpr uint32_t kMaxCarrierHz = 500000;
 // The duty cycle the URC's LED is driven with where the transmitter can set it.
 inline constexpr uint32_t kSendDutyCyclePercent = 33;
 
@@ -35,15 +38,23 @@ struct FrameEvent {
 // Assembles mode2 samples (LIRC_MODE2_PULSE / SPACE / FREQUENCY / TIMEOUT /
 // OVERFLOW) into signals. A signal starts with its first pulse (a space
 // before it is the silence since the last one) and ends at a timeout sample or
-// at a space of at least endGapUs. A carrier sample belongs to the signal in
-// progress, or to the next one when none is. An overflow loses the signal in
-// progress; so does a buffer filled to maxDurations, after which the signal is
-// handed on as far as it went and its rest is ignored.
+// at a space of at least endGapUs. The first carrier sample belongs to the
+// signal in progress, or to the next one when none is; a later one in the same
+// signal and one outside the carriers remotes use (kMinCarrierHz to
+// kMaxCarrierHz) are ignored: rc-loopback, for one, reports its closing
+// silence as a second "carrier" of the timeout's microseconds. An overflow loses the
+// signal in progress; so does a buffer filled to maxDurations, after which the signal is handed on
+// as far as it went and its rest is ignored.
 class Mode2Frames {
 public:
     explicit Mode2Frames(uint32_t endGapUs = captureEndGapUs(),
                          std::size_t maxDurations = maxCaptureDurations());
     FrameEvent feed(uint32_t sample);
+    // A signal has begun and not yet ended.
+    bool inProgress() const { return !durations_.empty() || skipping_; }
+    // The receiver stayed silent for silenceUs without saying so (a device
+    // without timeout reports): the signal in progress ends there.
+    FrameEvent endBySilence(uint32_t silenceUs) { return finish(silenceUs); }
 
 private:
     FrameEvent finish(uint32_t finalGapUs);

@@ -16,7 +16,8 @@ namespace urcsim {
 
 namespace {
 constexpr std::size_t kSamplesPerRead = 256;
-}
+constexpr int kSilenceMarginMs = 50;
+} // namespace
 
 std::unique_ptr<IrReceiver> IrReceiver::open(const std::string& path, std::string& error) {
     auto device = LircDevice::open(path, LircRole::Receive, error);
@@ -93,7 +94,10 @@ void IrReceiver::report(const std::string& problem) const {
 }
 
 void IrReceiver::handle(uint32_t sample, ir::Mode2Frames& frames) {
-    const ir::FrameEvent event = frames.feed(sample);
+    deliverFrame(frames.feed(sample));
+}
+
+void IrReceiver::deliverFrame(const ir::FrameEvent& event) {
     if (event.kind == ir::FrameEvent::Kind::Dropped) {
         report("lost a signal: " + event.reason);
         return;
@@ -132,13 +136,22 @@ bool IrReceiver::readSamples(ir::Mode2Frames& frames) {
 
 void IrReceiver::run() {
     ir::Mode2Frames frames;
+    // A signal still open this long after the last sample has ended, whether
+    // or not the device said so; its own timeout report comes first normally.
+    const uint32_t silenceUs = std::max(timeoutUs_.value_or(0), ir::captureEndGapUs());
+    const int silenceMs = static_cast<int>(silenceUs / 1000) + kSilenceMarginMs;
     for (;;) {
         pollfd fds[2] = {{device_->fd(), POLLIN, 0}, {wake_[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0) {
+        const int ready = ::poll(fds, 2, frames.inProgress() ? silenceMs : -1);
+        if (ready < 0) {
             if (errno == EINTR)
                 continue;
             report(std::string("stopped: cannot wait for it: ") + std::strerror(errno));
             return;
+        }
+        if (ready == 0) {
+            deliverFrame(frames.endBySilence(silenceUs));
+            continue;
         }
         if (fds[1].revents != 0)
             return;

@@ -14,7 +14,8 @@ namespace urcsim {
 
 namespace ir {
 class Mode2Frames;
-}
+struct FrameEvent;
+} // namespace ir
 
 class IrReceiver {
 public:
@@ -41,6 +42,7 @@ private:
     std::string setUp();
     void run();
     void handle(uint32_t sample, ir::Mode2Frames& frames);
+    void deliverFrame(const ir::FrameEvent& event);
     bool readSamples(ir::Mode2Frames& frames);
     void report(const std::string& problem) const;
 

@@ -152,6 +152,36 @@ TEST(Mode2Frames, AFullBufferHandsOnTheSignalAsFarAsItWent) {
     EXPECT_EQ(urcsim::ir::maxCaptureDurations(), irform::kCaptureCapacity / 4);
 }
 
+// rc-loopback with carrier reports on: its carrier, then its closing silence
+// as a "carrier" of the timeout's microseconds, and no timeout sample at all.
+TEST(Mode2Frames, AnImplausibleCarrierIsIgnoredAndSilenceEndsTheSignal) {
+    Mode2Frames frames;
+    const auto events =
+        feedAll(frames, samplesOf(necPress(), {LIRC_FREQUENCY(38000), LIRC_FREQUENCY(218505)}));
+    EXPECT_TRUE(events.empty());
+    EXPECT_TRUE(frames.inProgress());
+    const FrameEvent e = frames.endBySilence(218505);
+    ASSERT_EQ(e.kind, Kind::Frame);
+    EXPECT_EQ(e.signal.carrierHz, 38000);
+    EXPECT_TRUE(e.carrierMeasured);
+    EXPECT_EQ(e.signal.durations.back(), 218505u);
+    EXPECT_FALSE(frames.inProgress());
+    EXPECT_EQ(frames.endBySilence(218505).kind, Kind::None);
+}
+
+TEST(Mode2Frames, CarriersOutsideWhatRemotesUseAreNotMeasurements) {
+    for (uint32_t hz : {0u, 9999u, 500001u}) {
+        Mode2Frames frames;
+        feedAll(frames, {LIRC_FREQUENCY(hz), pulse(500)});
+        const FrameEvent e = frames.endBySilence(300000);
+        EXPECT_FALSE(e.carrierMeasured) << hz;
+        EXPECT_EQ(e.signal.carrierHz, urcsim::ir::kDefaultCarrierHz) << hz;
+    }
+    Mode2Frames frames;
+    feedAll(frames, {LIRC_FREQUENCY(455000), pulse(500)});
+    EXPECT_EQ(frames.endBySilence(300000).signal.carrierHz, 455000);
+}
+
 TEST(Mode2Frames, ATimeoutWithoutASignalIsNothing) {
     Mode2Frames frames;
     EXPECT_TRUE(feedAll(frames, {LIRC_TIMEOUT(125000), space(20), LIRC_TIMEOUT(125000)}).empty());
