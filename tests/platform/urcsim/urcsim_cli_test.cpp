@@ -1,8 +1,8 @@
 // urc-sim's command line: check on image files, the socket's ownership rules,
 // and clear refusals of bad arguments.
-#include "urcmem/image_file.h"
 #include "platform/urcsim/factory_keys.h"
 #include "tests/support/server_fixture.h"
+#include "urcmem/image_file.h"
 
 #include <filesystem>
 #include <fstream>
@@ -132,6 +132,13 @@ TEST(UrcSimUsage, BadArgumentsGetAMessageAndANonZeroExit) {
         {"press --raw", 2, "--raw needs a value"},
         {"serve --profile purple", 2, "unknown profile purple"},
         {"serve --latency-ms x", 2, "--latency-ms must be a whole number"},
+        {"serve --ir /dev/lirc0 --ir-rx /dev/lirc1", 2, "--ir names one device for both ways"},
+        {"serve --ir-tx", 2, "--ir-tx needs a value"},
+        {"serve --ir /dev/null", 1, "/dev/null is not a LIRC infrared device"},
+        {"serve --ir-tx /dev/null", 1, "/dev/null is not a LIRC infrared device"},
+        {"serve --ir-rx /nonexistent/lirc9", 1,
+         "cannot open /nonexistent/lirc9 for receiving: No such file or directory"},
+        {"serve --ir-rx /", 1, "/ is not a character device, so not a LIRC infrared device"},
         {"status --bogus 1", 2, "unknown option --bogus"},
         {"status", 3, "no URC server is running on"},
         {"plug", 3, "no URC server is running on"},
