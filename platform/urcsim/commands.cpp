@@ -1,14 +1,14 @@
 #include "platform/urcsim/commands.h"
 
+#include "urcmem/factory_image.h"
+#include "urcmem/image_check.h"
+#include "urcmem/image_file.h"
+#include "platform/urcwire/socket_path.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/command_line.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/server.h"
-#include "platform/urcwire/socket_path.h"
-#include "platform/urcwire/wire_protocol.h"
-#include "urcmem/factory_image.h"
-#include "urcmem/image_check.h"
-#include "urcmem/image_file.h"
 
 #include <cstdio>
 #include <iostream>

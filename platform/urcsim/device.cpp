@@ -1,10 +1,10 @@
 #include "platform/urcsim/device.h"
 
-#include "irform/stored_signal.h"
-#include "platform/urcwire/wire_protocol.h"
 #include "urcmem/image_check.h"
 #include "urcmem/image_file.h"
 #include "urcmem/memory_map.h"
+#include "platform/urcwire/wire_protocol.h"
+#include "irform/stored_signal.h"
 
 namespace urcsim {
 

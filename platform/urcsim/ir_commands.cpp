@@ -2,12 +2,12 @@
 // sending a stored code, and the front panel that does both with the mouse.
 #include "irform/code_form.h"
 #include "irform/stored_signal.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/command_line.h"
 #include "platform/urcsim/commands.h"
 #include "platform/urcsim/ir_frames.h"
 #include "platform/urcsim/press.h"
-#include "platform/urcwire/wire_protocol.h"
 
 #include <filesystem>
 #include <iostream>

@@ -1,13 +1,13 @@
 #include "platform/urcsim/server.h"
 
+#include "urcmem/image_file.h"
+#include "platform/urcwire/socket_path.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/connections.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"
 #include "platform/urcsim/image_claim.h"
 #include "platform/urcsim/real_infrared.h"
-#include "platform/urcwire/socket_path.h"
-#include "platform/urcwire/wire_protocol.h"
-#include "urcmem/image_file.h"
 
 #include <cerrno>
 #include <csignal>

@@ -1,8 +1,8 @@
 // urc-sim's command line: check on image files, the socket's ownership rules,
 // and clear refusals of bad arguments.
+#include "urcmem/image_file.h"
 #include "platform/urcsim/factory_keys.h"
 #include "tests/support/server_fixture.h"
-#include "urcmem/image_file.h"
 
 #include <filesystem>
 #include <fstream>
