@@ -5,7 +5,8 @@
 # `urc-sim serve --ir`, and the URC's `urc-sim send` of its stored NEC key is
 # read by the kernel's own NEC decoder as the same scancode.
 #
-# Usage: tests/vm/ir_loopback.sh [BUILD_DIR]   (default: build beside this script's tree)
+# Usage (on the host): tools/vm/run-in-vm.sh tests/vm/ir_loopback.sh [BUILD_DIR]
+# BUILD_DIR (default: build in this tree) holds bin/urc-sim and bin/capture-decode.
 # IR_DEVICE overrides /dev/lirc0.
 set -uo pipefail
 
