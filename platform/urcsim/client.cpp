@@ -8,7 +8,8 @@
 
 namespace urcsim {
 
-ServerAnswer askServer(const std::string& socketPath, const std::string& request) {
+ServerAnswer askServer(const std::string& socketPath, const std::string& request,
+                       int replyTimeoutMs) {
     std::string path = socketPath;
     if (path.empty()) {
         auto resolved = urcwire::resolveSocketPath(false);
@@ -16,7 +17,7 @@ ServerAnswer askServer(const std::string& socketPath, const std::string& request
             return {kExitNoServer, resolved.error};
         path = resolved.path;
     }
-    auto reply = urcwire::call(path, request);
+    auto reply = urcwire::call(path, request, urcwire::kConnectTimeoutMs, replyTimeoutMs);
     switch (reply.status) {
     case urcwire::CallStatus::Ok:
         return {kExitOk, reply.text};

@@ -1,6 +1,8 @@
 #pragma once
 // The bench side of the emulated URC's socket, shared by the command line and
 // the front panel so that both press keys and pull the cable the same way.
+#include "platform/urcwire/wire_protocol.h"
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,7 +21,8 @@ struct ServerAnswer {
 
 // One request to the server on socketPath; an empty path means the per-user
 // default (QZT617_URC_SOCKET, then the runtime folders).
-ServerAnswer askServer(const std::string& socketPath, const std::string& request);
+ServerAnswer askServer(const std::string& socketPath, const std::string& request,
+                       int replyTimeoutMs = urcwire::kReplyTimeoutMs);
 
 // The request that holds a key (its capture text) in front of the URC.
 std::string pressRequest(const std::string& captureHex, long holdMs);

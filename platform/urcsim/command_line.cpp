@@ -48,8 +48,8 @@ long number(const std::string& text, long limit, const std::string& what) {
     return *value;
 }
 
-Outcome ask(const Parsed& p, const std::string& request) {
-    ServerAnswer answer = askServer(option(p, "--socket").value_or(""), request);
+Outcome ask(const Parsed& p, const std::string& request, int replyTimeoutMs) {
+    ServerAnswer answer = askServer(option(p, "--socket").value_or(""), request, replyTimeoutMs);
     if (!answer.ok()) {
         std::cerr << "urc-sim: " << answer.text << "\n";
         return {answer.status, {}};

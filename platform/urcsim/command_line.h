@@ -1,5 +1,7 @@
 #pragma once
 // The pieces every urc-sim command uses to read its arguments.
+#include "platform/urcwire/wire_protocol.h"
+
 #include <initializer_list>
 #include <map>
 #include <optional>
@@ -32,7 +34,8 @@ struct Outcome {
     int status;
     std::string payload;
 };
-Outcome ask(const Parsed& p, const std::string& request);
+Outcome ask(const Parsed& p, const std::string& request,
+            int replyTimeoutMs = urcwire::kReplyTimeoutMs);
 
 // The commands about infrared: press, send and the front panel.
 int pressCommand(const Parsed& p);

@@ -41,8 +41,22 @@ int printed(const Outcome& o) {
     return o.status;
 }
 
+// --ir DEVICE receives and transmits on one device; --ir-rx and --ir-tx
+// name two (either alone is fine).
+void setInfraredOptions(const Parsed& p, ServeOptions& options) {
+    for (const char* name : {"--ir", "--ir-rx", "--ir-tx"})
+        if (auto path = option(p, name); path && path->empty())
+            throw UsageError{std::string(name) + " needs a device, e.g. /dev/lirc0"};
+    const auto both = option(p, "--ir");
+    if (both && (option(p, "--ir-rx") || option(p, "--ir-tx")))
+        throw UsageError{"--ir names one device for both ways; use either it or --ir-rx/--ir-tx"};
+    options.irReceiver = both.value_or(option(p, "--ir-rx").value_or(""));
+    options.irTransmitter = both.value_or(option(p, "--ir-tx").value_or(""));
+}
+
 int serveCommand(const std::vector<std::string>& args) {
-    auto p = parse(args, {"--image", "--socket", "--profile", "--latency-ms"});
+    auto p = parse(
+        args, {"--image", "--socket", "--profile", "--latency-ms", "--ir", "--ir-rx", "--ir-tx"});
     expectWords(p, 0, "serve");
     ServeOptions options;
     options.imagePath = option(p, "--image").value_or("");
@@ -56,6 +70,7 @@ int serveCommand(const std::vector<std::string>& args) {
     }
     if (auto ms = option(p, "--latency-ms"))
         options.latencyMs = static_cast<int>(number(*ms, 1000, "--latency-ms"));
+    setInfraredOptions(p, options);
     return serve(options);
 }
 
@@ -161,6 +176,7 @@ int clientCommand(const std::string& command, std::vector<std::string> args) {
 // then what they do, so that the manual page made from it stays readable.
 std::string usage() {
     return "Usage: urc-sim serve [--image FILE] [--socket PATH] [--profile NAME] [--latency-ms N]\n"
+           "                     [--ir DEVICE | --ir-rx DEVICE --ir-tx DEVICE]\n"
            "  or:  urc-sim plug | unplug | status | check [--image FILE]\n"
            "  or:  urc-sim dump ADDR LEN\n"
            "  or:  urc-sim identity HEX30\n"
@@ -183,6 +199,9 @@ std::string usage() {
            "  send CODE         what the URC sends for a key code, e.g. 05; --timings: the\n"
            "                    signal as \"raw FREQ +mark -space ...\"\n"
            "  panel             the front panel window\n"
+           "  serve --ir ...    real infrared on a kernel LIRC device (/dev/lircN): capture\n"
+           "                    mode records what it receives, send transmits the key;\n"
+           "                    --ir-rx/--ir-tx for a receiver and a transmitter apart\n"
            "\n"
            "Client commands take --socket PATH; otherwise QZT617_URC_SOCKET, then\n"
            "$XDG_RUNTIME_DIR/qzt617/urc.sock, then /tmp/qzt617-<uid>/urc.sock.\n"

@@ -4,7 +4,7 @@
 #include "urcmem/image_file.h"
 #include "urcmem/memory_map.h"
 #include "platform/urcwire/wire_protocol.h"
-
+#include "irform/stored_signal.h"
 
 namespace urcsim {
 
@@ -60,7 +60,9 @@ std::string describe(const InjectedFault& fault) {
 Device::Device(DeviceSetup setup)
     : memory_(std::move(setup.memory)), imagePath_(std::move(setup.imagePath)),
       profile_(setup.profile ? setup.profile : &urcmem::defaultProfile()),
-      latencyMs_(setup.latencyMs), clock_(std::move(setup.clock)) {}
+      latencyMs_(setup.latencyMs), clock_(std::move(setup.clock)),
+      transmit_(std::move(setup.transmit)), transmitterName_(std::move(setup.transmitterName)),
+      infrared_(std::move(setup.infrared)) {}
 
 urcmem::Memory Device::memory() const {
     std::lock_guard lock(mutex_);
@@ -79,6 +81,13 @@ std::string Device::handle(std::string_view request) {
     const Words w = urcwire::splitWords(request);
     if (w.empty())
         return errorLine("empty request");
+    if (w[0] == "TRANSMIT") {
+        try {
+            return transmitStored(w);
+        } catch (const std::exception& e) {
+            return errorLine(std::string("internal error: ") + e.what());
+        }
+    }
     // The link's requests take turns, as on the one USB bus; the bench's
     // requests do not use the bus.
     Lock bus;
@@ -352,6 +361,7 @@ std::string Device::status() {
             ", capture " + describe(failCaptures_),
         "latency=" + std::to_string(latencyMs_) + " ms",
         "image=" + (imagePath_.empty() ? std::string("(none)") : imagePath_),
+        "infrared=" + infrared_,
     };
     std::string payload;
     for (const auto& f : fields)
@@ -386,7 +396,7 @@ std::string Device::storedCode(const Words& w) {
     if (w.size() == 2)
         code = urcmem::parseHexBytes(w[1]);
     if (!code || code->size() != 1)
-        return errorLine("STORED takes a key code of two hex digits");
+        return errorLine(w[0] + " takes a key code of two hex digits");
     auto lookup = urcmem::storedCode(memory_, (*code)[0]);
     if (!lookup.code)
         return errorLine(lookup.error);
@@ -394,6 +404,37 @@ std::string Device::storedCode(const Words& w) {
     payload += " ";
     payload += lookup.code->data ? urcmem::toHex(*lookup.code->data) : "-";
     return okLine(payload);
+}
+
+bool Device::receive(const std::string& captureHex) {
+    std::lock_guard lock(mutex_);
+    if (!captureMode_ || captureHex.empty())
+        return false;
+    captured_ = captureHex;
+    captureMode_ = false;
+    return true;
+}
+
+std::string Device::transmitStored(const Words& w) {
+    std::string stored;
+    {
+        std::lock_guard lock(mutex_);
+        stored = storedCode(w);
+    }
+    std::string_view line = stored;
+    if (line.ends_with('\n'))
+        line.remove_suffix(1);
+    const urcwire::Reply reply = urcwire::parseReply(line);
+    if (!transmit_ || !reply.ok())
+        return stored;
+    // "RECORD DATA": a key without a code sends nothing, and the client says so.
+    const Words fields = urcwire::splitWords(reply.text);
+    const auto signal = irform::storedSignal(fields.at(0), fields.at(1) == "-" ? "" : fields.at(1));
+    if (!signal)
+        return stored;
+    if (std::string problem = transmit_(*signal); !problem.empty())
+        return errorLine(problem);
+    return okLine(reply.text + " " + transmitterName_);
 }
 
 } // namespace urcsim

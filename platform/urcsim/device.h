@@ -6,6 +6,7 @@
 // link's requests take turns on the single USB bus; the bench's requests
 // never wait for the bus, and a transfer's time is waited without holding the
 // URC's state, so the bench is answered at once whatever the latency.
+#include "irform/signal.h"
 #include "urcmem/factory_image.h"
 #include "urcmem/urc_memory.h"
 
@@ -20,6 +21,9 @@
 namespace urcsim {
 
 using Clock = std::function<std::chrono::steady_clock::time_point()>;
+// Sends a signal through a real infrared transmitter and returns once it went
+// out: empty on success, else why not.
+using Transmit = std::function<std::string(const irform::Signal&)>;
 
 struct DeviceSetup {
     urcmem::Memory memory;
@@ -27,6 +31,10 @@ struct DeviceSetup {
     const urcmem::Profile* profile = &urcmem::defaultProfile();
     int latencyMs = 1;
     Clock clock = [] { return std::chrono::steady_clock::now(); };
+    // Unset: the emulated URC's LED shines at nothing.
+    Transmit transmit{};
+    std::string transmitterName{};     // named in TRANSMIT's answer
+    std::string infrared = "emulated"; // for STATUS
 };
 
 // The bench's largest count for `fail` (operations to fail or to let through).
@@ -47,6 +55,11 @@ public:
     std::string handle(std::string_view request);
 
     urcmem::Memory memory() const;
+
+    // A signal a real infrared receiver saw, as capture text: capture mode
+    // takes it as it takes a key held in front of the URC (and leaves capture
+    // mode); outside capture mode it goes unseen. True when it was taken.
+    bool receive(const std::string& captureHex);
 
     // Ends every transfer in flight or still to come at once (the server is
     // stopping); they answer with an error.
@@ -74,6 +87,9 @@ private:
     std::string setLatency(const Words& w);
     std::string press(const Words& w);
     std::string storedCode(const Words& w);
+    // TRANSMIT: answered as STORED once the key's signal went out, with the
+    // transmitter's name after it; taken outside the state, as sending lasts.
+    std::string transmitStored(const Words& w);
     std::string setPlugged(bool plugged);
 
     // Replaces the memory, persisting first; the reason on failure.
@@ -95,6 +111,9 @@ private:
     const urcmem::Profile* profile_;
     int latencyMs_;
     Clock clock_;
+    Transmit transmit_;
+    std::string transmitterName_;
+    std::string infrared_;
     bool plugged_ = true;
     bool captureMode_ = false;
     std::string heldKey_; // capture text of the key being held

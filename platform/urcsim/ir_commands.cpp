@@ -6,6 +6,7 @@
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/command_line.h"
 #include "platform/urcsim/commands.h"
+#include "platform/urcsim/ir_frames.h"
 #include "platform/urcsim/press.h"
 
 #include <filesystem>
@@ -67,9 +68,17 @@ int sendCommand(const Parsed& p) {
     const std::string& code = p.words[0];
     if (code.size() != 2 || !urcwire::isHexDigits(code))
         throw UsageError{"send takes a key code of two digits, e.g. 05"};
-    auto o = ask(p, "STORED " + code);
+    // A URC with a real transmitter answers once the press went out, naming
+    // the device after the stored code; an emulated one answers at once.
+    auto o =
+        ask(p, "TRANSMIT " + code, urcwire::kReplyTimeoutMs + static_cast<int>(ir::kMaxPressMs));
     if (o.status != kExitOk)
         return o.status;
+    const auto words = urcwire::splitWords(o.payload);
+    if (words.size() == 3) {
+        std::cerr << "urc-sim: transmitted through " << words[2] << "\n";
+        o.payload = words[0] + " " + words[1];
+    }
     SentCode sent = sentCode(code, o.payload);
     if (!sent.error.empty()) {
         std::cerr << "urc-sim: " << sent.error << "\n";

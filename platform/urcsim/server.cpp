@@ -7,6 +7,7 @@
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"
 #include "platform/urcsim/image_claim.h"
+#include "platform/urcsim/real_infrared.h"
 
 #include <cerrno>
 #include <csignal>
@@ -230,9 +231,11 @@ int serveOrFail(const ServeOptions& options) {
     urcmem::Memory memory;
     SocketFile socket;
     int listenFd = -1;
+    RealInfrared infrared;
     // The image is loaded and saved by its real path: a link at the given
     // name stays a link, and every spelling of one image is one claim.
     if (!installSignals(error) || !claimSocketPath(socketPath, lockFd, error) ||
+        !openInfrared(options.irReceiver, options.irTransmitter, infrared, error) ||
         !isFileOrMissing(givenImage, error) || !image.claim(givenImage, error) ||
         !loadOrCreateImage(image.path(), *profile, memory, error) ||
         (listenFd = listenOn(socketPath, error)) < 0) {
@@ -242,7 +245,10 @@ int serveOrFail(const ServeOptions& options) {
         return 1;
     }
     socket.path = socketPath;
-    Device device({std::move(memory), image.path(), profile, options.latencyMs});
+    DeviceSetup setup{std::move(memory), image.path(), profile, options.latencyMs};
+    attachInfrared(infrared, setup);
+    Device device(std::move(setup));
+    Receiving receiving(infrared, device);
     std::cerr << "urc-sim: serving " << socketPath << " (image " << image.path() << ", profile "
               << profile->name << ", at most " << kMaxConnections << " connections at once)"
               << std::endl;

@@ -9,6 +9,9 @@ struct ServeOptions {
     std::string socketPath; // empty: the per-user default
     std::string profile = "good";
     int latencyMs = 1;
+    // Real infrared through the kernel's LIRC devices; empty: emulated.
+    std::string irReceiver;    // --ir-rx, or --ir
+    std::string irTransmitter; // --ir-tx, or --ir
 };
 
 // Runs until SIGTERM or SIGINT; the process exit status.
