@@ -1,10 +1,10 @@
 #include "platform/urcsim/device.h"
 
+#include "irform/stored_signal.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "urcmem/image_check.h"
 #include "urcmem/image_file.h"
 #include "urcmem/memory_map.h"
-#include "platform/urcwire/wire_protocol.h"
-#include "irform/stored_signal.h"
 
 namespace urcsim {
 
@@ -62,7 +62,8 @@ Device::Device(DeviceSetup setup)
       profile_(setup.profile ? setup.profile : &urcmem::defaultProfile()),
       latencyMs_(setup.latencyMs), clock_(std::move(setup.clock)),
       transmit_(std::move(setup.transmit)), transmitterName_(std::move(setup.transmitterName)),
-      infrared_(std::move(setup.infrared)) {}
+      infrared_(std::move(setup.infrared)),
+      captureModeChanged_(std::move(setup.captureModeChanged)) {}
 
 urcmem::Memory Device::memory() const {
     std::lock_guard lock(mutex_);
@@ -94,11 +95,18 @@ std::string Device::handle(std::string_view request) {
     if (w[0] == "LINK" || isDeviceRequest(w[0]))
         bus = Lock(bus_);
     Lock lock(mutex_);
+    const bool capturing = captureMode_;
+    std::string reply;
     try {
-        return answer(w, lock);
+        reply = answer(w, lock);
     } catch (const std::exception& e) {
-        return errorLine(std::string("internal error: ") + e.what());
+        reply = errorLine(std::string("internal error: ") + e.what());
     }
+    const bool changed = captureMode_ != capturing;
+    lock.unlock();
+    if (changed)
+        tellCaptureMode();
+    return reply;
 }
 
 std::string Device::answer(const Words& w, Lock& lock) {
@@ -407,12 +415,29 @@ std::string Device::storedCode(const Words& w) {
 }
 
 bool Device::receive(const std::string& captureHex) {
-    std::lock_guard lock(mutex_);
-    if (!captureMode_ || captureHex.empty())
-        return false;
-    captured_ = captureHex;
-    captureMode_ = false;
+    {
+        std::lock_guard lock(mutex_);
+        if (!captureMode_ || captureHex.empty())
+            return false;
+        captured_ = captureHex;
+        captureMode_ = false;
+    }
+    tellCaptureMode();
     return true;
+}
+
+// Calls from the link's and the receiver's threads may cross; each tells the
+// state as it is when its turn comes, so the last word is always the latest.
+void Device::tellCaptureMode() {
+    if (!captureModeChanged_)
+        return;
+    std::lock_guard turn(captureModeTelling_);
+    bool capturing;
+    {
+        std::lock_guard lock(mutex_);
+        capturing = captureMode_;
+    }
+    captureModeChanged_(capturing);
 }
 
 std::string Device::transmitStored(const Words& w) {

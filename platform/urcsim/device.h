@@ -35,6 +35,9 @@ struct DeviceSetup {
     Transmit transmit{};
     std::string transmitterName{};     // named in TRANSMIT's answer
     std::string infrared = "emulated"; // for STATUS
+    // Told, outside the URC's state, when capture mode begins or ends: a real
+    // receiver measures the carrier only while the URC captures.
+    std::function<void(bool capturing)> captureModeChanged{};
 };
 
 // The bench's largest count for `fail` (operations to fail or to let through).
@@ -100,6 +103,7 @@ private:
     // released; false when the cable was switched or the server stops meanwhile.
     bool waitTransfers(Lock& lock, std::size_t dataBytes);
     std::string interrupted() const;
+    void tellCaptureMode();
 
     std::mutex bus_; // held by a request of the link from start to answer
     mutable std::mutex mutex_;
@@ -114,6 +118,8 @@ private:
     Transmit transmit_;
     std::string transmitterName_;
     std::string infrared_;
+    std::function<void(bool)> captureModeChanged_;
+    std::mutex captureModeTelling_;
     bool plugged_ = true;
     bool captureMode_ = false;
     std::string heldKey_; // capture text of the key being held

@@ -48,10 +48,22 @@ std::string IrReceiver::setUp() {
         if (device_->set(LIRC_SET_REC_TIMEOUT, wanted, "the receive timeout").empty())
             timeoutUs_ = wanted;
     }
+    // Measuring is switched on for captures only (measureCarrier): a device in
+    // carrier-report mode may hide its closing silences from the kernel's
+    // decoders, and another program may be decoding the same receiver.
     if (device_->can(LIRC_CAN_MEASURE_CARRIER))
         measuresCarrier_ =
-            device_->set(LIRC_SET_MEASURE_CARRIER_MODE, 1, "the carrier measurement").empty();
+            device_->set(LIRC_SET_MEASURE_CARRIER_MODE, 0, "the carrier measurement").empty();
     return {};
+}
+
+void IrReceiver::measureCarrier(bool on) {
+    if (!measuresCarrier_)
+        return;
+    if (auto problem =
+            device_->set(LIRC_SET_MEASURE_CARRIER_MODE, on ? 1 : 0, "the carrier measurement");
+        !problem.empty())
+        report(problem);
 }
 
 IrReceiver::~IrReceiver() {
@@ -68,7 +80,7 @@ IrReceiver::~IrReceiver() {
 std::string IrReceiver::description() const {
     std::string text = device_->path() + " (carrier ";
     text += measuresCarrier_
-                ? "measured"
+                ? "measured while capturing"
                 : "not measured: taken as " + std::to_string(ir::kDefaultCarrierHz) + " Hz";
     text += timeoutUs_ ? ", timeout " + std::to_string(*timeoutUs_) + " us"
                        : ", the device's own timeout";

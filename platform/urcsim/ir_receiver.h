@@ -24,17 +24,21 @@ public:
 
     // Opens path for reception and sets it up: mode2 samples, a receive
     // timeout as long as the capture's end gap (as near as the device
-    // allows), carrier measurement where the device can measure it.
+    // allows), carrier measurement off until measureCarrier.
     static std::unique_ptr<IrReceiver> open(const std::string& path, std::string& error);
     ~IrReceiver(); // stops reading and gives the device its old timeout back
     IrReceiver(const IrReceiver&) = delete;
     IrReceiver& operator=(const IrReceiver&) = delete;
 
+    // Carrier measurement on while the URC captures, off otherwise (where the
+    // device can measure at all).
+    void measureCarrier(bool on);
+
     // Reads until stop() in a thread of its own.
     void start(Deliver deliver);
     void stop();
 
-    // "/dev/lirc0 (carrier measured, timeout 218505 us)" for the log.
+    // "/dev/lirc0 (carrier measured while capturing, timeout 218505 us)" for the log.
     std::string description() const;
 
 private:

@@ -21,8 +21,12 @@ bool openInfrared(const std::string& receiverPath, const std::string& transmitte
 
 void attachInfrared(RealInfrared& infrared, DeviceSetup& setup) {
     std::string text;
-    if (infrared.receiver)
-        text = "receiver " + infrared.receiver->description();
+    if (IrReceiver* receiver = infrared.receiver.get()) {
+        text = "receiver " + receiver->description();
+        setup.captureModeChanged = [receiver](bool capturing) {
+            receiver->measureCarrier(capturing);
+        };
+    }
     if (infrared.transmitter) {
         IrTransmitter* transmitter = infrared.transmitter.get();
         setup.transmit = [transmitter](const irform::Signal& signal) {

@@ -267,6 +267,27 @@ TEST(RealInfraredDevice, CaptureModeTakesAReceivedSignalOnce) {
     EXPECT_EQ(d.handle("COLLECT"), "OK " + capture + "\n");
 }
 
+// The receiver measures the carrier only while the URC captures.
+TEST(RealInfraredDevice, TellsWhenCaptureModeBeginsAndEnds) {
+    std::vector<bool> told;
+    urcsim::DeviceSetup setup{
+        urcsim::factoryImageFor(urcmem::defaultProfile()), {}, &urcmem::defaultProfile(), 0};
+    setup.captureModeChanged = [&told](bool capturing) { told.push_back(capturing); };
+    urcsim::Device d(std::move(setup));
+    const std::string capture = irform::renderCapture(necPress());
+    d.handle("CAPTURE");
+    d.handle("CAPTURE"); // still capturing: nothing to tell
+    EXPECT_TRUE(d.receive(capture));
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
+    // An emulated press while capturing ends capture mode too.
+    d.handle("CAPTURE");
+    d.handle("PRESS 500 " + capture);
+    d.handle("COLLECT");
+    // A key still held is taken at once: capture mode never lasts.
+    d.handle("CAPTURE");
+    EXPECT_EQ(told, (std::vector<bool>{true, false, true, false}));
+}
+
 TEST(RealInfraredDevice, TransmitSendsTheStoredPressAndNamesTheDevice) {
     std::vector<irform::Signal> sent;
     auto d = deviceWith(
