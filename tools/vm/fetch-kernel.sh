@@ -75,6 +75,6 @@ ln -sfn "$version" "$dir/current"
 # Older kernels left by earlier fetches are no longer booted.
 for old in "$dir"/*/.unpacked; do
   old_dir=$(dirname "$old")
-  [[ "$(basename "$old_dir")" == "$version" ]] || rm -rf "$old_dir"
+  [[ -L "$old_dir" || "$(basename "$old_dir")" == "$version" ]] || rm -rf "$old_dir"
 done
 echo "fetch-kernel: $image_package unpacked into $dir/$version"
