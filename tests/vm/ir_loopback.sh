@@ -5,13 +5,13 @@
 # `urc-sim serve --ir`, and the URC's `urc-sim send` of its stored NEC key is
 # read by the kernel's own NEC decoder as the same scancode.
 #
-# Usage (on the host): tools/vm/run-in-vm.sh tests/vm/ir_loopback.sh [BUILD_DIR]
-# BUILD_DIR (default: build in this tree) holds bin/urc-sim and bin/capture-decode.
+# Usage (on the host): tools/vm/run-in-vm.sh tests/vm/ir_loopback.sh [BIN_DIR]
+# BIN_DIR (default: build/bin in this tree) holds urc-sim and capture-decode.
 # IR_DEVICE overrides /dev/lirc0.
 set -uo pipefail
 
 tree=$(cd "$(dirname "$0")/../.." && pwd)
-bin=${1:-$tree/build}/bin
+bin=${1:-$tree/build/bin}
 dev=${IR_DEVICE:-/dev/lirc0}
 work=$(mktemp -d "${TMPDIR:-/tmp}/ir-loopback.XXXXXX")
 sock=$work/urc.sock
