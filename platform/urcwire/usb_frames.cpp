@@ -223,23 +223,24 @@ Reply replyFromAnswer(Operation operation, std::span<const uint8_t> message) {
 }
 
 std::vector<Report> splitIntoReports(uint8_t sequence, std::span<const uint8_t> message) {
+    Message framed{static_cast<uint8_t>(message.size() >> 16),
+                   static_cast<uint8_t>(message.size() >> 8), static_cast<uint8_t>(message.size())};
+    framed.insert(framed.end(), message.begin(), message.end());
     std::vector<Report> reports;
-    reports.reserve(message.size() / kPayloadPerReport + 1);
-    std::size_t offset = 0;
-    do {
-        const std::size_t n = std::min(kPayloadPerReport, message.size() - offset);
+    reports.reserve(framed.size() / kPayloadPerReport + 1);
+    for (std::size_t offset = 0; offset < framed.size(); offset += kPayloadPerReport) {
+        const std::size_t n = std::min(kPayloadPerReport, framed.size() - offset);
         Report r{};
         r[0] = sequence;
         r[1] = static_cast<uint8_t>(n);
         if (offset == 0)
             r[1] |= kFirst;
-        if (offset + n == message.size())
+        if (offset + n == framed.size())
             r[1] |= kLast;
-        std::copy_n(message.begin() + static_cast<std::ptrdiff_t>(offset), n,
+        std::copy_n(framed.begin() + static_cast<std::ptrdiff_t>(offset), n,
                     r.begin() + kHeaderSize);
         reports.push_back(r);
-        offset += n;
-    } while (offset < message.size());
+    }
     return reports;
 }
 
@@ -254,24 +255,35 @@ Assembler::Outcome Assembler::feed(std::span<const uint8_t> report) {
         return broken("a report of " + std::to_string(report.size()) + " bytes, not " +
                       std::to_string(kReportSize));
     const uint8_t flags = report[1];
-    const std::size_t length = flags & kLengthMask;
+    std::size_t length = flags & kLengthMask;
     if (length > kPayloadPerReport)
         return broken("a report claims " + std::to_string(length) + " bytes of at most " +
                       std::to_string(kPayloadPerReport));
+    auto payload = report.subspan(kHeaderSize, length);
     if (flags & kFirst) {
+        if (length < kLengthPrefix)
+            return broken("a first report without the message's length");
         message_.clear();
         sequence_ = report[0];
+        expected_ = std::size_t{payload[0]} << 16 | std::size_t{payload[1]} << 8 | payload[2];
+        payload = payload.subspan(kLengthPrefix);
         inProgress_ = true;
+        if (expected_ > kMaxMessage)
+            return broken("a message of " + std::to_string(expected_) + " bytes, over " +
+                          std::to_string(kMaxMessage));
     } else if (!inProgress_ || report[0] != sequence_) {
         return Outcome::Stray;
     }
-    if (message_.size() + length > kMaxMessage)
-        return broken("a message over " + std::to_string(kMaxMessage) + " bytes");
-    message_.insert(message_.end(), report.begin() + kHeaderSize,
-                    report.begin() + static_cast<std::ptrdiff_t>(kHeaderSize + length));
+    if (message_.size() + payload.size() > expected_)
+        return broken("a message longer than the " + std::to_string(expected_) +
+                      " bytes it stated");
+    message_.insert(message_.end(), payload.begin(), payload.end());
     if (!(flags & kLast))
         return Outcome::More;
     inProgress_ = false;
+    if (message_.size() != expected_)
+        return broken("a message of " + std::to_string(message_.size()) + " bytes that stated " +
+                      std::to_string(expected_) + ": a report was lost");
     return Outcome::Complete;
 }
 

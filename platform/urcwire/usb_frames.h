@@ -7,7 +7,11 @@
 // A report: byte 0 the message's sequence number (the answer repeats its
 // request's, so an answer left over from an abandoned request is told apart);
 // byte 1 the flags kFirst and kLast and, in its low six bits, how many of the
-// following 62 bytes carry the message; unused bytes are zero.
+// following 62 bytes carry the message; unused bytes are zero. The first
+// report's payload begins with the message's length (three bytes, high
+// first), so a message that lost a report on the way is refused whole rather
+// than taken shorter: a write that lost its middle must not land its end at
+// the wrong addresses.
 //
 // A request message: its operation byte, then
 //   READ      address high, address low, blocks (two bytes, high first)
@@ -49,8 +53,9 @@ inline constexpr uint8_t kLengthMask = 0x3F;
 // operation, selector and address.
 inline constexpr std::size_t kMemorySize = 0x10000;
 inline constexpr std::size_t kMaxMessage = kMemorySize + 4;
+inline constexpr std::size_t kLengthPrefix = 3;
 inline constexpr std::size_t kMaxReportsPerMessage =
-    (kMaxMessage + kPayloadPerReport - 1) / kPayloadPerReport;
+    (kLengthPrefix + kMaxMessage + kPayloadPerReport - 1) / kPayloadPerReport;
 
 // The HID report descriptor: vendor page 0xFF00, 64 bytes in, 64 bytes out,
 // no report ids.
@@ -114,7 +119,8 @@ public:
         More,     // part of a message; feed the next report
         Complete, // message() and sequence() hold the whole message
         Stray,    // not part of a message in progress: ignored
-        Broken,   // a malformed report or a message over kMaxMessage: dropped
+        Broken,   // a malformed report, a message over kMaxMessage or one that
+                  // lost a report (not its stated length): dropped
     };
     // A report of fewer than kReportSize bytes counts as broken.
     Outcome feed(std::span<const uint8_t> report);
@@ -126,6 +132,7 @@ public:
 private:
     Message message_;
     uint8_t sequence_ = 0;
+    std::size_t expected_ = 0; // the length the first report stated
     bool inProgress_ = false;
     std::string error_;
 };

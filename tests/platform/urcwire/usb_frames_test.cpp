@@ -100,7 +100,7 @@ TEST(UsbReports, AMessageOfAnySizeComesTogetherAgain) {
                              kPayloadPerReport + 1, 3 * kPayloadPerReport, kMaxMessage}) {
         const Message m = pattern(size);
         const auto reports = splitIntoReports(42, m);
-        EXPECT_EQ(reports.size(), std::max<std::size_t>(1, (size + 61) / 62)) << size;
+        EXPECT_EQ(reports.size(), (size + kLengthPrefix + 61) / 62) << size;
         Assembler assembler;
         for (std::size_t i = 0; i < reports.size(); ++i) {
             const auto outcome = assembler.feed(reports[i]);
@@ -137,9 +137,12 @@ TEST(UsbReports, MalformedReportsAndOverlongMessagesAreDropped) {
     const Report whole = splitIntoReports(0, pattern(10))[0];
     EXPECT_EQ(assembler.feed(std::span(whole).first(63)), Assembler::Outcome::Broken);
 
-    // A message that never ends is cut off past the largest message.
+    // A message that never ends is cut off past the length it stated.
     Report first{}, middle{};
     first[1] = kFirst | 62;
+    first[2] = kMaxMessage >> 16;
+    first[3] = (kMaxMessage >> 8) & 0xFF;
+    first[4] = kMaxMessage & 0xFF;
     middle[1] = 62;
     Assembler endless;
     EXPECT_EQ(endless.feed(first), Assembler::Outcome::More);
@@ -152,6 +155,25 @@ TEST(UsbReports, MalformedReportsAndOverlongMessagesAreDropped) {
     EXPECT_EQ(outcome, Assembler::Outcome::Broken);
     EXPECT_EQ(fed, kMaxReportsPerMessage);
     EXPECT_EQ(endless.feed(middle), Assembler::Outcome::Stray);
+}
+
+TEST(UsbReports, AMessageThatLostAReportIsRefusedWhole) {
+    const auto reports = splitIntoReports(5, pattern(200));
+    ASSERT_EQ(reports.size(), 4u);
+    Assembler assembler;
+    EXPECT_EQ(assembler.feed(reports[0]), Assembler::Outcome::More);
+    EXPECT_EQ(assembler.feed(reports[2]), Assembler::Outcome::More);
+    EXPECT_EQ(assembler.feed(reports[3]), Assembler::Outcome::Broken);
+    EXPECT_NE(assembler.error().find("a report was lost"), std::string::npos);
+    EXPECT_TRUE(assembler.message().empty());
+
+    // Nor is a first report that states more than the largest message taken.
+    Report huge = reports[0];
+    huge[2] = 0xFF;
+    EXPECT_EQ(assembler.feed(huge), Assembler::Outcome::Broken);
+    Report bare{};
+    bare[1] = kFirst | kLast | 2;
+    EXPECT_EQ(assembler.feed(bare), Assembler::Outcome::Broken);
 }
 
 TEST(UsbReports, TheDescriptorDeclaresSixtyFourBytesEachWay) {
