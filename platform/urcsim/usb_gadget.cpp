@@ -320,11 +320,19 @@ std::string UsbGadget::build() {
     for (const auto& [path, value] : attributes)
         if (int e = writeBytes(path, value.data(), value.size()))
             return configfsProblem(e, "write " + path);
-    // Older kernels have no such attribute and always give the function an
-    // interrupt OUT endpoint, which is what the host's output reports need.
-    if (exists(function + "/no_out_endpoint"))
-        if (int e = writeBytes(function + "/no_out_endpoint", "0", 1))
-            return configfsProblem(e, "write " + function + "/no_out_endpoint");
+    // Attributes older kernels lack: without no_out_endpoint the function
+    // always has the interrupt OUT endpoint the host's output reports need;
+    // a full-speed link polled every 1 ms is the link the URC is made for,
+    // whatever the controller could do.
+    const std::pair<std::string, std::string> optional[] = {
+        {function + "/no_out_endpoint", "0"},
+        {function + "/interval", "1"},
+        {f + "/max_speed", "full-speed"},
+    };
+    for (const auto& [path, value] : optional)
+        if (exists(path))
+            if (int e = writeBytes(path, value.data(), value.size()))
+                return configfsProblem(e, "write " + path);
     const std::string link = config + "/hid.usb0";
     if (::symlink(function.c_str(), link.c_str()) != 0 && errno != EEXIST)
         return configfsProblem(errno, "link " + link);

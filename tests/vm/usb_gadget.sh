@@ -160,6 +160,28 @@ check "the live gadget stayed bound" bound_to_udc
 stop_server
 check "the last server removed its gadget" gadget_gone
 
+# 7. Refusals that name what is wrong, leaving nothing behind: a controller
+# that is not there, and one another gadget holds.
+"$sim" serve --usb-gadget --udc nonesuch.0 --socket "$sock" --image "$img" 2>"$work/udc.log"
+check "an unknown controller is refused" test $? -eq 1
+check "naming the ones there are" \
+  grep -q "no USB device controller nonesuch.0 (there are: dummy_udc.0)" "$work/udc.log"
+other=/sys/kernel/config/usb_gadget/other
+mkdir -p $other/configs/c.1 $other/functions/hid.other
+echo 8 >$other/functions/hid.other/report_length
+printf '\x06\x00\xff\x09\x01\xa1\x01\x75\x08\x95\x08\x81\x02\xc0' \
+  >$other/functions/hid.other/report_desc
+ln -s $other/functions/hid.other $other/configs/c.1/
+echo dummy_udc.0 >$other/UDC
+"$sim" serve --usb-gadget --socket "$sock" --image "$img" 2>"$work/busy.log"
+check "a controller in use by another gadget is refused" test $? -eq 1
+check "saying so" grep -q "in use by another gadget" "$work/busy.log"
+check "and the half-made gadget is removed" gadget_gone
+check "the other gadget is left bound" test "$(cat $other/UDC)" = dummy_udc.0
+echo >$other/UDC
+rm $other/configs/c.1/hid.other
+rmdir $other/configs/c.1 $other/functions/hid.other $other
+
 check "the image is sound afterwards" "$sim" check --image "$img"
 echo "usb_gadget: $failures failure(s)"
 ((failures == 0))

@@ -1,7 +1,9 @@
 // A host's side of the URC's USB link in its smallest form, for the test
 // virtual machine: sends each request line given through a hidraw node and
 // prints the answer as the socket would give it ("OK ...", "ERR ...", or
-// "FAILED ..." when the answer did not come back whole).
+// "FAILED ..." when the answer did not come back whole). A request whose
+// answer stops coming is sent again with a new sequence number, as the
+// device library does: under QEMU without KVM a report is now and then lost.
 //   urc_hidraw_request /dev/hidrawN 'LINK' 'READ 0000 2'
 #include "platform/urcwire/usb_frames.h"
 
@@ -16,7 +18,9 @@ namespace {
 
 namespace usb = urcwire::usb;
 
-constexpr int kAnswerTimeoutMs = 5000;
+// Silence between two reports of an answer that gives a request up.
+constexpr int kSilenceMs = 1500;
+constexpr int kTries = 3;
 
 bool sendMessage(int fd, uint8_t sequence, const usb::Message& message) {
     for (const auto& report : usb::splitIntoReports(sequence, message)) {
@@ -36,8 +40,8 @@ std::optional<usb::Message> receiveAnswer(int fd, uint8_t sequence) {
     usb::Assembler assembler;
     for (;;) {
         pollfd p{fd, POLLIN, 0};
-        if (::poll(&p, 1, kAnswerTimeoutMs) <= 0) {
-            std::cerr << "no answer within " << kAnswerTimeoutMs << " ms\n";
+        if (::poll(&p, 1, kSilenceMs) <= 0) {
+            std::cerr << "no report of the answer within " << kSilenceMs << " ms\n";
             return std::nullopt;
         }
         usb::Report report{};
@@ -65,15 +69,20 @@ int main(int argc, char** argv) {
         return 1;
     }
     int status = 0;
+    unsigned lastSequence = 0;
     for (int i = 2; i < argc; ++i) {
         const auto encoded = usb::requestMessage(argv[i]);
         if (!encoded.error.empty()) {
             std::cerr << argv[i] << ": " << encoded.error << "\n";
             return 2;
         }
-        const auto sequence = static_cast<uint8_t>(i);
-        const auto answer =
-            sendMessage(fd, sequence, encoded.message) ? receiveAnswer(fd, sequence) : std::nullopt;
+        std::optional<usb::Message> answer;
+        for (int attempt = 0; attempt < kTries && !answer; ++attempt) {
+            const auto sequence = static_cast<uint8_t>(++lastSequence);
+            if (!sendMessage(fd, sequence, encoded.message))
+                break;
+            answer = receiveAnswer(fd, sequence);
+        }
         if (!answer) {
             std::cout << "FAILED\n";
             status = 1;
