@@ -6,12 +6,15 @@
 # removes the hidraw device and plug brings it back with the same serial;
 # SIGTERM removes the gadget; a gadget left by kill -9 is removed by the next
 # server, and a live one is refused.
-#   usb_gadget.sh [BIN_DIR]   (default: build/bin beside this script's clone)
+# With the device library's USB side built (urc-tool in BIN_DIR, or URC_TOOL),
+# `urc-tool backup` and `verify` with no QZT617_URC_SOCKET go over the gadget.
+#   usb_gadget.sh [BIN_DIR [URC_TOOL]]   (BIN_DIR default: build/bin of this clone)
 set -uo pipefail
 
 bin=${1:-$(cd "$(dirname "$0")/../.." && pwd)/build/bin}
 sim=$bin/urc-sim
 client=$bin/urc_hidraw_request
+tool=${2:-$bin/urc-tool}
 gadget=/sys/kernel/config/usb_gadget/qzt617-urc
 work=$(mktemp -d)
 sock=$work/urc.sock
@@ -116,6 +119,20 @@ ended=$(date +%s%N)
 fact "64 KiB read over the gadget in $(((ended - started) / 1000000)) ms (the VM's timing)"
 check "the whole memory read over USB equals the image" test "$whole" = "OK $(memory_hex 0 10000)"
 check "the bench's status works beside the gadget" "$sim" status --socket "$sock"
+if [[ -x $tool ]]; then
+  # No socket named, and none at the default place: the URC on USB is used.
+  mkdir -p "$work/none"
+  started=$(date +%s%N)
+  check "urc-tool backup over USB" env -u QZT617_URC_SOCKET XDG_RUNTIME_DIR="$work/none" \
+    "$tool" backup "$work/backup.img" --quiet
+  ended=$(date +%s%N)
+  fact "urc-tool backup over the gadget in $(((ended - started) / 1000000)) ms (the VM's timing)"
+  check "the backup equals the image" cmp "$work/backup.img" "$img"
+  check "urc-tool verify over USB" env -u QZT617_URC_SOCKET XDG_RUNTIME_DIR="$work/none" \
+    "$tool" verify "$work/backup.img" --quiet
+else
+  fact "no urc-tool in $bin: the device library's side is not tried"
+fi
 
 # 3. The bench's unplug is a real unplug; plug brings the same URC back.
 check "unplug answers" "$sim" unplug --socket "$sock"
