@@ -1,10 +1,9 @@
 #include "platform/urcsim/device.h"
 
+#include "platform/urcwire/wire_protocol.h"
 #include "urcmem/image_check.h"
 #include "urcmem/image_file.h"
 #include "urcmem/memory_map.h"
-#include "platform/urcwire/wire_protocol.h"
-
 
 namespace urcsim {
 
@@ -277,6 +276,9 @@ std::string Device::codeType(const Words& w, Lock& lock) {
 }
 
 std::string Device::switchCable(bool plugged) {
+    // One switch at a time from the state to the hook, so that the real link
+    // ends up as the last switch left the URC.
+    std::lock_guard switching(cable_);
     CableHook hook;
     std::string reply;
     {

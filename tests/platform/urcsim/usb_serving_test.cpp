@@ -199,6 +199,25 @@ TEST(ReportLoop, EndsOnStopOnWakeAndWhenTheOtherEndCloses) {
     }
 }
 
+TEST(DeviceCableHook, FollowsEachSwitchWithTheStateReleased) {
+    Device device = makeDevice();
+    std::vector<std::string> seen;
+    device.setCableHook([&](bool plugged) {
+        // The URC answers from inside the hook: its state is not held.
+        const auto status = device.handle("STATUS");
+        seen.push_back(std::string(plugged ? "plug " : "unplug ") +
+                       (status.find("plugged=no") != std::string::npos ? "off" : "on"));
+        return std::string();
+    });
+    EXPECT_EQ(device.handle("UNPLUG"), "OK unplugged\n");
+    EXPECT_EQ(device.handle("PLUG"), "OK plugged\n");
+    EXPECT_EQ(seen, (std::vector<std::string>{"unplug off", "plug on"}));
+    device.setCableHook([](bool) { return std::string("the controller went away"); });
+    EXPECT_EQ(device.handle("UNPLUG"), "ERR the controller went away\n");
+    device.setCableHook(nullptr);
+    EXPECT_EQ(device.handle("PLUG"), "OK plugged\n");
+}
+
 // Hands out a fresh socket pair on every open, as a gadget's node after each
 // bind, and records the cable it was told to follow.
 class PairEndpoint : public urcsim::ReportEndpoint {
