@@ -94,8 +94,9 @@ private:
     std::string interrupted() const;
 
     CableHook cableHook_;
-    std::mutex cable_; // held by a bench's plug or unplug until its hook returns
-    std::mutex bus_;   // held by a request of the link from start to answer
+    // Held by a bench's plug or unplug until its hook returns.
+    std::mutex cable_;
+    std::mutex bus_; // held by a request of the link from start to answer
     mutable std::mutex mutex_;
     std::condition_variable changed_; // cableSwitches_ or stopping_
     unsigned long cableSwitches_ = 0;
