@@ -180,6 +180,21 @@ TEST_F(ReportLoopTest, StrayReportsAreIgnored) {
     EXPECT_FALSE(nextReport(hostFd, 100)) << "more than one answer came";
 }
 
+TEST_F(ReportLoopTest, AnAnswerTheHostStopsReadingIsGivenUpAndTheNextRequestServed) {
+    // 1,058 reports of memory, more than the socket holds while nobody reads.
+    sendReports(hostFd, 20, request("READ 0000 8192"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(urcsim::kReportWriteTimeoutMs + 500));
+    std::size_t waiting = 0;
+    while (nextReport(hostFd, 0))
+        ++waiting;
+    EXPECT_GT(waiting, 0u);
+    EXPECT_LT(waiting, usb::splitIntoReports(0, usb::Message(1 + 0x10000)).size())
+        << "the answer was not cut short";
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_TRUE(ask("LINK", 21).ok()); // the left-over part of the read is no answer to it
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
+}
+
 TEST(ReportLoop, EndsOnStopOnWakeAndWhenTheOtherEndCloses) {
     Device device = makeDevice();
     for (auto end :
@@ -313,7 +328,7 @@ TEST(GadgetServer, ReopensAfterTheEndpointFailsWithoutABusyLoop) {
     ::shutdown(endpoint.host(), SHUT_RDWR); // the node goes away under the server
     ASSERT_TRUE(waitFor([&] { return endpoint.opens == 2; }));
     EXPECT_TRUE(askOver(endpoint.host(), "LINK").ok());
-    // Failing on every open: one attempt per reopening delay at most.
+    // Failing each time it is opened: one attempt per reopening delay at most.
     const auto started = std::chrono::steady_clock::now();
     const int before = endpoint.opens;
     for (int i = 0; i < 4; ++i) {
