@@ -63,6 +63,11 @@ public:
     // takes it as it takes a key held in front of the URC (and leaves capture
     // mode); outside capture mode it goes unseen. True when it was taken.
     bool receive(const std::string& captureHex);
+    // Called after the bench plugged or unplugged the cable, with the URC's
+    // state released, so that a real link can follow (the USB gadget is
+    // bound or unbound); returns what went wrong, empty when nothing did.
+    using CableHook = std::function<std::string(bool plugged)>;
+    void setCableHook(CableHook hook);
 
     // Ends every transfer in flight or still to come at once (the server is
     // stopping); they answer with an error.
@@ -94,6 +99,8 @@ private:
     // transmitter's name after it; taken outside the state, as sending lasts.
     std::string transmitStored(const Words& w);
     std::string setPlugged(bool plugged);
+    // setPlugged, then the cable hook outside the state.
+    std::string switchCable(bool plugged);
 
     // Replaces the memory, persisting first; the reason on failure.
     std::string commit(urcmem::Memory next);
@@ -105,6 +112,9 @@ private:
     std::string interrupted() const;
     void tellCaptureMode();
 
+    CableHook cableHook_;
+    // Held by a bench's plug or unplug until its hook returns.
+    std::mutex cable_;
     std::mutex bus_; // held by a request of the link from start to answer
     mutable std::mutex mutex_;
     std::condition_variable changed_; // cableSwitches_ or stopping_

@@ -12,6 +12,11 @@ struct ServeOptions {
     // Real infrared through the kernel's LIRC devices; empty: emulated.
     std::string irReceiver;    // --ir-rx, or --ir
     std::string irTransmitter; // --ir-tx, or --ir
+    // Also a USB HID gadget through configfs (needs root), on the controller
+    // `udc` (empty: the first), with `serial` (empty: one made from the image).
+    bool usbGadget = false;
+    std::string udc;
+    std::string serial;
 };
 
 // Runs until SIGTERM or SIGINT; the process exit status.
