@@ -321,16 +321,19 @@ std::string UsbGadget::build() {
         if (int e = writeBytes(path, value.data(), value.size()))
             return configfsProblem(e, "write " + path);
     // Attributes older kernels lack: without no_out_endpoint the function
-    // always has the interrupt OUT endpoint the host's output reports need;
-    // a full-speed link polled every 1 ms is the link the URC is made for,
-    // whatever the controller could do.
+    // always has the interrupt OUT endpoint the host's output reports need.
+    // A full-speed link polled every 1 ms is the link the URC is made for;
+    // where the HID function cannot set its interval (6.1 fixes 10 ms at full
+    // speed, 1 ms at high speed) the controller's own speed is kept, so a
+    // high-speed port still polls every millisecond.
+    const bool setsInterval = exists(function + "/interval");
     const std::pair<std::string, std::string> optional[] = {
         {function + "/no_out_endpoint", "0"},
         {function + "/interval", "1"},
-        {f + "/max_speed", "full-speed"},
+        {setsInterval ? f + "/max_speed" : std::string(), "full-speed"},
     };
     for (const auto& [path, value] : optional)
-        if (exists(path))
+        if (!path.empty() && exists(path))
             if (int e = writeBytes(path, value.data(), value.size()))
                 return configfsProblem(e, "write " + path);
     const std::string link = config + "/hid.usb0";
