@@ -1,42 +1,94 @@
 // The device-access library: each of the eight functions is one request to the
-// URC over its socket (one connection per call, so calls from several threads
-// never share state). No server, no answer in time, an unplugged cable or a
+// URC, over its USB link (usb_transport.h) when a URC is plugged in, else over
+// the emulator's socket (one connection per call); linked_urc.h says which.
+// Calls from several threads never share state: each opens the link for its
+// one exchange. No server, no URC, no answer in time, an unplugged cable or a
 // refusal all read as false. Arguments are checked before anything is sent,
 // and no buffer is written past the size the header gives.
 #include <tovqel.h>
 
-#include "platform/urcwire/socket_path.h"
+#include "platform/urcwire/linked_urc.h"
+#include "platform/urcwire/usb_transport.h"
 #include "platform/urcwire/wire_protocol.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
+#include <sys/file.h>
+#include <unistd.h>
 
 namespace {
 
 constexpr long kMemoryEnd = 0x10000;
 constexpr std::size_t kBlockSize = 8;
+constexpr std::size_t kMostReportedTexts = 32;
 
-// The program polls the link every second; an unusable socket location is
-// worth one line on standard error, not one a second.
-void reportRefusalOnce(const std::string& why) {
-    static std::atomic<bool> reported{false};
-    if (!reported.exchange(true))
-        std::fprintf(stderr, "tovqel: the URC cannot be reached: %s\n", why.c_str());
+// The program polls the link every second; an unusable socket location, an
+// unopenable URC or a choice among several URCs is worth one line on standard
+// error, not one a second.
+void reportOnce(const std::string& what) {
+    static std::mutex mutex;
+    static std::set<std::string> reported;
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (reported.size() >= kMostReportedTexts || !reported.insert(what).second)
+        return;
+    std::fprintf(stderr, "tovqel: %s\n", what.c_str());
+}
+
+urcwire::Reply failed(std::string why) {
+    return {urcwire::CallStatus::Failed, std::move(why)};
+}
+
+urcwire::Reply openFailure(const std::string& devnode, int error) {
+    // A node gone between finding and opening: unplugged just now.
+    if (error == ENOENT || error == ENODEV || error == ENXIO)
+        return failed("the URC at " + devnode + " was unplugged");
+    std::string why = "cannot open the URC at " + devnode + ": " + std::strerror(error);
+    if (error == EACCES || error == EPERM)
+        why += " (the package's udev rule gives the user at the seat access to it)";
+    reportOnce(why);
+    return failed(why);
+}
+
+// One exchange over the URC's hidraw node, holding an exclusive flock on it
+// meanwhile: every open hidraw file gets every input report, so threads and
+// programs must take turns, and the lock goes with the file when it closes.
+urcwire::Reply askOverUsb(const std::string& devnode, const std::string& request) {
+    const int fd = ::open(devnode.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return openFailure(devnode, errno);
+    int locked;
+    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    urcwire::Reply reply =
+        locked == 0 ? urcwire::usb::exchange({fd, 1, {}}, request, urcwire::usb::nextSequence())
+                    : failed("cannot lock the URC at " + devnode + ": " + std::strerror(errno));
+    ::close(fd);
+    return reply;
 }
 
 urcwire::Reply ask(const std::string& request) {
-    auto socket = urcwire::resolveSocketPath(false);
-    if (socket.path.empty()) {
-        if (socket.refused)
-            reportRefusalOnce(socket.error);
-        return {urcwire::CallStatus::NoServer, socket.error};
+    const urcwire::LinkedUrc urc = urcwire::findLinkedUrc(false);
+    switch (urc.kind) {
+    case urcwire::LinkedUrc::Kind::Usb:
+        if (!urc.note.empty())
+            reportOnce(urc.note);
+        return askOverUsb(urc.usb.devnode, request);
+    case urcwire::LinkedUrc::Kind::Socket:
+        return urcwire::call(urc.socketPath, request);
+    case urcwire::LinkedUrc::Kind::None:
+        break;
     }
-    return urcwire::call(socket.path, request);
+    if (urc.refused)
+        reportOnce("the URC cannot be reached: " + urc.error);
+    return {urcwire::CallStatus::NoServer, urc.error};
 }
 
 uint8_t result(bool ok) {

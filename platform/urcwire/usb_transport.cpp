@@ -1,0 +1,188 @@
+#include "platform/urcwire/usb_transport.h"
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace urcwire::usb {
+
+namespace {
+
+constexpr std::size_t reportsFor(std::size_t messageBytes) {
+    return messageBytes == 0 ? 1 : (messageBytes + kPayloadPerReport - 1) / kPayloadPerReport;
+}
+
+// Rounded up, so that a wait ends after the deadline, not just before it.
+int millisecondsLeft(Deadline deadline) {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+Reply failed(std::string why) {
+    return {CallStatus::Failed, std::move(why)};
+}
+
+// The sentence for a failed read or write of the link.
+Reply linkError(const char* doing, int error) {
+    if (error == ENODEV || error == EIO || error == ENXIO)
+        return failed("the URC was unplugged");
+    if (error == EPIPE || error == ECONNRESET)
+        return failed("the URC's link closed");
+    return failed(std::string("cannot ") + doing + " the URC: " + std::strerror(error));
+}
+
+// Waits until fd is ready for `events`; false with `outcome` set on a timeout
+// or a failed wait.
+bool waitFor(int fd, short events, Deadline deadline, int timeoutMs, Reply& outcome) {
+    for (;;) {
+        pollfd p{fd, events, 0};
+        const int n = ::poll(&p, 1, millisecondsLeft(deadline));
+        if (n > 0)
+            return true; // errors and hang-ups show in the read or write that follows
+        if (n < 0 && errno == EINTR)
+            continue;
+        outcome = n == 0
+                      ? failed("the URC did not answer within " + std::to_string(timeoutMs) + " ms")
+                      : linkError("wait for", errno);
+        return false;
+    }
+}
+
+class ReportLink {
+public:
+    ReportLink(const ReportDevice& device, Deadline deadline, int timeoutMs)
+        : device_(device), deadline_(deadline), timeoutMs_(timeoutMs) {
+        struct stat info {};
+        socket_ = ::fstat(device.fd, &info) == 0 && S_ISSOCK(info.st_mode);
+    }
+
+    // false with `outcome` set when the report could not be written.
+    bool write(const Report& report, Reply& outcome) {
+        std::array<uint8_t, kReportSize + 8> bytes{};
+        const std::size_t prefix = std::min<std::size_t>(device_.reportNumberBytes, 8);
+        std::copy(report.begin(), report.end(), bytes.begin() + static_cast<long>(prefix));
+        const std::size_t size = prefix + kReportSize;
+        for (;;) {
+            // A socket whose peer is gone must not raise SIGPIPE in the program.
+            const ssize_t n = socket_ ? ::send(device_.fd, bytes.data(), size, MSG_NOSIGNAL)
+                                      : ::write(device_.fd, bytes.data(), size);
+            if (n == static_cast<ssize_t>(size))
+                return true;
+            if (n >= 0) {
+                outcome = failed("the URC took " + std::to_string(n) + " bytes of a " +
+                                 std::to_string(size) + "-byte report");
+                return false;
+            }
+            if (errno == EINTR)
+                continue;
+            if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                if (!waitFor(device_.fd, POLLOUT, deadline_, timeoutMs_, outcome))
+                    return false;
+                continue;
+            }
+            outcome = linkError("write to", errno);
+            return false;
+        }
+    }
+
+    // One input report; its size through `size`. false with `outcome` set.
+    bool read(std::array<uint8_t, kReportSize + 1>& into, std::size_t& size, Reply& outcome) {
+        for (;;) {
+            if (!waitFor(device_.fd, POLLIN, deadline_, timeoutMs_, outcome))
+                return false;
+            const ssize_t n = socket_ ? ::recv(device_.fd, into.data(), into.size(), MSG_DONTWAIT)
+                                      : ::read(device_.fd, into.data(), into.size());
+            if (n > 0) {
+                size = static_cast<std::size_t>(n);
+                return true;
+            }
+            if (n == 0) {
+                outcome = failed("the URC's link closed");
+                return false;
+            }
+            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
+                continue;
+            outcome = linkError("read from", errno);
+            return false;
+        }
+    }
+
+private:
+    const ReportDevice& device_;
+    Deadline deadline_;
+    int timeoutMs_;
+    bool socket_ = false;
+};
+
+// Reads input reports until the answer of `sequence` is whole.
+Reply awaitAnswer(ReportLink& link, Operation operation, uint8_t sequence) {
+    Assembler assembler;
+    std::array<uint8_t, kReportSize + 1> report{};
+    for (;;) {
+        Reply outcome;
+        std::size_t size = 0;
+        if (!link.read(report, size, outcome))
+            return outcome;
+        if (size != kReportSize)
+            return failed("the URC sent a report of " + std::to_string(size) + " bytes, not " +
+                          std::to_string(kReportSize));
+        if (report[0] != sequence)
+            continue; // the rest of an answer to a request given up on
+        switch (assembler.feed(std::span(report).first(kReportSize))) {
+        case Assembler::Outcome::More:
+        case Assembler::Outcome::Stray:
+            continue;
+        case Assembler::Outcome::Broken:
+            return failed("the URC's answer is broken: " + assembler.error());
+        case Assembler::Outcome::Complete:
+            return replyFromAnswer(operation, assembler.message());
+        }
+    }
+}
+
+} // namespace
+
+std::size_t answerReportsBound(std::span<const uint8_t> request) {
+    const auto operation = operationOf(request);
+    if (operation == Operation::Read && request.size() == 5) {
+        const std::size_t blocks = static_cast<std::size_t>(request[3] << 8 | request[4]);
+        return reportsFor(1 + blocks * 8);
+    }
+    if (operation == Operation::Collect)
+        return reportsFor(1 + kLargestCaptureAnswer);
+    return reportsFor(1 + kLargestTextAnswer);
+}
+
+int exchangeTimeoutMs(std::span<const uint8_t> request, const LinkTiming& timing) {
+    const std::size_t reports = reportsFor(request.size()) + answerReportsBound(request);
+    return timing.baseMs + static_cast<int>(reports) * timing.perReportMs;
+}
+
+uint8_t nextSequence() {
+    static std::atomic<unsigned> calls{0};
+    // getpid() each time: a forked child has its own numbers from its first call.
+    const auto start = static_cast<unsigned>(::getpid()) * 97u;
+    return static_cast<uint8_t>(start + calls.fetch_add(1, std::memory_order_relaxed));
+}
+
+Reply exchange(const ReportDevice& device, std::string_view requestLine, uint8_t sequence) {
+    const Encoded request = requestMessage(requestLine);
+    if (!request.error.empty())
+        return failed("the USB link cannot carry the request: " + request.error);
+    const int timeoutMs = exchangeTimeoutMs(request.message, device.timing);
+    ReportLink link(device, deadlineIn(timeoutMs), timeoutMs);
+    for (const Report& report : splitIntoReports(sequence, request.message)) {
+        Reply outcome;
+        if (!link.write(report, outcome))
+            return outcome;
+    }
+    return awaitAnswer(link, *operationOf(request.message), sequence);
+}
+
+} // namespace urcwire::usb

@@ -1,0 +1,57 @@
+#pragma once
+// The host's side of one exchange with the URC over its USB link
+// (usb_frames.h): the request's output reports out, then input reports in
+// until the answer carrying the request's sequence number is whole. Reports
+// of other sequence numbers are answers to requests given up earlier (every
+// open hidraw file gets every input report) and are skipped.
+//
+// An exchange is bounded by a deadline that grows with the messages' sizes,
+// so a whole-memory read or write has the time its reports take on a
+// full-speed link (1 ms each) and a silent URC is given up on. An unplugged
+// URC fails at once: hidraw answers EIO or ENODEV for a vanished device.
+#include "platform/urcwire/usb_frames.h"
+#include "platform/urcwire/wire_protocol.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace urcwire::usb {
+
+struct LinkTiming {
+    int baseMs = kReplyTimeoutMs; // what the socket link gives any answer
+    int perReportMs = 2;          // twice a full-speed interrupt endpoint's 1 ms
+};
+
+// An open report device: a hidraw node, or a SOCK_SEQPACKET socket standing in
+// for one (it keeps report boundaries as hidraw does).
+struct ReportDevice {
+    int fd = -1;
+    // Bytes of report number written before each report. hidraw takes one (0,
+    // since the URC's reports have no numbers); a socket stand-in takes none.
+    std::size_t reportNumberBytes = 1;
+    LinkTiming timing{};
+};
+
+// The largest answer text of each operation, as the device library's buffers
+// take them: a capture text fills at most 10,240 bytes, any other text 1,024.
+inline constexpr std::size_t kLargestCaptureAnswer = 10240;
+inline constexpr std::size_t kLargestTextAnswer = 1024;
+
+// The reports an answer to `request` can take at most.
+std::size_t answerReportsBound(std::span<const uint8_t> request);
+
+// The time one exchange of `request` may take, in milliseconds.
+int exchangeTimeoutMs(std::span<const uint8_t> request, const LinkTiming& timing);
+
+// The next sequence number of this process. It starts from a value of the
+// process's id and steps by one per call, so no number comes back within 255
+// calls, and a forked process does not follow its parent's numbers.
+uint8_t nextSequence();
+
+// One request line (the line protocol's, without "\n") and its answer, as
+// urcwire::call gives it over the socket. Failed with a sentence on a
+// timeout, an unplugged URC, a closed link or a broken answer.
+Reply exchange(const ReportDevice& device, std::string_view requestLine, uint8_t sequence);
+
+} // namespace urcwire::usb
