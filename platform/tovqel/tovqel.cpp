@@ -1,28 +1,24 @@
 // The device-access library: each of the eight functions is one request to the
-// URC, over its USB link (usb_transport.h) when a URC is plugged in, else over
-// the emulator's socket (one connection per call); linked_urc.h says which.
-// Calls from several threads never share state: each opens the link for its
-// one exchange. No server, no URC, no answer in time, an unplugged cable or a
-// refusal all read as false. Arguments are checked before anything is sent,
-// and no buffer is written past the size the header gives.
+// URC, over its USB link (usb_link.h) when a URC is plugged in, else over the
+// emulator's socket (one connection per call); linked_urc.h says which, anew
+// for every call, so an unplugged URC is missed and a replugged one found at
+// once. Calls from several threads take turns on the USB link. No server, no URC, no answer in
+// time, an unplugged cable or a refusal all read as false. Arguments are checked before anything is
+// sent, and no buffer is written past the size the header gives.
 #include <tovqel.h>
 
+#include "platform/tovqel/usb_link.h"
 #include "platform/urcwire/linked_urc.h"
-#include "platform/urcwire/usb_transport.h"
 #include "platform/urcwire/wire_protocol.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <mutex>
 #include <set>
 #include <string>
 #include <string_view>
-#include <sys/file.h>
-#include <unistd.h>
 
 namespace {
 
@@ -35,42 +31,18 @@ constexpr std::size_t kMostReportedTexts = 32;
 // error, not one a second.
 void reportOnce(const std::string& what) {
     static std::mutex mutex;
-    static std::set<std::string> reported;
+    static std::set<std::string> said;
     const std::lock_guard<std::mutex> lock(mutex);
-    if (reported.size() >= kMostReportedTexts || !reported.insert(what).second)
+    if (said.size() >= kMostReportedTexts || !said.insert(what).second)
         return;
     std::fprintf(stderr, "tovqel: %s\n", what.c_str());
 }
 
-urcwire::Reply failed(std::string why) {
-    return {urcwire::CallStatus::Failed, std::move(why)};
-}
-
-urcwire::Reply openFailure(const std::string& devnode, int error) {
-    // A node gone between finding and opening: unplugged just now.
-    if (error == ENOENT || error == ENODEV || error == ENXIO)
-        return failed("the URC at " + devnode + " was unplugged");
-    std::string why = "cannot open the URC at " + devnode + ": " + std::strerror(error);
-    if (error == EACCES || error == EPERM)
-        why += " (the package's udev rule gives the user at the seat access to it)";
-    reportOnce(why);
-    return failed(why);
-}
-
-// One exchange over the URC's hidraw node, holding an exclusive flock on it
-// meanwhile: every open hidraw file gets every input report, so threads and
-// programs must take turns, and the lock goes with the file when it closes.
-urcwire::Reply askOverUsb(const std::string& devnode, const std::string& request) {
-    const int fd = ::open(devnode.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd < 0)
-        return openFailure(devnode, errno);
-    int locked;
-    while ((locked = ::flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
-    }
-    urcwire::Reply reply =
-        locked == 0 ? urcwire::usb::exchange({fd, 1, {}}, request, urcwire::usb::nextSequence())
-                    : failed("cannot lock the URC at " + devnode + ": " + std::strerror(errno));
-    ::close(fd);
+// A URC that cannot be opened (no udev rule, say) is worth telling about;
+// timeouts and unplugging show as the link's state.
+urcwire::Reply reported(urcwire::Reply reply) {
+    if (reply.status == urcwire::CallStatus::Failed && reply.text.starts_with("cannot "))
+        reportOnce(reply.text);
     return reply;
 }
 
@@ -80,12 +52,14 @@ urcwire::Reply ask(const std::string& request) {
     case urcwire::LinkedUrc::Kind::Usb:
         if (!urc.note.empty())
             reportOnce(urc.note);
-        return askOverUsb(urc.usb.devnode, request);
+        return reported(tovqel::askOverUsb(urc.usb, request));
     case urcwire::LinkedUrc::Kind::Socket:
+        tovqel::closeUsbLink();
         return urcwire::call(urc.socketPath, request);
     case urcwire::LinkedUrc::Kind::None:
         break;
     }
+    tovqel::closeUsbLink();
     if (urc.refused)
         reportOnce("the URC cannot be reached: " + urc.error);
     return {urcwire::CallStatus::NoServer, urc.error};

@@ -164,6 +164,23 @@ int exchangeTimeoutMs(std::span<const uint8_t> request, const LinkTiming& timing
     return timing.baseMs + static_cast<int>(reports) * timing.perReportMs;
 }
 
+std::size_t discardPendingReports(int fd) {
+    // A URC sends a report a millisecond at most, so this ends; the bound is
+    // for a file that never stops being readable.
+    constexpr std::size_t kMostDiscarded = 4 * kMaxReportsPerMessage;
+    std::array<uint8_t, kReportSize + 1> report{};
+    std::size_t discarded = 0;
+    while (discarded < kMostDiscarded) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN))
+            break;
+        if (::read(fd, report.data(), report.size()) <= 0)
+            break;
+        ++discarded;
+    }
+    return discarded;
+}
+
 uint8_t nextSequence() {
     static std::atomic<unsigned> calls{0};
     // getpid() each time: a forked child has its own numbers from its first call.

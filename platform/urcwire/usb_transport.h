@@ -49,6 +49,10 @@ int exchangeTimeoutMs(std::span<const uint8_t> request, const LinkTiming& timing
 // calls, and a forked process does not follow its parent's numbers.
 uint8_t nextSequence();
 
+// Drops the input reports waiting on `fd` (answers to other programs'
+// requests, which every open hidraw file receives); how many.
+std::size_t discardPendingReports(int fd);
+
 // One request line (the line protocol's, without "\n") and its answer, as
 // urcwire::call gives it over the socket. Failed with a sentence on a
 // timeout, an unplugged URC, a closed link or a broken answer.

@@ -335,6 +335,18 @@ TEST(UsbExchange, TheBoundGrowsWithTheMessages) {
             << row.line;
 }
 
+TEST(UsbExchange, ReportsWaitingBeforeTheRequestAreDropped) {
+    int fds[2];
+    ASSERT_EQ(::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds), 0);
+    EXPECT_EQ(discardPendingReports(fds[0]), 0u);
+    for (const auto& report : splitIntoReports(9, Message(500, 1)))
+        ASSERT_EQ(::send(fds[1], report.data(), report.size(), 0), 64);
+    EXPECT_EQ(discardPendingReports(fds[0]), 9u);
+    EXPECT_EQ(discardPendingReports(fds[0]), 0u);
+    ::close(fds[0]);
+    ::close(fds[1]);
+}
+
 TEST(UsbSequence, NoNumberComesBackWithin255Calls) {
     std::set<uint8_t> seen;
     for (int i = 0; i < 256; ++i)
