@@ -13,6 +13,7 @@ packages=(
   lirc
   help2man file lintian
   openbox weston xwayland qt6-wayland
+  qemu-system-x86 busybox-static v4l-utils
 )
 
 missing=()
@@ -30,4 +31,12 @@ if ((${#missing[@]})); then
   fi
   $SUDO apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# The kernel the virtual-machine tests boot (tools/vm/run-in-vm.sh), unpacked
+# into a cache rather than installed.
+if [[ $(id -u) -ne 0 ]]; then
+  sudo "$(dirname "$0")/vm/fetch-kernel.sh" /var/cache/qzt617-vm
+else
+  "$(dirname "$0")/vm/fetch-kernel.sh" /var/cache/qzt617-vm
 fi

@@ -9,7 +9,9 @@
 #include "platform/urcsim/command_line.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/server.h"
+#include "platform/urcsim/usb_gadget.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 
@@ -41,10 +43,32 @@ int printed(const Outcome& o) {
     return o.status;
 }
 
-int serveCommand(const std::vector<std::string>& args) {
+// serve's USB gadget options, taken out before the others are read: the
+// flag --usb-gadget has no value.
+std::vector<std::string> takeUsbOptions(std::vector<std::string> args, ServeOptions& options) {
+    options.usbGadget = std::erase(args, "--usb-gadget") > 0;
+    for (const char* name : {"--udc", "--serial"}) {
+        auto at = std::find(args.begin(), args.end(), name);
+        if (at == args.end())
+            continue;
+        if (at + 1 == args.end() || (at + 1)->empty())
+            throw UsageError{std::string(name) + " needs a value"};
+        (std::string_view(name) == "--udc" ? options.udc : options.serial) = *(at + 1);
+        args.erase(at, at + 2);
+    }
+    if (!options.usbGadget && (!options.udc.empty() || !options.serial.empty()))
+        throw UsageError{"--udc and --serial belong to --usb-gadget"};
+    if (!options.serial.empty())
+        if (auto problem = serialProblem(options.serial); !problem.empty())
+            throw UsageError{"--serial: " + problem};
+    return args;
+}
+
+int serveCommand(const std::vector<std::string>& givenArgs) {
+    ServeOptions options;
+    const auto args = takeUsbOptions(givenArgs, options);
     auto p = parse(args, {"--image", "--socket", "--profile", "--latency-ms"});
     expectWords(p, 0, "serve");
-    ServeOptions options;
     options.imagePath = option(p, "--image").value_or("");
     options.socketPath = option(p, "--socket").value_or("");
     options.profile = option(p, "--profile").value_or("good");
@@ -56,6 +80,8 @@ int serveCommand(const std::vector<std::string>& args) {
     }
     if (auto ms = option(p, "--latency-ms"))
         options.latencyMs = static_cast<int>(number(*ms, 1000, "--latency-ms"));
+    else if (options.usbGadget)
+        options.latencyMs = 0; // a real link takes its own time
     return serve(options);
 }
 
@@ -161,6 +187,7 @@ int clientCommand(const std::string& command, std::vector<std::string> args) {
 // then what they do, so that the manual page made from it stays readable.
 std::string usage() {
     return "Usage: urc-sim serve [--image FILE] [--socket PATH] [--profile NAME] [--latency-ms N]\n"
+           "  or:  urc-sim serve --usb-gadget [--udc NAME] [--serial TEXT] [serve's options]\n"
            "  or:  urc-sim plug | unplug | status | check [--image FILE]\n"
            "  or:  urc-sim dump ADDR LEN\n"
            "  or:  urc-sim identity HEX30\n"
@@ -173,6 +200,11 @@ std::string usage() {
            "  or:  urc-sim --help | --version\n"
            "\n"
            "Commands:\n"
+           "  serve --usb-gadget  also a USB HID gadget through configfs (needs root):\n"
+           "                    bound to the device controller NAME (default: the first\n"
+           "                    in /sys/class/udc), serial TEXT (default: made from the\n"
+           "                    image's path), no emulated latency unless --latency-ms;\n"
+           "                    plug and unplug bind and unbind it; removed at the end\n"
            "  dump ADDR LEN     ADDR and LEN are hexadecimal\n"
            "  fail ...          the next N such operations fail, after K more succeed\n"
            "  press ...         PROTOCOL: one of the 30 forms (nec, necx, rc5, sirc12, ...);\n"

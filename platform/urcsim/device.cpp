@@ -75,10 +75,17 @@ void Device::stop() {
     changed_.notify_all();
 }
 
+void Device::setCableHook(CableHook hook) {
+    std::lock_guard lock(mutex_);
+    cableHook_ = std::move(hook);
+}
+
 std::string Device::handle(std::string_view request) {
     const Words w = urcwire::splitWords(request);
     if (w.empty())
         return errorLine("empty request");
+    if (w[0] == "PLUG" || w[0] == "UNPLUG")
+        return switchCable(w[0] == "PLUG");
     // The link's requests take turns, as on the one USB bus; the bench's
     // requests do not use the bus.
     Lock bus;
@@ -267,6 +274,21 @@ std::string Device::codeType(const Words& w, Lock& lock) {
     if (w.size() != 2 || !urcwire::isEvenHex(w[1]))
         return errorLine("CODETYPE takes even-length hex data");
     return okLine();
+}
+
+std::string Device::switchCable(bool plugged) {
+    CableHook hook;
+    std::string reply;
+    {
+        Lock lock(mutex_);
+        reply = setPlugged(plugged);
+        hook = cableHook_;
+    }
+    if (!hook)
+        return reply;
+    if (auto problem = hook(plugged); !problem.empty())
+        return errorLine(problem);
+    return reply;
 }
 
 std::string Device::setPlugged(bool plugged) {

@@ -48,6 +48,12 @@ public:
 
     urcmem::Memory memory() const;
 
+    // Called after the bench plugged or unplugged the cable, with the URC's
+    // state released, so that a real link can follow (the USB gadget is
+    // bound or unbound); returns what went wrong, empty when nothing did.
+    using CableHook = std::function<std::string(bool plugged)>;
+    void setCableHook(CableHook hook);
+
     // Ends every transfer in flight or still to come at once (the server is
     // stopping); they answer with an error.
     void stop();
@@ -75,6 +81,8 @@ private:
     std::string press(const Words& w);
     std::string storedCode(const Words& w);
     std::string setPlugged(bool plugged);
+    // setPlugged, then the cable hook outside the state.
+    std::string switchCable(bool plugged);
 
     // Replaces the memory, persisting first; the reason on failure.
     std::string commit(urcmem::Memory next);
@@ -85,6 +93,7 @@ private:
     bool waitTransfers(Lock& lock, std::size_t dataBytes);
     std::string interrupted() const;
 
+    CableHook cableHook_;
     std::mutex bus_; // held by a request of the link from start to answer
     mutable std::mutex mutex_;
     std::condition_variable changed_; // cableSwitches_ or stopping_

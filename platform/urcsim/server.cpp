@@ -7,6 +7,7 @@
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"
 #include "platform/urcsim/image_claim.h"
+#include "platform/urcsim/usb_serving.h"
 
 #include <cerrno>
 #include <csignal>
@@ -204,6 +205,14 @@ int serveUntilStopped(int listenFd, SocketFile& socket, Device& device) {
     return status;
 }
 
+std::unique_ptr<UsbLink> startUsbLink(const ServeOptions& options, const std::string& image,
+                                      Device& device, std::string& error) {
+    GadgetSettings settings;
+    settings.udc = options.udc;
+    settings.serial = options.serial.empty() ? serialForImage(image) : options.serial;
+    return UsbLink::start(settings, device, stopPipe[0], error);
+}
+
 int serveOrFail(const ServeOptions& options) {
     const urcmem::Profile* profile = urcmem::findProfile(options.profile);
     if (!profile) {
@@ -243,10 +252,20 @@ int serveOrFail(const ServeOptions& options) {
     }
     socket.path = socketPath;
     Device device({std::move(memory), image.path(), profile, options.latencyMs});
+    std::unique_ptr<UsbLink> usbLink;
+    if (options.usbGadget && !(usbLink = startUsbLink(options, image.path(), device, error))) {
+        std::cerr << "urc-sim: " << error << "\n";
+        ::close(listenFd);
+        ::close(lockFd);
+        return 1;
+    }
     std::cerr << "urc-sim: serving " << socketPath << " (image " << image.path() << ", profile "
               << profile->name << ", at most " << kMaxConnections << " connections at once)"
               << std::endl;
+    if (usbLink)
+        std::cerr << "urc-sim: serving the " << usbLink->description() << std::endl;
     const int status = serveUntilStopped(listenFd, socket, device);
+    usbLink.reset(); // the gadget goes before the server says it stopped
     ::close(lockFd);
     std::cerr << "urc-sim: stopped" << std::endl;
     return status;

@@ -9,6 +9,11 @@ struct ServeOptions {
     std::string socketPath; // empty: the per-user default
     std::string profile = "good";
     int latencyMs = 1;
+    // Also a USB HID gadget through configfs (needs root), on the controller
+    // `udc` (empty: the first), with `serial` (empty: one made from the image).
+    bool usbGadget = false;
+    std::string udc;
+    std::string serial;
 };
 
 // Runs until SIGTERM or SIGINT; the process exit status.
