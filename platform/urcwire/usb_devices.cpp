@@ -3,12 +3,16 @@
 #include "platform/urcwire/usb_frames.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <dirent.h>
 #include <libudev.h>
 #include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <tuple>
+#include <unistd.h>
 
 namespace urcwire::usb {
 
@@ -145,8 +149,43 @@ std::optional<HidrawDevice> describeNode(const std::string& devnode) {
     return describe(hidraw.get());
 }
 
+std::string hidrawFingerprint(const std::string& classFolder) {
+    DIR* folder = ::opendir(classFolder.c_str());
+    if (!folder)
+        return {};
+    std::vector<std::string> entries;
+    while (const dirent* entry = ::readdir(folder)) {
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        char target[PATH_MAX];
+        const ssize_t n = ::readlinkat(::dirfd(folder), entry->d_name, target, sizeof target - 1);
+        entries.push_back(name + " " +
+                          (n > 0 ? std::string(target, static_cast<std::size_t>(n)) : ""));
+    }
+    ::closedir(folder);
+    std::sort(entries.begin(), entries.end());
+    std::string fingerprint;
+    for (const std::string& e : entries)
+        fingerprint += e + "\n";
+    return fingerprint;
+}
+
 UrcChoice findUsbUrc() {
-    return chooseUrc(enumerateHidraw().devices);
+    static std::mutex mutex;
+    static std::optional<std::pair<std::string, UrcChoice>> last; // guarded by mutex
+    // Taken before enumerating: a change in between makes the next call look again.
+    std::string fingerprint = hidrawFingerprint();
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (last && last->first == fingerprint)
+        return last->second;
+    Enumeration found = enumerateHidraw();
+    UrcChoice choice = chooseUrc(std::move(found.devices));
+    if (found.error.empty())
+        last.emplace(std::move(fingerprint), choice);
+    else
+        last.reset();
+    return choice;
 }
 
 } // namespace urcwire::usb

@@ -57,7 +57,16 @@ Enumeration enumerateHidraw();
 // enumeration); nullopt when the node is gone or is no USB hidraw device.
 std::optional<HidrawDevice> describeNode(const std::string& devnode);
 
-// The URC plugged in now: enumerateHidraw() and chooseUrc().
+// The hidraw devices as sysfs lists them in `classFolder`: every entry's name
+// and the device its link points at. A device plugged in again is listed
+// under a new HID device number, which the kernel never reuses, so any change
+// of the devices changes this text; empty when the folder is missing.
+std::string hidrawFingerprint(const std::string& classFolder = "/sys/class/hidraw");
+
+// The URC plugged in now: chooseUrc() of enumerateHidraw(). The last choice
+// is kept while hidrawFingerprint() stays the same, so it cannot go stale;
+// an enumeration costs tens of microseconds here, but tens of milliseconds in
+// the test virtual machine, and every call of the library asks.
 UrcChoice findUsbUrc();
 
 // "a:b" as four-digit lower-case hex, as udev's idVendor and idProduct.

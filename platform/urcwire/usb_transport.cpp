@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -39,7 +40,8 @@ Reply linkError(const char* doing, int error) {
 
 // Waits until fd is ready for `events`; false with `outcome` set on a timeout
 // or a failed wait.
-bool waitFor(int fd, short events, Deadline deadline, int timeoutMs, Reply& outcome) {
+bool waitFor(int fd, short events, Deadline deadline, int timeoutMs, Reply& outcome,
+             bool& timedOut) {
     for (;;) {
         pollfd p{fd, events, 0};
         const int n = ::poll(&p, 1, millisecondsLeft(deadline));
@@ -47,6 +49,7 @@ bool waitFor(int fd, short events, Deadline deadline, int timeoutMs, Reply& outc
             return true; // errors and hang-ups show in the read or write that follows
         if (n < 0 && errno == EINTR)
             continue;
+        timedOut = n == 0;
         outcome = n == 0
                       ? failed("the URC did not answer within " + std::to_string(timeoutMs) + " ms")
                       : linkError("wait for", errno);
@@ -82,7 +85,7 @@ public:
             if (errno == EINTR)
                 continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                if (!waitFor(device_.fd, POLLOUT, deadline_, timeoutMs_, outcome))
+                if (!waitFor(device_.fd, POLLOUT, deadline_, timeoutMs_, outcome, timedOut_))
                     return false;
                 continue;
             }
@@ -94,7 +97,7 @@ public:
     // One input report; its size through `size`. false with `outcome` set.
     bool read(std::array<uint8_t, kReportSize + 1>& into, std::size_t& size, Reply& outcome) {
         for (;;) {
-            if (!waitFor(device_.fd, POLLIN, deadline_, timeoutMs_, outcome))
+            if (!waitFor(device_.fd, POLLIN, deadline_, timeoutMs_, outcome, timedOut_))
                 return false;
             const ssize_t n = socket_ ? ::recv(device_.fd, into.data(), into.size(), MSG_DONTWAIT)
                                       : ::read(device_.fd, into.data(), into.size());
@@ -113,25 +116,50 @@ public:
         }
     }
 
+    bool timedOut() const { return timedOut_; }
+
 private:
     const ReportDevice& device_;
+    bool timedOut_ = false;
     Deadline deadline_;
     int timeoutMs_;
     bool socket_ = false;
 };
 
+// One try of an exchange. `lost`: the answer did not come back whole (a
+// report was lost on the way, or the URC never answered), so another try may
+// succeed; not for an unplugged URC or a closed link.
+struct Attempt {
+    Reply reply;
+    bool lost = false;
+    bool timedOut = false;
+};
+
+Attempt lostAnswer(std::string why) {
+    return {failed(std::move(why)), true, false};
+}
+
+// The bytes an answer to a READ request must carry; nullopt for others.
+std::optional<std::size_t> readLength(std::span<const uint8_t> request) {
+    if (operationOf(request) != Operation::Read || request.size() != 5)
+        return std::nullopt;
+    return static_cast<std::size_t>(request[3] << 8 | request[4]) * 8;
+}
+
 // Reads input reports until the answer of `sequence` is whole.
-Reply awaitAnswer(ReportLink& link, Operation operation, uint8_t sequence) {
+Attempt awaitAnswer(ReportLink& link, std::span<const uint8_t> request, uint8_t sequence) {
     Assembler assembler;
     std::array<uint8_t, kReportSize + 1> report{};
     for (;;) {
-        Reply outcome;
+        Attempt attempt;
         std::size_t size = 0;
-        if (!link.read(report, size, outcome))
-            return outcome;
+        if (!link.read(report, size, attempt.reply)) {
+            attempt.lost = attempt.timedOut = link.timedOut();
+            return attempt;
+        }
         if (size != kReportSize)
-            return failed("the URC sent a report of " + std::to_string(size) + " bytes, not " +
-                          std::to_string(kReportSize));
+            return lostAnswer("the URC sent a report of " + std::to_string(size) + " bytes, not " +
+                              std::to_string(kReportSize));
         if (report[0] != sequence)
             continue; // the rest of an answer to a request given up on
         switch (assembler.feed(std::span(report).first(kReportSize))) {
@@ -139,11 +167,35 @@ Reply awaitAnswer(ReportLink& link, Operation operation, uint8_t sequence) {
         case Assembler::Outcome::Stray:
             continue;
         case Assembler::Outcome::Broken:
-            return failed("the URC's answer is broken: " + assembler.error());
+            return lostAnswer("the URC's answer is broken: " + assembler.error());
         case Assembler::Outcome::Complete:
-            return replyFromAnswer(operation, assembler.message());
+            break;
+        }
+        const Message& answer = assembler.message();
+        const auto expected = readLength(request);
+        // A report lost in the middle leaves a READ's answer short.
+        if (expected && !answer.empty() && answer[0] == kAnswerOk && answer.size() - 1 != *expected)
+            return lostAnswer("the URC's answer to READ carried " +
+                              std::to_string(answer.size() - 1) + " of " +
+                              std::to_string(*expected) + " bytes: reports were lost");
+        Attempt done{replyFromAnswer(*operationOf(request), answer)};
+        done.lost = done.reply.status == CallStatus::Failed; // an unknown status
+        return done;
+    }
+}
+
+Attempt attemptExchange(const ReportDevice& device, std::span<const uint8_t> request,
+                        uint8_t sequence) {
+    const int timeoutMs = exchangeTimeoutMs(request, device.timing);
+    ReportLink link(device, deadlineIn(timeoutMs), timeoutMs);
+    for (const Report& report : splitIntoReports(sequence, request)) {
+        Attempt attempt;
+        if (!link.write(report, attempt.reply)) {
+            attempt.lost = attempt.timedOut = link.timedOut();
+            return attempt;
         }
     }
+    return awaitAnswer(link, request, sequence);
 }
 
 } // namespace
@@ -192,14 +244,24 @@ Reply exchange(const ReportDevice& device, std::string_view requestLine, uint8_t
     const Encoded request = requestMessage(requestLine);
     if (!request.error.empty())
         return failed("the USB link cannot carry the request: " + request.error);
-    const int timeoutMs = exchangeTimeoutMs(request.message, device.timing);
-    ReportLink link(device, deadlineIn(timeoutMs), timeoutMs);
-    for (const Report& report : splitIntoReports(sequence, request.message)) {
-        Reply outcome;
-        if (!link.write(report, outcome))
-            return outcome;
+    return attemptExchange(device, request.message, sequence).reply;
+}
+
+Reply exchangeRetrying(const ReportDevice& device, std::string_view requestLine,
+                       const std::function<uint8_t()>& sequences) {
+    const Encoded request = requestMessage(requestLine);
+    if (!request.error.empty())
+        return failed("the USB link cannot carry the request: " + request.error);
+    int timeouts = 0;
+    Attempt attempt;
+    for (int tries = 1; tries <= kMostAttempts; ++tries) {
+        attempt = attemptExchange(device, request.message, sequences());
+        timeouts += attempt.timedOut ? 1 : 0;
+        if (!attempt.lost || timeouts == kMostTimeouts)
+            break;
+        discardPendingReports(device.fd); // what is left of the lost answer
     }
-    return awaitAnswer(link, *operationOf(request.message), sequence);
+    return attempt.reply;
 }
 
 } // namespace urcwire::usb

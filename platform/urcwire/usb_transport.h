@@ -14,6 +14,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace urcwire::usb {
@@ -57,5 +58,18 @@ std::size_t discardPendingReports(int fd);
 // urcwire::call gives it over the socket. Failed with a sentence on a
 // timeout, an unplugged URC, a closed link or a broken answer.
 Reply exchange(const ReportDevice& device, std::string_view requestLine, uint8_t sequence);
+
+// The link carries no flow control and no report numbers: a host that reads
+// too slowly (hidraw keeps 64 reports per open file and drops the rest) loses
+// reports, and the answer comes back short, broken or not at all. Repeating a
+// request of the device library does no harm (a read reads again, a write
+// writes the same bytes again, capture mode is entered again), so
+// exchangeRetrying tries again, under a new sequence number, when the answer
+// was lost: up to three tries, and after a second timeout no more, so that a
+// silent URC is given up on within twice its bound.
+inline constexpr int kMostAttempts = 3;
+inline constexpr int kMostTimeouts = 2;
+Reply exchangeRetrying(const ReportDevice& device, std::string_view requestLine,
+                       const std::function<uint8_t()>& sequences = nextSequence);
 
 } // namespace urcwire::usb

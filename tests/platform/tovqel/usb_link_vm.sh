@@ -121,7 +121,7 @@ echo "URC now at $(urc_hidraw)"
 
 if [[ -x $build/usb_link_measure ]]; then
   echo "== costs"
-  "$build/usb_link_measure"
+  "$build/usb_link_measure" 200
 fi
 
 ((failures == 0)) && echo "USB link in the virtual machine: OK" || echo "USB link: $failures failures"

@@ -99,6 +99,36 @@ TEST(UsbUrcChoice, TheEnumerationListsHidrawNodesOnly) {
     EXPECT_FALSE(urcwire::usb::describeNode("/dev/no-such-hidraw"));
 }
 
+// Any plugging in or out changes the fingerprint; nothing else does.
+TEST(UsbUrcChoice, TheFingerprintFollowsTheDevicesLinks) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "hidraw-XXXXXX").string();
+    const std::filesystem::path folder = ::mkdtemp(pattern.data());
+    const auto link = [&](const std::string& name, const std::string& hid) {
+        std::filesystem::remove(folder / name);
+        std::filesystem::create_symlink("../../devices/usb1/1-1/1-1:1.0/" + hid + "/hidraw/" + name,
+                                        folder / name);
+    };
+    const std::string none = urcwire::usb::hidrawFingerprint(folder.string());
+    link("hidraw0", "0003:1209:0001.0001");
+    const std::string one = urcwire::usb::hidrawFingerprint(folder.string());
+    EXPECT_EQ(urcwire::usb::hidrawFingerprint(folder.string()), one);
+    link("hidraw0", "0003:1209:0001.0002"); // plugged in again under the same node
+    const std::string replugged = urcwire::usb::hidrawFingerprint(folder.string());
+    link("hidraw1", "0003:046D:C31C.0003");
+    const std::string two = urcwire::usb::hidrawFingerprint(folder.string());
+    std::filesystem::remove(folder / "hidraw1");
+    EXPECT_EQ(urcwire::usb::hidrawFingerprint(folder.string()), replugged);
+    std::filesystem::remove_all(folder);
+    EXPECT_EQ(urcwire::usb::hidrawFingerprint(folder.string()), "");
+    EXPECT_EQ(none, "");
+    EXPECT_NE(one, none);
+    EXPECT_NE(replugged, one);
+    EXPECT_NE(two, replugged);
+    // The kept choice is this machine's choice now.
+    EXPECT_EQ(urcwire::usb::findUsbUrc().count,
+              urcwire::usb::chooseUrc(urcwire::usb::enumerateHidraw().devices).count);
+}
+
 class LinkedUrcTest : public testing::Test {
 protected:
     void SetUp() override {

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -345,6 +346,59 @@ TEST(UsbExchange, ReportsWaitingBeforeTheRequestAreDropped) {
     EXPECT_EQ(discardPendingReports(fds[0]), 0u);
     ::close(fds[0]);
     ::close(fds[1]);
+}
+
+// The firmware's answer with one report left out of the first `spoiled`
+// answers, as a host that reads too slowly loses it.
+Responder losingOneReport(urcsim::Device& device, int spoiled) {
+    auto answers = std::make_shared<int>(0);
+    auto whole = firmware(device);
+    return [=](uint8_t sequence, const Message& request) -> std::optional<Datagrams> {
+        auto out = whole(sequence, request);
+        if (out && out->size() > 2 && (*answers)++ < spoiled)
+            out->erase(out->begin() + 1);
+        return out;
+    };
+}
+
+TEST(UsbRetries, AReadLeftShortByALostReportIsAskedAgain) {
+    auto device = makeDevice();
+    FakeUrc once(losingOneReport(device, 1));
+    const auto alone = exchange(once.device(), "READ 0000 64", 1);
+    EXPECT_EQ(alone.status, CallStatus::Failed);
+    EXPECT_EQ(alone.text, "the URC's answer to READ carried 450 of 512 bytes: reports were lost");
+    FakeUrc twice(losingOneReport(device, 2));
+    const auto retried = exchangeRetrying(twice.device(), "READ 0000 64");
+    EXPECT_EQ(retried.status, CallStatus::Ok) << retried.text;
+    EXPECT_EQ(retried.text, socketReply(device, "READ 0000 64").text);
+    EXPECT_EQ(twice.reportsIn(), 3u); // three requests of one report each
+}
+
+TEST(UsbRetries, ABrokenAnswerIsAskedForThreeTimesAtMost) {
+    FakeUrc urc(canned(Message{9}));
+    const auto reply = exchangeRetrying(urc.device(), "VERSION");
+    EXPECT_EQ(reply.status, CallStatus::Failed);
+    EXPECT_EQ(reply.text, "the URC's answer has an unknown status");
+    EXPECT_EQ(urc.reportsIn(), std::size_t(kMostAttempts));
+}
+
+TEST(UsbRetries, ASilentUrcIsGivenUpOnAfterTwoTimeouts) {
+    FakeUrc urc([](uint8_t, const Message&) { return std::optional<Datagrams>(Datagrams{}); });
+    const LinkTiming timing{100, 2};
+    const auto start = Clock::now();
+    const auto reply = exchangeRetrying(urc.device(timing), "LINK");
+    const long took = millisecondsSince(start);
+    EXPECT_EQ(reply.text, "the URC did not answer within 136 ms");
+    EXPECT_EQ(urc.reportsIn(), 2u);
+    EXPECT_GE(took, 2 * 136 - 4);
+    EXPECT_LT(took, 2 * 136 + 200);
+}
+
+TEST(UsbRetries, AVanishedUrcIsNotAskedAgain) {
+    FakeUrc urc([](uint8_t, const Message&) { return std::optional<Datagrams>(); });
+    const auto reply = exchangeRetrying(urc.device(), "LINK");
+    EXPECT_EQ(reply.text, "the URC's link closed");
+    EXPECT_EQ(urc.reportsIn(), 1u);
 }
 
 TEST(UsbSequence, NoNumberComesBackWithin255Calls) {
