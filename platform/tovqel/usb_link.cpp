@@ -89,7 +89,7 @@ urcwire::Reply askOverUsb(const urcwire::usb::HidrawDevice& urc, const std::stri
         return failed(why);
     }
     urcwire::usb::discardPendingReports(node.fd);
-    urcwire::Reply reply = urcwire::usb::exchangeRetrying({node.fd, 1, {}}, request);
+    urcwire::Reply reply = urcwire::usb::exchangeInPieces({node.fd, 1, {}}, request);
     ::flock(node.fd, LOCK_UN);
     // After a failure the node is opened afresh: it may be a vanished device's.
     if (reply.status == urcwire::CallStatus::Failed)

@@ -1,8 +1,10 @@
 #include "platform/urcwire/usb_transport.h"
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <poll.h>
@@ -262,6 +264,37 @@ Reply exchangeRetrying(const ReportDevice& device, std::string_view requestLine,
         discardPendingReports(device.fd); // what is left of the lost answer
     }
     return attempt.reply;
+}
+
+std::vector<std::pair<long, long>> readPieces(long address, long blocks) {
+    std::vector<std::pair<long, long>> pieces;
+    while (blocks > 0) {
+        const long n = std::min(blocks, kMostBlocksPerAnswer);
+        pieces.emplace_back(address, n);
+        address += n * 8;
+        blocks -= n;
+    }
+    return pieces;
+}
+
+Reply exchangeInPieces(const ReportDevice& device, std::string_view requestLine,
+                       const std::function<uint8_t()>& sequences) {
+    const Encoded request = requestMessage(requestLine);
+    const auto length = request.error.empty() ? readLength(request.message) : std::nullopt;
+    if (!length || *length / 8 <= static_cast<std::size_t>(kMostBlocksPerAnswer))
+        return exchangeRetrying(device, requestLine, sequences);
+    const long address = request.message[1] << 8 | request.message[2];
+    Reply whole{CallStatus::Ok, {}};
+    whole.text.reserve(*length * 2);
+    for (const auto& [at, blocks] : readPieces(address, static_cast<long>(*length / 8))) {
+        char line[32];
+        std::snprintf(line, sizeof line, "READ %04lX %ld", at, blocks);
+        Reply piece = exchangeRetrying(device, line, sequences);
+        if (!piece.ok())
+            return piece;
+        whole.text += piece.text;
+    }
+    return whole;
 }
 
 } // namespace urcwire::usb

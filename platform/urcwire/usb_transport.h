@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace urcwire::usb {
 
@@ -70,6 +72,21 @@ Reply exchange(const ReportDevice& device, std::string_view requestLine, uint8_t
 inline constexpr int kMostAttempts = 3;
 inline constexpr int kMostTimeouts = 2;
 Reply exchangeRetrying(const ReportDevice& device, std::string_view requestLine,
+                       const std::function<uint8_t()>& sequences = nextSequence);
+
+// hidraw keeps at most 64 input reports per open file and drops what comes
+// while they wait, so a READ whose answer is longer than that is lost by a
+// reader that stalls for 64 ms. Longer reads therefore go as several READs
+// whose answers take 63 reports at most (488 blocks: 1 + 3,904 bytes), each
+// retried on its own; 64 KiB take 17 requests and still 1,058 answer reports.
+inline constexpr long kMostBlocksPerAnswer = (63 * kPayloadPerReport - 1) / 8;
+
+// The pieces of a read of `blocks` blocks from `address`: (address, blocks).
+std::vector<std::pair<long, long>> readPieces(long address, long blocks);
+
+// exchangeRetrying, with a READ cut into pieces as above and their answers
+// joined; the first piece that fails fails the whole.
+Reply exchangeInPieces(const ReportDevice& device, std::string_view requestLine,
                        const std::function<uint8_t()>& sequences = nextSequence);
 
 } // namespace urcwire::usb

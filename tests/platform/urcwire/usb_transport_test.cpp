@@ -401,6 +401,32 @@ TEST(UsbRetries, AVanishedUrcIsNotAskedAgain) {
     EXPECT_EQ(urc.reportsIn(), 1u);
 }
 
+TEST(UsbPieces, LongReadsGoInPiecesWhoseAnswersFitHidrawsQueue) {
+    EXPECT_EQ(kMostBlocksPerAnswer, 488);
+    EXPECT_LE(splitIntoReports(0, Message(1 + 8 * kMostBlocksPerAnswer)).size(), 63u);
+    using Pieces = std::vector<std::pair<long, long>>;
+    EXPECT_EQ(readPieces(0x1000, 1), (Pieces{{0x1000, 1}}));
+    EXPECT_EQ(readPieces(0x0000, 488), (Pieces{{0x0000, 488}}));
+    EXPECT_EQ(readPieces(0x0000, 489), (Pieces{{0x0000, 488}, {0x0F40, 1}}));
+    const Pieces whole = readPieces(0x0000, 8192);
+    EXPECT_EQ(whole.size(), 17u);
+    EXPECT_EQ(whole.back(), (std::pair<long, long>{16 * 3904, 8192 - 16 * 488}));
+}
+
+TEST(UsbPieces, AWholeMemoryReadComesBackJoinedInTheSame1058Reports) {
+    auto device = makeDevice();
+    FakeUrc urc(losingOneReport(device, 1));
+    const auto reply = exchangeInPieces(urc.device(), "READ 0000 8192");
+    ASSERT_EQ(reply.status, CallStatus::Ok) << reply.text;
+    EXPECT_EQ(reply.text, socketReply(device, "READ 0000 8192").text);
+    EXPECT_EQ(urc.reportsIn(), 17u + 1u); // the first piece was asked for twice
+    EXPECT_EQ(urc.reportsOut(), 62u + 1058u); // as many as in one piece
+    // Short reads and other requests go as they are.
+    EXPECT_EQ(exchangeInPieces(urc.device(), "READ FFF8 1").text,
+              socketReply(device, "READ FFF8 1").text);
+    EXPECT_EQ(exchangeInPieces(urc.device(), "LINK").text, "1");
+}
+
 TEST(UsbSequence, NoNumberComesBackWithin255Calls) {
     std::set<uint8_t> seen;
     for (int i = 0; i < 256; ++i)
