@@ -81,12 +81,50 @@ echo "took $(($(ms_now) - start)) ms, $(wc -l <"$work/list.txt") lines; first li
 head -n 4 "$work/list.txt"
 
 echo "== urc-tool backup"
-for try in 1 2 3; do
+for try in 1 2 3 4 5; do
   start=$(ms_now)
   "$bin/urc-tool" backup "$work/backup.img" --quiet 2>"$work/backup.err" ||
     fail "urc-tool backup: $(cat "$work/backup.err")"
   echo "backup $try: $(($(ms_now) - start)) ms (a real full-speed link's target: 1126 ms)"
 done
+start=$(ms_now)
+"$bin/urc-tool" --help >/dev/null 2>&1 || true
+echo "urc-tool --help alone: $(($(ms_now) - start)) ms"
+python3 - "$bin/libtovqel.so" <<'PY'
+import ctypes, sys, time
+lib = ctypes.CDLL(sys.argv[1])
+lib.link_state()
+buf = ctypes.create_string_buffer(2 * 65536 + 1)
+for _ in range(3):
+    t = time.monotonic()
+    ok = lib.readdatav20(buf, 8192, b"00", b"00", b"08")
+    print(f"readdatav20 of 64 KiB: ok={ok} {1000 * (time.monotonic() - t):.0f} ms")
+PY
+
+echo "== a backup while another program polls link_state every 10 ms"
+python3 - "$bin/libtovqel.so" "$work/poller.stop" >"$work/poller.txt" <<'PY' &
+import ctypes, os, sys, time
+lib = ctypes.CDLL(sys.argv[1])
+polls = falses = 0
+while not os.path.exists(sys.argv[2]):
+    polls += 1
+    falses += lib.link_state() == 0
+    time.sleep(0.01)
+print(f"{polls} polls, {falses} false")
+PY
+poller=$!
+for try in 1 2; do
+  start=$(ms_now)
+  "$bin/urc-tool" backup "$work/backup$try.img" --quiet 2>"$work/backup.err" ||
+    fail "urc-tool backup beside a poller: $(cat "$work/backup.err")"
+  echo "backup beside the poller: $(($(ms_now) - start)) ms"
+  cmp -s "$image" "$work/backup$try.img" || fail "the backup beside the poller differs from the image"
+done
+touch "$work/poller.stop"
+wait $poller
+echo "the poller: $(cat "$work/poller.txt")"
+grep -q " 0 false" "$work/poller.txt" || fail "link_state read false beside the backup"
+
 cmp "$image" "$work/backup.img" && echo "the backup equals the image" || fail "the backup differs from the image"
 "$bin/urc-tool" verify "$image" --quiet || fail "urc-tool verify"
 
