@@ -65,7 +65,9 @@ Reply exchange(const ReportDevice& device, std::string_view requestLine, uint8_t
 // too slowly (hidraw keeps 64 reports per open file and drops the rest) loses
 // reports, and the answer comes back short, broken or not at all. Repeating a
 // request of the device library does no harm (a read reads again, a write
-// writes the same bytes again, capture mode is entered again), so
+// writes the same bytes again, capture mode is entered again; a capture whose
+// answer was lost is gone either way, and COLLECT then says nothing is
+// captured, as it says until the next one), so
 // exchangeRetrying tries again, under a new sequence number, when the answer
 // was lost: up to three tries, and after a second timeout no more, so that a
 // silent URC is given up on within twice its bound.

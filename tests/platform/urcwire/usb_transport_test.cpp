@@ -419,7 +419,7 @@ TEST(UsbPieces, AWholeMemoryReadComesBackJoinedInTheSame1058Reports) {
     const auto reply = exchangeInPieces(urc.device(), "READ 0000 8192");
     ASSERT_EQ(reply.status, CallStatus::Ok) << reply.text;
     EXPECT_EQ(reply.text, socketReply(device, "READ 0000 8192").text);
-    EXPECT_EQ(urc.reportsIn(), 17u + 1u); // the first piece was asked for twice
+    EXPECT_EQ(urc.reportsIn(), 17u + 1u);     // the first piece was asked for twice
     EXPECT_EQ(urc.reportsOut(), 62u + 1058u); // as many as in one piece
     // Short reads and other requests go as they are.
     EXPECT_EQ(exchangeInPieces(urc.device(), "READ FFF8 1").text,
