@@ -10,7 +10,6 @@
 #include <libudev.h>
 #include <memory>
 #include <mutex>
-#include <sys/stat.h>
 #include <tuple>
 #include <unistd.h>
 
@@ -134,19 +133,6 @@ Enumeration enumerateHidraw() {
             result.devices.push_back(std::move(*device));
     }
     return result;
-}
-
-std::optional<HidrawDevice> describeNode(const std::string& devnode) {
-    struct stat info {};
-    if (::stat(devnode.c_str(), &info) != 0 || !S_ISCHR(info.st_mode))
-        return std::nullopt;
-    const Udev context(udev_new());
-    if (!context)
-        return std::nullopt;
-    const UdevDevice hidraw(udev_device_new_from_devnum(context.get(), 'c', info.st_rdev));
-    if (!hidraw || text(udev_device_get_subsystem(hidraw.get())) != "hidraw")
-        return std::nullopt;
-    return describe(hidraw.get());
 }
 
 std::string hidrawFingerprint(const std::string& classFolder) {

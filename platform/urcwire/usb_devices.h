@@ -53,10 +53,6 @@ struct Enumeration {
 // The hidraw devices of this machine now.
 Enumeration enumerateHidraw();
 
-// The hidraw device at `devnode` now (by its device number, without an
-// enumeration); nullopt when the node is gone or is no USB hidraw device.
-std::optional<HidrawDevice> describeNode(const std::string& devnode);
-
 // The hidraw devices as sysfs lists them in `classFolder`: every entry's name
 // and the device its link points at. A device plugged in again is listed
 // under a new HID device number, which the kernel never reuses, so any change
