@@ -10,6 +10,7 @@
 #   share/icons/hicolor/scalable/apps/qzt617.svg
 #   share/man/man1/           a page per program (cmake/ManPages.cmake)
 #   share/doc/qzt617/         copyright, changelog.gz
+#   lib/udev/rules.d/         70-qzt617-urc.rules (QZT_UDEV_RULES_DIR)
 #
 # The installed programs find the private folder through their RUNPATH
 # ($ORIGIN/../lib/<multiarch>/qzt617, from CMAKE_INSTALL_RPATH at the top
@@ -35,6 +36,17 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/desktop/qzt617.svg
 
 get_property(qzt_man_pages GLOBAL PROPERTY QZT_MAN_PAGES)
 install(FILES ${qzt_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT qzt617)
+
+# The udev rule that gives the user at the seat access to the URC's hidraw node
+# (TAG+="uaccess"). Under the prefix, so that a staged install stays inside it:
+# the package's /usr/lib/udev/rules.d, which lintian on Debian 12 checks
+# nothing against (its /lib/udev/rules.d draws an appstream hint), and udev
+# reads /usr/local/lib/udev/rules.d too. An absolute folder (/etc/udev/rules.d)
+# may be given for other prefixes.
+set(QZT_UDEV_RULES_DIR "lib/udev/rules.d"
+    CACHE STRING "Folder of the URC's udev rule, absolute or under the install prefix")
+install(FILES ${PROJECT_SOURCE_DIR}/resources/udev/70-qzt617-urc.rules
+        DESTINATION ${QZT_UDEV_RULES_DIR} COMPONENT qzt617)
 
 set(QZT_MAINTAINER "The QZT-617 software developers <developers@qzt617.example.org>"
     CACHE STRING "Maintainer of the Debian package (its control data and changelog)")

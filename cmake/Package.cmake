@@ -14,7 +14,8 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "learning software for the QZT-617 univers
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "Shows the keys of the QZT-617 universal remote control, plugged in over USB,
 and teaches it the infrared codes of other remotes, key by key; learned codes
-can be deleted again.
+can be deleted again. A udev rule gives the user at the seat access to the
+URC, so nothing runs as root.
 
 The package also holds urc-sim, an emulated URC with a front panel for trying
 the program without the device, and ir-encode, which runs the program's

@@ -4,6 +4,7 @@
 #include "platform/urcwire/socket_path.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -69,6 +70,24 @@ std::string escapedName(const std::string& path) {
     std::string name;
     for (char c : path)
         name += c == '/' ? "%2F" : c == '%' ? "%25" : std::string(1, c);
+    return name;
+}
+
+// A file name standing for a serial number, one to one: every byte but
+// letters, digits, "." , "_" and "-" as "%XX".
+std::string escapedSerial(const std::string& serial) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string name;
+    for (char c : serial) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || c == '.' || c == '_' || c == '-') {
+            name += c;
+            continue;
+        }
+        name += '%';
+        name += kDigits[byte >> 4];
+        name += kDigits[byte & 0x0F];
+    }
     return name;
 }
 
@@ -173,14 +192,43 @@ ClaimKey keyFor(const std::string& urcPath, const std::string& lockFolder) {
     return key;
 }
 
-ClaimKey keyForLinkedUrc() {
-    const urcwire::SocketPath socket = urcwire::resolveSocketPath(true);
-    if (socket.path.empty()) {
-        ClaimKey key;
-        key.error = socket.error;
+ClaimKey keyForUsb(uint16_t vendor, uint16_t product, const std::string& serial,
+                   const std::string& lockFolder) {
+    ClaimKey key;
+    const std::string id = urcwire::usb::idText(vendor, product);
+    std::string name = "usb-" + id.substr(0, 4) + "-" + id.substr(5);
+    if (!serial.empty())
+        name += "-" + escapedSerial(serial);
+    name += ".lock";
+    if (lockFolder.empty()) {
+        key.error = "no folder for the lock file of the URC on USB " + id + " was given";
         return key;
     }
-    return keyFor(socket.path);
+    if (name.size() > NAME_MAX) {
+        key.error = "the serial number of the URC on USB " + id + " is too long (" +
+                    std::to_string(serial.size()) + " bytes) to name its lock file";
+        return key;
+    }
+    key.urc = "usb:" + id + (serial.empty() ? "" : ":" + printable(serial));
+    key.lockFile = lockFolder + "/" + name;
+    return key;
+}
+
+ClaimKey keyForLinkedUrc(const urcwire::UsbFinder& findUsb) {
+    const urcwire::LinkedUrc urc = urcwire::findLinkedUrc(true, findUsb);
+    if (urc.kind == urcwire::LinkedUrc::Kind::Socket)
+        return keyFor(urc.socketPath);
+    ClaimKey key;
+    if (urc.kind == urcwire::LinkedUrc::Kind::None) {
+        key.error = urc.error;
+        return key;
+    }
+    const urcwire::RuntimeFolder folder = urcwire::resolveRuntimeFolder(true);
+    if (folder.path.empty()) {
+        key.error = folder.error;
+        return key;
+    }
+    return keyForUsb(urc.usb.vendor, urc.usb.product, urc.usb.serial, folder.path);
 }
 
 std::string Owner::text() const {

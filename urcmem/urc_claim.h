@@ -6,17 +6,21 @@
 // holds the claim until after its last write: the window program for its
 // whole life, a writing urc-tool command for the command.
 //
-// The claim belongs to the URC, not to the user or their runtime folder: it is
-// keyed by the URC's real path (its socket now, a device node later), so every
-// spelling of that path meets one claim. The locks are open-file-description
-// locks on a lock file: byte 0 is the owner's claim; byte 1 is the writing
+// The claim belongs to the URC, not to the user or their runtime folder: an
+// emulated URC is keyed by its socket's real path, so every spelling of that
+// path meets one claim; a URC on USB by its vendor, product and serial number,
+// so that it keeps its claim when it is plugged in again under a new node. The locks are
+// open-file-description locks on a lock file: byte 0 is the owner's claim; byte 1 is the writing
 // lock, held exclusively by the owner while it writes and shared by readers
 // while they read, so that a backup never catches a restore half-way. Each
 // lock has its own open file description, so two locks in one process meet as
 // two processes' would, two programs starting at the same instant cannot both
 // get one, and the kernel drops them when the holder ends, however it ends.
 // The owner writes who it is into the file, so that a refusal can name it.
+#include "platform/urcwire/linked_urc.h"
+
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -24,7 +28,7 @@
 namespace urcclaim {
 
 struct ClaimKey {
-    std::string urc;      // the URC's real path: what the claim is keyed by
+    std::string urc; // the URC's real path, or "usb:1209:0001:SERIAL": what the claim is keyed by
     std::string lockFile; // the file that carries the locks
     std::string error;    // a sentence for a person when no key could be made
 };
@@ -36,10 +40,18 @@ struct ClaimKey {
 // real path.
 ClaimKey keyFor(const std::string& urcPath, const std::string& lockFolder = {});
 
-// The key of the URC the device library talks to: its socket, resolved as the
-// library resolves it (the per-user folder is made when missing, as a server
-// would make it, so that a server starting later meets the same claim).
-ClaimKey keyForLinkedUrc();
+// The key of a URC on USB, with its lock file in `lockFolder` (the per-user
+// runtime folder: the URC's node lies in /dev, where the user cannot write).
+// A URC without a serial number shares its key with every other such URC.
+ClaimKey keyForUsb(uint16_t vendor, uint16_t product, const std::string& serial,
+                   const std::string& lockFolder);
+
+// The key of the URC the device library talks to, chosen as the library
+// chooses it (linked_urc.h): its socket, or the URC plugged in over USB, whose
+// lock file lies in the per-user folder. The per-user folder is made when
+// missing, as a server would make it, so that a server starting later meets
+// the same claim.
+ClaimKey keyForLinkedUrc(const urcwire::UsbFinder& findUsb = urcwire::usb::findUsbUrc);
 
 struct Owner {
     std::string program; // "urc-tool", "qzt617"

@@ -1,18 +1,22 @@
 // The device-access library: each of the eight functions is one request to the
-// URC over its socket (one connection per call, so calls from several threads
-// never share state). No server, no answer in time, an unplugged cable or a
-// refusal all read as false. Arguments are checked before anything is sent,
-// and no buffer is written past the size the header gives.
+// URC, over its USB link (usb_link.h) when a URC is plugged in, else over the
+// emulator's socket (one connection per call); linked_urc.h says which, anew
+// for every call, so an unplugged URC is missed and a replugged one found at
+// once. Calls from several threads take turns on the USB link. No server, no URC, no answer in
+// time, an unplugged cable or a refusal all read as false. Arguments are checked before anything is
+// sent, and no buffer is written past the size the header gives.
 #include <tovqel.h>
 
-#include "platform/urcwire/socket_path.h"
+#include "platform/tovqel/usb_link.h"
+#include "platform/urcwire/linked_urc.h"
 #include "platform/urcwire/wire_protocol.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -20,23 +24,45 @@ namespace {
 
 constexpr long kMemoryEnd = 0x10000;
 constexpr std::size_t kBlockSize = 8;
+constexpr std::size_t kMostReportedTexts = 32;
 
-// The program polls the link every second; an unusable socket location is
-// worth one line on standard error, not one a second.
-void reportRefusalOnce(const std::string& why) {
-    static std::atomic<bool> reported{false};
-    if (!reported.exchange(true))
-        std::fprintf(stderr, "tovqel: the URC cannot be reached: %s\n", why.c_str());
+// The program polls the link every second; an unusable socket location, an
+// unopenable URC or a choice among several URCs is worth one line on standard
+// error, not one a second.
+void reportOnce(const std::string& what) {
+    static std::mutex mutex;
+    static std::set<std::string> said;
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (said.size() >= kMostReportedTexts || !said.insert(what).second)
+        return;
+    std::fprintf(stderr, "tovqel: %s\n", what.c_str());
+}
+
+// A URC that cannot be opened (no udev rule, say) is worth telling about;
+// timeouts and unplugging show as the link's state.
+urcwire::Reply reported(urcwire::Reply reply) {
+    if (reply.status == urcwire::CallStatus::Failed && reply.text.starts_with("cannot "))
+        reportOnce(reply.text);
+    return reply;
 }
 
 urcwire::Reply ask(const std::string& request) {
-    auto socket = urcwire::resolveSocketPath(false);
-    if (socket.path.empty()) {
-        if (socket.refused)
-            reportRefusalOnce(socket.error);
-        return {urcwire::CallStatus::NoServer, socket.error};
+    const urcwire::LinkedUrc urc = urcwire::findLinkedUrc(false);
+    switch (urc.kind) {
+    case urcwire::LinkedUrc::Kind::Usb:
+        if (!urc.note.empty())
+            reportOnce(urc.note);
+        return reported(tovqel::askOverUsb(urc.usb, request));
+    case urcwire::LinkedUrc::Kind::Socket:
+        tovqel::closeUsbLink();
+        return urcwire::call(urc.socketPath, request);
+    case urcwire::LinkedUrc::Kind::None:
+        break;
     }
-    return urcwire::call(socket.path, request);
+    tovqel::closeUsbLink();
+    if (urc.refused)
+        reportOnce("the URC cannot be reached: " + urc.error);
+    return {urcwire::CallStatus::NoServer, urc.error};
 }
 
 uint8_t result(bool ok) {

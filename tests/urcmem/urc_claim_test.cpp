@@ -211,4 +211,69 @@ TEST_F(UrcClaimTest, TheLinkedUrcIsKeyedByItsSocketNotByTheRuntimeFolder) {
     EXPECT_EQ(own.urc, folder_ + "/run2/qzt617/urc.sock");
 }
 
+TEST_F(UrcClaimTest, AUsbUrcIsKeyedByItsIdsAndSerialNumber) {
+    struct Row {
+        std::string serial;
+        std::string urc;
+        std::string lockName;
+    };
+    for (const Row& row :
+         std::initializer_list<Row>{{"A1B2", "usb:1209:0001:A1B2", "usb-1209-0001-A1B2.lock"},
+                                    {"", "usb:1209:0001", "usb-1209-0001.lock"},
+                                    {"x/y", "usb:1209:0001:x/y", "usb-1209-0001-x%2Fy.lock"},
+                                    {"a b%", "usb:1209:0001:a b%", "usb-1209-0001-a%20b%25.lock"},
+                                    {"..", "usb:1209:0001:..", "usb-1209-0001-...lock"},
+                                    {"t\n", "usb:1209:0001:t?", "usb-1209-0001-t%0A.lock"}}) {
+        const auto key = urcclaim::keyForUsb(0x1209, 0x0001, row.serial, folder_);
+        EXPECT_EQ(key.error, "") << row.serial;
+        EXPECT_EQ(key.urc, row.urc);
+        EXPECT_EQ(key.lockFile, folder_ + "/" + row.lockName);
+    }
+    // Escaping keeps distinct serial numbers apart.
+    EXPECT_NE(urcclaim::keyForUsb(0x1209, 1, "a b", folder_).lockFile,
+              urcclaim::keyForUsb(0x1209, 1, "a_b", folder_).lockFile);
+    EXPECT_NE(urcclaim::keyForUsb(0x1209, 1, "%20", folder_).lockFile,
+              urcclaim::keyForUsb(0x1209, 1, " ", folder_).lockFile);
+    const auto overlong = urcclaim::keyForUsb(0x1209, 1, std::string(300, 'S'), folder_);
+    EXPECT_EQ(overlong.lockFile, "");
+    EXPECT_NE(overlong.error.find("too long (300 bytes)"), std::string::npos) << overlong.error;
+    EXPECT_NE(urcclaim::keyForUsb(0x1209, 1, "A", "").error, "");
+}
+
+// A URC plugged in again comes back under another node with the same serial
+// number: its owner still holds it; another URC is another claim.
+TEST_F(UrcClaimTest, TheLinkedUsbUrcKeepsItsClaimAcrossAReplug) {
+    ::unsetenv("QZT617_URC_SOCKET");
+    ::setenv("XDG_RUNTIME_DIR", folder_.c_str(), 1);
+    auto plugged = [](std::string serial, std::string devnode) {
+        return [=] {
+            urcwire::usb::HidrawDevice urc;
+            urc.devnode = devnode;
+            urc.vendor = 0x1209;
+            urc.product = 0x0001;
+            urc.serial = serial;
+            return urcwire::usb::chooseUrc({urc});
+        };
+    };
+    const auto before = urcclaim::keyForLinkedUrc(plugged("S1", "/dev/hidraw0"));
+    const auto after = urcclaim::keyForLinkedUrc(plugged("S1", "/dev/hidraw4"));
+    const auto other = urcclaim::keyForLinkedUrc(plugged("S2", "/dev/hidraw0"));
+    ::setenv("QZT617_URC_SOCKET", (folder_ + "/real/urc.sock").c_str(), 1);
+    const auto chosenSocket = urcclaim::keyForLinkedUrc(plugged("S1", "/dev/hidraw0"));
+    ::unsetenv("QZT617_URC_SOCKET");
+    ::unsetenv("XDG_RUNTIME_DIR");
+    ASSERT_EQ(before.error, "");
+    EXPECT_EQ(before.urc, "usb:1209:0001:S1");
+    EXPECT_EQ(before.lockFile, folder_ + "/qzt617/usb-1209-0001-S1.lock");
+    EXPECT_EQ(after.lockFile, before.lockFile);
+    EXPECT_EQ(chosenSocket.lockFile, folder_ + "/real/urc.sock.lock");
+    const auto held = take(before, Hold::Own);
+    ASSERT_TRUE(held.held()) << held.refusal();
+    const auto again = take(after, Hold::Own);
+    EXPECT_TRUE(again.busy());
+    EXPECT_EQ(again.refusal(), "the URC (usb:1209:0001:S1) is owned by urc-tool restore (pid " +
+                                   std::to_string(::getpid()) + ")");
+    EXPECT_TRUE(take(other, Hold::Own).held());
+}
+
 } // namespace
