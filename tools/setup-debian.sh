@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  qt6-base-dev libgl-dev libx11-dev libxrandr-dev
+  qt6-base-dev libgl-dev libx11-dev libxrandr-dev libudev-dev
   libgif-dev libjpeg62-turbo-dev libpng-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fonts-droid-fallback

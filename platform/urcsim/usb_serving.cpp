@@ -82,8 +82,20 @@ void drain(int fd) {
 
 } // namespace
 
+usb::Message CaptureResend::answer(usb::Operation operation, usb::Message firmwareAnswer) {
+    if (operation != usb::Operation::Collect) {
+        handedOver_.clear();
+        return firmwareAnswer;
+    }
+    if (!firmwareAnswer.empty() && firmwareAnswer[0] == usb::kAnswerOk) {
+        handedOver_ = firmwareAnswer;
+        return firmwareAnswer;
+    }
+    return handedOver_.empty() ? firmwareAnswer : handedOver_;
+}
+
 std::optional<ReportAnswer> answerReport(Device& device, usb::Assembler& assembler,
-                                         std::span<const uint8_t> report) {
+                                         std::span<const uint8_t> report, CaptureResend& resend) {
     switch (assembler.feed(report)) {
     case usb::Assembler::Outcome::More:
     case usb::Assembler::Outcome::Stray:
@@ -100,13 +112,15 @@ std::optional<ReportAnswer> answerReport(Device& device, usb::Assembler& assembl
     std::string line = device.handle(decoded.line);
     if (!line.empty() && line.back() == '\n')
         line.pop_back();
+    const usb::Operation operation = *usb::operationOf(assembler.message());
     return ReportAnswer{assembler.sequence(),
-                        usb::answerMessage(*usb::operationOf(assembler.message()), line)};
+                        resend.answer(operation, usb::answerMessage(operation, line))};
 }
 
 ServeResult serveReports(int fd, Device& device, int stopFd, int wakeFd) {
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
     usb::Assembler assembler;
+    CaptureResend resend;
     for (;;) {
         pollfd fds[3] = {{stopFd, POLLIN, 0}, {wakeFd, POLLIN, 0}, {fd, POLLIN, 0}};
         if (::poll(fds, 3, -1) < 0) {
@@ -128,8 +142,8 @@ ServeResult serveReports(int fd, Device& device, int stopFd, int wakeFd) {
             return {ServeEnd::Failed, errno};
         if (got == 0)
             return {ServeEnd::Closed};
-        const auto answer =
-            answerReport(device, assembler, std::span(report.data(), static_cast<size_t>(got)));
+        const auto answer = answerReport(
+            device, assembler, std::span(report.data(), static_cast<size_t>(got)), resend);
         if (!answer)
             continue;
         int error = 0;

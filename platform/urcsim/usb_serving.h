@@ -25,11 +25,26 @@ struct ReportAnswer {
     urcwire::usb::Message message;
 };
 
+// A capture goes to the host once: the firmware forgets it when COLLECT
+// hands it over. Over USB that answer can be lost on the way (hidraw keeps 64
+// input reports, a capture takes up to 166) and the host then asks again; so
+// a COLLECT that finds nothing right after one that handed a capture over,
+// with no other request between, is given that capture again.
+class CaptureResend {
+public:
+    // The answer to give to a request of `operation`.
+    urcwire::usb::Message answer(urcwire::usb::Operation operation,
+                                 urcwire::usb::Message firmwareAnswer);
+
+private:
+    urcwire::usb::Message handedOver_; // the last COLLECT's capture, until another request
+};
+
 // Feeds one output report to `assembler`; the answer once a request is whole
 // (the firmware's, or a malformed answer for a broken or unreadable one);
 // nothing while a request is in progress or for a stray report.
 std::optional<ReportAnswer> answerReport(Device& device, urcwire::usb::Assembler& assembler,
-                                         std::span<const uint8_t> report);
+                                         std::span<const uint8_t> report, CaptureResend& resend);
 
 // How long an input report may wait for the host to take it before its
 // answer is given up (the host asked and went away): then the next request

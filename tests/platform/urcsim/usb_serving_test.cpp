@@ -195,6 +195,22 @@ TEST_F(ReportLoopTest, AnAnswerTheHostStopsReadingIsGivenUpAndTheNextRequestServ
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(1));
 }
 
+// The host asks again when a capture's answer was lost on the way.
+TEST_F(ReportLoopTest, ACaptureIsHandedOverAgainOnlyToARepeatedCollect) {
+    ASSERT_TRUE(ask("CAPTURE").ok());
+    ASSERT_TRUE(device.receive("8123456700017FFF"));
+    const auto first = ask("COLLECT", 1);
+    ASSERT_TRUE(first.ok());
+    EXPECT_EQ(ask("COLLECT", 2).text, first.text) << "the retry gets the same capture";
+    EXPECT_EQ(ask("COLLECT", 3).text, first.text);
+    // Any other request in between ends it: the capture was taken.
+    EXPECT_TRUE(ask("LINK", 4).ok());
+    EXPECT_EQ(ask("COLLECT", 5).status, urcwire::CallStatus::Refused);
+    // A fresh capture mode clears it as well.
+    ASSERT_TRUE(ask("CAPTURE").ok());
+    EXPECT_EQ(ask("COLLECT", 6).status, urcwire::CallStatus::Refused);
+}
+
 TEST(ReportLoop, EndsOnStopOnWakeAndWhenTheOtherEndCloses) {
     Device device = makeDevice();
     for (auto end :
