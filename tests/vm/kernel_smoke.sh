@@ -115,6 +115,15 @@ echo "$udc" >$gadget/UDC
 check "rebinding brings /dev/hidraw0 back" wait_for 10 hidraw_present
 sleep 1
 check "reports cross again after the replug" output_report_arrives
+# The controller is left free for the scripts that follow in the same boot.
+remove_gadget() {
+  echo "" >$gadget/UDC
+  rm -f $gadget/configs/c.1/hid.usb0
+  rmdir $gadget/configs/c.1/strings/0x409 $gadget/configs/c.1 $gadget/functions/hid.usb0 \
+    $gadget/strings/0x409 $gadget 2>/dev/null
+  [[ ! -e $gadget ]]
+}
+check "the gadget is removed again" remove_gadget
 
 echo "== infrared through rc-loopback"
 lirc=/dev/lirc0
