@@ -37,6 +37,11 @@ mount -t configfs none /sys/kernel/config 2>/dev/null
 mkdir -p /dev/pts /dev/shm
 mount -t devpts -o gid=5,mode=620,ptmxmode=666 devpts /dev/pts
 mount -t tmpfs -o mode=1777 shm /dev/shm
+# What udev would add: bash's process substitution needs /dev/fd.
+ln -sf /proc/self/fd /dev/fd
+ln -sf /proc/self/fd/0 /dev/stdin
+ln -sf /proc/self/fd/1 /dev/stdout
+ln -sf /proc/self/fd/2 /dev/stderr
 
 root=/mnt/root
 mount --rbind /dev $root/dev || fail "cannot bind /dev into the host's root"
