@@ -27,6 +27,7 @@ asan_targets=(
   linkmonitor_tests urc_reading_tests imaging_test reslib_test flash_player_test artwork_test
   gif_compose_test
   urc_memory_test urc_claim_test urcsim_core_test urc_device_test tovqel_test urc_panel_test
+  urcwire_tests urcfind_tests
   winsys_tests urctool_tests urc-tool urc-sim
   fuzz_oracles_test fuzz_seeds fuzz_capture_replay fuzz_convert_replay fuzz_urc_memory_replay
 )
