@@ -10,7 +10,7 @@ prepare_out_dir() {
   else
     mkdir -p "$out_dir"
     out_dir=$(realpath "$out_dir")
-    rm -f "$out_dir"/{job,stdout,stderr,status,console.log,init-error,script-start-uptime,script-end-uptime}
+    rm -f "$out_dir"/{job,keep,stdout,stderr,status,console.log,init-error,script-start-uptime,script-end-uptime}
   fi
   # The guest runs the script from the caller's folder, which is the same
   # path inside since the guest's root is the host's.
@@ -20,6 +20,7 @@ prepare_out_dir() {
     printf ' %q' "$script" "${script_args[@]}"
     printf '\n'
   } >"$out_dir/job"
+  kept_paths >"$out_dir/keep"
 }
 
 run_qemu() {

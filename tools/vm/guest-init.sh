@@ -47,6 +47,15 @@ root=/mnt/root
 mount --rbind /dev $root/dev || fail "cannot bind /dev into the host's root"
 mount --rbind /proc $root/proc || fail "cannot bind /proc into the host's root"
 mount --rbind /sys $root/sys || fail "cannot bind /sys into the host's root"
+# Folders of the host's that lie under the scratch folders (a clone in /tmp)
+# are set aside before the tmpfs covers them, and bound back afterwards.
+n=0
+while read -r kept; do
+  [ -d "$root$kept" ] || continue
+  n=$((n + 1))
+  mkdir -p /mnt/kept/$n
+  mount --bind "$root$kept" /mnt/kept/$n && echo "$n $kept" >>/mnt/kept/list
+done </mnt/out/keep
 for scratch in tmp var/tmp run root; do
   [ -d $root/$scratch ] || continue
   mode=0755
@@ -54,6 +63,12 @@ for scratch in tmp var/tmp run root; do
   mount -t tmpfs -o mode=$mode scratch $root/$scratch ||
     fail "cannot make /$scratch writable"
 done
+if [ -f /mnt/kept/list ]; then
+  while read -r n kept; do
+    mkdir -p "$root$kept" && mount --bind /mnt/kept/$n "$root$kept" ||
+      say "cannot bind $kept back into the guest"
+  done </mnt/kept/list
+fi
 mkdir -p -m 0700 $root/run/user/0
 mkdir -p $root/run/vm-out
 mount --bind /mnt/out $root/run/vm-out || fail "cannot bind the output share"

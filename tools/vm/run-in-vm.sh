@@ -70,7 +70,6 @@ parse_arguments() {
   script=$1
   shift
   script_args=("$@")
-  script_outside_scratch
   if [[ "$script" != /* ]]; then
     script=$(realpath -- "$script")
   fi
@@ -80,16 +79,20 @@ parse_arguments() {
   fi
 }
 
-# The guest's /tmp, /var/tmp, /run and /root are its own empty tmpfs, so a
-# script the host keeps there would not be found inside.
-script_outside_scratch() {
-  local scratch
-  for scratch in /tmp /var/tmp /run /root; do
-    if [[ "$script" == "$scratch"/* ]]; then
-      echo "run-in-vm: '$script' lies under $scratch, which the guest replaces by an empty tmpfs; put the script elsewhere" >&2
-      exit 2
-    fi
-  done
+# The guest's /tmp, /var/tmp, /run and /root are its own empty tmpfs; a
+# clone, a script or a build the host keeps there is bound into it again
+# (read-only, like the rest): the project's tree, the script's folder and
+# every argument that names a file or folder.
+kept_paths() {
+  local path
+  for path in "$here/../.." "$(dirname "$script")" "${script_args[@]}"; do
+    [[ -e "$path" ]] || continue
+    path=$(realpath -- "$path")
+    [[ -d "$path" ]] || path=$(dirname "$path")
+    case $path in
+      /tmp/* | /var/tmp/* | /run/* | /root/*) echo "$path" ;;
+    esac
+  done | sort -u
 }
 
 find_kernel() {
