@@ -79,9 +79,10 @@ Reply exchangeRetrying(const ReportDevice& device, std::string_view requestLine,
 // hidraw keeps at most 64 input reports per open file and drops what comes
 // while they wait, so a READ whose answer is longer than that is lost by a
 // reader that stalls for 64 ms. Longer reads therefore go as several READs
-// whose answers take 63 reports at most (488 blocks: 1 + 3,904 bytes), each
-// retried on its own; 64 KiB take 17 requests and still 1,058 answer reports.
-inline constexpr long kMostBlocksPerAnswer = (63 * kPayloadPerReport - 1) / 8;
+// whose answers take 63 reports at most (487 blocks: the length, the status
+// and 3,896 bytes), each retried on its own; 64 KiB take 17 requests and
+// 1,060 answer reports.
+inline constexpr long kMostBlocksPerAnswer = (63 * kPayloadPerReport - kLengthPrefix - 1) / 8;
 
 // The pieces of a read of `blocks` blocks from `address`: (address, blocks).
 std::vector<std::pair<long, long>> readPieces(long address, long blocks);
