@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config git
   qt6-base-dev libgl-dev libx11-dev libxrandr-dev libudev-dev
-  libgif-dev libjpeg62-turbo-dev libpng-dev
+  libgif-dev libjpeg62-turbo-dev libpng-dev libcairo2-dev libimagequant-dev
+  liblirc-dev nlohmann-json3-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fonts-droid-fallback
   clang-format

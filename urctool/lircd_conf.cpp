@@ -208,4 +208,24 @@ irform::Signal signalFromLircd(std::string_view conf, std::string_view name) {
     throw UsageError("the lircd.conf has no key named " + key);
 }
 
+LircdRemote remoteFromLircd(std::string_view conf, std::string_view remote) {
+    requireText(conf);
+    const auto remotes = readRemotes(conf);
+    for (const Remote& r : remotes) {
+        const auto name = r.parameters.find("name");
+        const std::string remoteName =
+            name == r.parameters.end() || name->second.empty() ? "" : name->second[0];
+        if (!remote.empty() && remoteName != remote)
+            continue;
+        LircdRemote found{remoteName, {}};
+        for (const auto& [key, durations] : r.rawCodes)
+            found.codes.push_back({key, signalFromLircd(conf, key)});
+        for (const auto& [key, code] : r.codes)
+            found.codes.push_back({key, signalFromLircd(conf, key)});
+        return found;
+    }
+    throw UsageError(remote.empty() ? std::string("the lircd.conf holds no remote")
+                                    : "the lircd.conf has no remote named " + std::string(remote));
+}
+
 } // namespace urctool
