@@ -78,9 +78,18 @@ const std::map<std::string, std::string>& texts() {
                   "SIGHUP stops the wait (exit 128 plus the signal's number).\n"},
         {"clear", "usage: urc-tool clear KEY [--wait SECONDS]\n"
                   "Empties a learned key as deleting it in the window does.\n"},
-        {"plot", "usage: urc-tool plot KEY -o FILE.png|FILE.svg\n"
-                 "Draws the signal KEY emits: marks and spaces over a time axis in ms.\n" +
-                     kReplacedFile},
+        {"plot",
+         "usage: urc-tool plot [KEY | --keys KEY,KEY,...] [--raw TEXT | --pronto TEXT |\n"
+         "                     --lircd FILE NAME] -o FILE.png|FILE.svg|FILE.pdf\n"
+         "Draws signals one row each on one time scale, so they compare: the keys' as the\n"
+         "URC sends them, then a signal not learned yet (--raw, --pronto and --lircd as set\n"
+         "takes them), such as what the original remote sends. Marks are bars over a time\n"
+         "axis in ms, each mark's and space's length in us written on it where it fits;\n"
+         "the silence that ends a row is written at its end, not drawn to scale. Each row\n"
+         "is headed with what it reads as (\"TV/MUTE: nec 0x04 0x08, 38.0 kHz\"; \"raw\"\n"
+         "for a raw code). At most 10 rows; the picture is at most about 3000 pixels wide,\n"
+         "bars closer than a pixel then drawn as one. The format follows FILE's suffix.\n" +
+             kReplacedFile},
     };
     return table;
 }
