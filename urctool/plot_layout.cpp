@@ -190,14 +190,16 @@ PlotLayout layoutPlot(const std::vector<PlotRow>& rows, const TextWidth& textWid
     PlotLayout p;
     const std::vector<double> ticks = tickTimesMs(g);
     layoutGrid(p, g, ticks, rows.size());
-    double widest = 0;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
+    for (std::size_t r = 0; r < rows.size(); ++r)
         layoutRow(p, rows[r], kMargin + r * kRowHeight, g, textWidth);
-        widest = std::max(widest, kMargin + textWidth(rows[r].heading, kHeadingSize, true));
-    }
+    // A heading (and its note) may reach past the axis of a short signal.
+    double widest = 0;
+    for (const Label& l : p.labels)
+        if (l.align == Align::Left)
+            widest = std::max(widest, l.x + textWidth(l.text, l.size, l.bold));
     const double axisY = kMargin + rows.size() * kRowHeight - 14;
     layoutAxis(p, g, ticks, axisY);
-    p.width = std::ceil(std::max(g.axisRight + kMargin + g.tailWidth, widest) + kMargin);
+    p.width = std::ceil(std::max(g.axisRight + kMargin + g.tailWidth, widest + kMargin) + kMargin);
     p.height = std::ceil(axisY + kTickLength + 2 * kTickSize + 12 + kMargin);
     return p;
 }

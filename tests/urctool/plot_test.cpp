@@ -142,6 +142,12 @@ TEST(PlotLayout, AnySignalMakesABoundedPicture) {
     EXPECT_NE(labelWith(merged, "(bars less than a pixel apart are drawn as one)"), nullptr);
 }
 
+TEST(PlotLayout, ALongHeadingWidensThePictureToHoldIt) {
+    const std::string heading(400, 'W');
+    const auto p = urctool::layoutPlot({{heading, signalOf({500, 500})}}, evenWidth);
+    EXPECT_GE(p.width, 20 + evenWidth(heading, urctool::kHeadingSize, true));
+}
+
 TEST(PlotLayout, RefusesWhatCannotBeARow) {
     const PlotRow row{"x", signalOf({500, 500})};
     EXPECT_THROW(urctool::layoutPlot({}, evenWidth), std::invalid_argument);
