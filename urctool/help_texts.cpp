@@ -78,9 +78,19 @@ const std::map<std::string, std::string>& texts() {
                   "SIGHUP stops the wait (exit 128 plus the signal's number).\n"},
         {"clear", "usage: urc-tool clear KEY [--wait SECONDS]\n"
                   "Empties a learned key as deleting it in the window does.\n"},
-        {"plot", "usage: urc-tool plot KEY -o FILE.png|FILE.svg\n"
-                 "Draws the signal KEY emits: marks and spaces over a time axis in ms.\n" +
-                     kReplacedFile},
+        {"plot",
+         "usage: urc-tool plot [KEY | --keys KEY,KEY,...] [--raw TEXT | --pronto TEXT |\n"
+         "                     --lircd FILE NAME] -o FILE.png|FILE.svg|FILE.pdf\n"
+         "Draws signals one row each on one time scale, so they compare: the keys' as the\n"
+         "URC sends them, then a signal not learned yet, such as what the original remote\n"
+         "sends (--raw, --pronto and --lircd read as set reads them, within set's limits).\n"
+         "Marks are bars over a time axis in ms, each mark's and space's length in us\n"
+         "written on it where it fits; the silence that ends a row is written at its end,\n"
+         "not drawn to scale. Each row is headed with what it reads as (\"TV/MUTE: nec\n"
+         "0x04 0x08, 38.0 kHz\"; \"raw\" for a raw code). At most 10 rows; the picture is\n"
+         "at most about 3000 pixels wide, bars closer than a pixel then drawn as one.\n"
+         "The format follows FILE's suffix.\n" +
+             kReplacedFile},
     };
     return table;
 }

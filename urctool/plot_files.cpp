@@ -1,109 +1,193 @@
 #include "urctool/plot_files.h"
 
-#include "common/whole_files.h"
-#include "urctool/pixel_font.h"
+#include "urctool/errors.h"
 
-#include <png.h>
-#include <sstream>
-#include <vector>
+#include <algorithm>
+#include <cairo-pdf.h>
+#include <cairo-svg.h>
+#include <cairo.h>
+#include <cctype>
+#include <memory>
 
 namespace urctool {
 namespace {
 
-constexpr const char* kMarkColour = "#1f4e99";
+constexpr const char* kFontFamily = "DejaVu Sans";
 
-std::string escaped(const std::string& text) {
+struct Rgb {
+    double r, g, b;
+};
+
+Rgb colourOf(Ink ink) {
+    switch (ink) {
+    case Ink::Mark:
+        return {0.16, 0.36, 0.67};
+    case Ink::Grid:
+        return {0.9, 0.9, 0.9};
+    case Ink::Note:
+        return {0.5, 0.5, 0.5};
+    case Ink::OnMark:
+        return {1, 1, 1};
+    case Ink::Baseline:
+    case Ink::OnSpace:
+        return {0.27, 0.27, 0.27};
+    case Ink::Axis:
+    case Ink::Tick:
+        return {0.2, 0.2, 0.2};
+    case Ink::Heading:
+        break;
+    }
+    return {0.07, 0.07, 0.07};
+}
+
+// The length of the UTF-8 sequence starting at text[i], 0 when it is not one.
+std::size_t sequenceLength(std::string_view text, std::size_t i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80                   ? 1
+                               : lead >= 0xC2 && lead < 0xE0 ? 2
+                               : lead >= 0xE0 && lead < 0xF0 ? 3
+                               : lead >= 0xF0 && lead < 0xF5 ? 4
+                                                             : 0;
+    if (length == 0 || i + length > text.size())
+        return 0;
+    for (std::size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+// cairo draws UTF-8 only (and stops drawing at the first fault); a file name
+// or label of other bytes is drawn with "?" for each byte that is not.
+std::string drawableText(std::string_view text) {
     std::string out;
-    for (char c : text) {
-        if (c == '&')
-            out += "&amp;";
-        else if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else
-            out += c;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = sequenceLength(text, i);
+        const bool control = length == 1 && std::iscntrl(static_cast<unsigned char>(text[i]));
+        out += length == 0 || control ? std::string("?") : std::string(text.substr(i, length));
+        i += std::max<std::size_t>(1, length);
     }
     return out;
 }
 
-// An 8-bit grey picture, white to begin with.
-struct Canvas {
-    int width, height;
-    std::vector<uint8_t> grey;
-    Canvas(int w, int h) : width(w), height(h), grey(static_cast<std::size_t>(w) * h, 255) {}
-    void fill(int x, int y, int w, int h, uint8_t value) {
-        for (int row = std::max(0, y); row < std::min(height, y + h); ++row)
-            for (int col = std::max(0, x); col < std::min(width, x + w); ++col)
-                grey[static_cast<std::size_t>(row) * width + col] = value;
+void setFont(cairo_t* cr, double size, bool bold) {
+    cairo_select_font_face(cr, kFontFamily, CAIRO_FONT_SLANT_NORMAL,
+                           bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(cr, size);
+}
+
+double advance(cairo_t* cr, const std::string& text) {
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text.c_str(), &extents);
+    return extents.x_advance;
+}
+
+// The one drawing of a plot, whatever surface it goes to.
+void drawPlot(cairo_t* cr, const PlotLayout& plot) {
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_paint(cr);
+    for (const Shape& s : plot.shapes) {
+        const Rgb c = colourOf(s.ink);
+        cairo_set_source_rgb(cr, c.r, c.g, c.b);
+        cairo_rectangle(cr, s.box.x, s.box.y, s.box.width, s.box.height);
+        cairo_fill(cr);
     }
-    void text(const Label& label) {
-        const int scale = std::max(1, label.size / kGlyphRows);
-        int x = label.x;
-        const int top = label.y - kGlyphRows * scale;
-        for (char c : label.text) {
-            const auto& rows = glyph(c);
-            for (int r = 0; r < kGlyphRows; ++r)
-                for (int col = 0; col < kGlyphColumns; ++col)
-                    if (rows[r] & (1u << (kGlyphColumns - 1 - col)))
-                        fill(x + col * scale, top + r * scale, scale, scale, 0);
-            x += (kGlyphColumns + 1) * scale;
-        }
+    for (const Label& l : plot.labels) {
+        const std::string text = drawableText(l.text);
+        setFont(cr, l.size, l.bold);
+        const double width = advance(cr, text);
+        const double x = l.align == Align::Left     ? l.x
+                         : l.align == Align::Centre ? l.x - width / 2
+                                                    : l.x - width;
+        const Rgb c = colourOf(l.ink);
+        cairo_set_source_rgb(cr, c.r, c.g, c.b);
+        cairo_move_to(cr, x, l.y);
+        cairo_show_text(cr, text.c_str());
     }
-};
+}
+
+cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned int length) {
+    try {
+        static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+        return CAIRO_STATUS_SUCCESS;
+    } catch (const std::bad_alloc&) {
+        return CAIRO_STATUS_NO_MEMORY;
+    }
+}
+
+using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+using ContextPtr = std::unique_ptr<cairo_t, decltype(&cairo_destroy)>;
+
+void check(cairo_status_t status) {
+    if (status != CAIRO_STATUS_SUCCESS)
+        throw ToolError(std::string("cannot draw the plot: ") + cairo_status_to_string(status));
+}
+
+SurfacePtr surfaceFor(PlotFormat format, std::string& bytes, const PlotLayout& plot,
+                      const std::string& title) {
+    const int width = static_cast<int>(plot.width), height = static_cast<int>(plot.height);
+    switch (format) {
+    case PlotFormat::Png:
+        return {cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height),
+                cairo_surface_destroy};
+    case PlotFormat::Svg: {
+        SurfacePtr s(cairo_svg_surface_create_for_stream(appendBytes, &bytes, width, height),
+                     cairo_surface_destroy);
+        cairo_svg_surface_set_document_unit(s.get(), CAIRO_SVG_UNIT_PX);
+        return s;
+    }
+    case PlotFormat::Pdf:
+        break;
+    }
+    SurfacePtr s(cairo_pdf_surface_create_for_stream(appendBytes, &bytes, width, height),
+                 cairo_surface_destroy);
+    cairo_pdf_surface_set_metadata(s.get(), CAIRO_PDF_METADATA_TITLE, drawableText(title).c_str());
+    cairo_pdf_surface_set_metadata(s.get(), CAIRO_PDF_METADATA_CREATOR, "urc-tool");
+    return s;
+}
 
 } // namespace
 
-std::string plotSvg(const PlotLayout& plot) {
-    std::ostringstream out;
-    out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << plot.width << "\" height=\""
-        << plot.height << "\" viewBox=\"0 0 " << plot.width << " " << plot.height << "\">\n"
-        << "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    for (const Bar& b : plot.marks)
-        out << "<rect x=\"" << b.x << "\" y=\"" << b.y << "\" width=\"" << b.width << "\" height=\""
-            << b.height << "\" fill=\"" << kMarkColour << "\"/>\n";
-    for (const Bar& b : plot.lines)
-        out << "<rect x=\"" << b.x << "\" y=\"" << b.y << "\" width=\"" << b.width << "\" height=\""
-            << b.height << "\" fill=\"black\"/>\n";
-    for (const Label& l : plot.labels)
-        out << "<text x=\"" << l.x << "\" y=\"" << l.y
-            << "\" font-family=\"sans-serif\" font-size=\"" << l.size << "\">" << escaped(l.text)
-            << "</text>\n";
-    out << "</svg>\n";
-    return out.str();
+std::optional<PlotFormat> plotFormatOf(const std::string& path) {
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return std::nullopt;
+    std::string suffix = path.substr(dot + 1);
+    for (char& c : suffix)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (suffix == "png")
+        return PlotFormat::Png;
+    if (suffix == "svg")
+        return PlotFormat::Svg;
+    if (suffix == "pdf")
+        return PlotFormat::Pdf;
+    return std::nullopt;
 }
 
-std::optional<std::string> writePlotPng(const PlotLayout& plot, const std::string& path) {
-    Canvas canvas(plot.width, plot.height);
-    for (const Bar& b : plot.marks)
-        canvas.fill(b.x, b.y, b.width, b.height, 80);
-    for (const Bar& b : plot.lines)
-        canvas.fill(b.x, b.y, b.width, b.height, 0);
-    for (const Label& l : plot.labels)
-        canvas.text(l);
+TextWidth plotTextWidth() {
+    // One scratch context for every measure: an image surface, as the PNG's.
+    auto surface = std::shared_ptr<cairo_surface_t>(
+        cairo_image_surface_create(CAIRO_FORMAT_RGB24, 1, 1), cairo_surface_destroy);
+    auto cr = std::shared_ptr<cairo_t>(cairo_create(surface.get()), cairo_destroy);
+    return [surface, cr](std::string_view text, double size, bool bold) {
+        setFont(cr.get(), size, bold);
+        return advance(cr.get(), drawableText(text));
+    };
+}
 
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(canvas.width);
-    image.height = static_cast<png_uint_32>(canvas.height);
-    image.format = PNG_FORMAT_GRAY;
-    // Made in memory first, so the file is replaced whole or not at all.
-    png_alloc_size_t size = 0;
+std::string renderPlot(const PlotLayout& plot, PlotFormat format, const std::string& title) {
     std::string bytes;
-    bool ok = png_image_write_to_memory(&image, nullptr, &size, 0, canvas.grey.data(), canvas.width,
-                                        nullptr);
-    if (ok) {
-        bytes.resize(size);
-        ok = png_image_write_to_memory(&image, bytes.data(), &size, 0, canvas.grey.data(),
-                                       canvas.width, nullptr);
+    SurfacePtr surface = surfaceFor(format, bytes, plot, title);
+    check(cairo_surface_status(surface.get()));
+    {
+        ContextPtr cr(cairo_create(surface.get()), cairo_destroy);
+        drawPlot(cr.get(), plot);
+        check(cairo_status(cr.get()));
     }
-    if (!ok) {
-        std::string why = "cannot make the PNG picture for " + path + ": " + image.message;
-        png_image_free(&image);
-        return why;
-    }
-    bytes.resize(size);
-    return wholefiles::replaceFile(path, bytes);
+    if (format == PlotFormat::Png)
+        check(cairo_surface_write_to_png_stream(surface.get(), appendBytes, &bytes));
+    cairo_surface_finish(surface.get());
+    check(cairo_surface_status(surface.get()));
+    return bytes;
 }
 
 } // namespace urctool

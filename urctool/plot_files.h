@@ -1,6 +1,8 @@
 #pragma once
-// Writing a plot layout as SVG text or as a PNG picture (libpng; the text in
-// a small built-in 5x7 pixel font, upper case).
+// A plot layout drawn with cairo by one drawing function into a PNG, SVG or
+// PDF picture, in memory (the caller replaces the file whole). Text is real
+// type: "DejaVu Sans" through fontconfig, which stands in another sans font
+// where that one is missing.
 #include "urctool/plot_layout.h"
 
 #include <optional>
@@ -8,9 +10,16 @@
 
 namespace urctool {
 
-std::string plotSvg(const PlotLayout& plot);
-// Replaces the file whole (wholefiles::replaceFile); nullopt on success, else
-// why the file could not be written.
-std::optional<std::string> writePlotPng(const PlotLayout& plot, const std::string& path);
+enum class PlotFormat { Png, Svg, Pdf };
+
+// By the file name's suffix (.png, .svg, .pdf, in any case); nullopt for another.
+std::optional<PlotFormat> plotFormatOf(const std::string& path);
+
+// The width of a text as drawPlot draws it (cairo's measure of the font).
+TextWidth plotTextWidth();
+
+// The picture's bytes; `title` becomes a PDF's title. Throws ToolError naming
+// cairo's reason when the picture cannot be made.
+std::string renderPlot(const PlotLayout& plot, PlotFormat format, const std::string& title);
 
 } // namespace urctool
