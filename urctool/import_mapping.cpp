@@ -164,6 +164,10 @@ Assignment assignKeys(const std::vector<ImportCode>& codes, const device::UrcTab
         if (!conflict.losers.empty())
             out.conflicts.push_back(conflict);
     }
+    for (const auto& line : map)
+        if (std::none_of(codes.begin(), codes.end(),
+                         [&](const ImportCode& c) { return c.name == line.name; }))
+            out.unusedMapLines.push_back(line);
     const auto byCode = [](const auto& a, const auto& b) { return a.code < b.code; };
     std::sort(out.placed.begin(), out.placed.end(), byCode);
     std::sort(out.unplaced.begin(), out.unplaced.end(), byCode);
@@ -196,6 +200,8 @@ std::string assignmentTable(const std::vector<ImportCode>& codes, const Assignme
                     : reasonText(c.winner) + " is the stronger reason") +
                "\n";
     }
+    for (const auto& line : a.unusedMapLines)
+        out += lineText(line.line) + ": no code of the file is called " + line.name + "\n";
     out += std::to_string(a.placed.size()) + " of " + std::to_string(codes.size()) +
            (codes.size() == 1 ? " code" : " codes") + " go to a key\n";
     return out;

@@ -59,6 +59,7 @@ struct Assignment {
     std::vector<Placement> placed; // in the codes' order, one per key
     std::vector<Unplaced> unplaced;
     std::vector<Conflict> conflicts;
+    std::vector<MapLine> unusedMapLines; // naming no code of the file (a typo?)
 };
 
 // `device` empty: no --device (a JSON export's keys go back wherever they

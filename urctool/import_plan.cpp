@@ -118,18 +118,16 @@ int freeRecords(const device::UrcTables& t) {
 }
 
 void requireRoom(const device::UrcTables& t, const Need& need, std::size_t keys) {
-    const std::string count = std::to_string(keys) + (keys == 1 ? " code" : " codes");
-    if (need.blocks > freeBlocks(t))
-        throw ToolError("the " + count + " need " + std::to_string(need.blocks) +
-                        " storage blocks; the URC's code storage has " +
-                        std::to_string(freeBlocks(t)) + " free of " +
-                        std::to_string(t.StorageBlockCount) +
-                        " (once the keys being replaced are emptied); nothing was written");
-    if (need.records > freeRecords(t))
-        throw ToolError("the " + count + " need " + std::to_string(need.records) +
-                        " allocation records; the URC has " + std::to_string(freeRecords(t)) +
-                        " free of " + std::to_string(t.AllocRecordCapacity) +
-                        "; nothing was written");
+    if (need.blocks <= freeBlocks(t) && need.records <= freeRecords(t))
+        return;
+    throw ToolError("the " + std::to_string(keys) + (keys == 1 ? " code needs " : " codes need ") +
+                    std::to_string(need.blocks) + " storage blocks and " +
+                    std::to_string(need.records) + " allocation records; the URC has " +
+                    std::to_string(freeBlocks(t)) + " blocks free of " +
+                    std::to_string(t.StorageBlockCount) + " and " + std::to_string(freeRecords(t)) +
+                    " records free of " + std::to_string(t.AllocRecordCapacity) +
+                    " (counting the codes of the keys it replaces as free); nothing was "
+                    "written (clear keys to make room, or import fewer codes with --map)");
 }
 
 } // namespace
