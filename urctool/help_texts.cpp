@@ -52,8 +52,8 @@ const std::map<std::string, std::string>& texts() {
                  "then the free storage blocks and allocation records. --json writes them as\n"
                  "JSON, one key a line (see JSON below).\n"},
         {"import",
-         "usage: urc-tool import FILE [--remote NAME] --device TV|CBL|DVD|AMP [--map MAPFILE]\n"
-         "                            [--dry-run] [--wait SECONDS]\n"
+         "usage: urc-tool import FILE [--remote NAME] --device TV|CBL|DVD|AMP\n"
+         "                       [--map MAPFILE] [--dry-run] [--wait SECONDS]\n"
          "Teaches the URC a whole remote: every code of a lircd.conf remote (the first,\n"
          "or --remote NAME) or of a urc-tool JSON export goes to the key of the --device\n"
          "group (and that device's POWER key) its name means: LIRC's names (KEY_POWER,\n"
@@ -61,7 +61,8 @@ const std::map<std::string, std::string>& texts() {
          "KEY_EXIT, ...), the same without KEY_ and common spellings (POWER, VOL+,\n"
          "VOLUME_UP, CH+, MUTE, 0 to 9, OK, ENTER, SELECT, ...), or urc-tool's own export\n"
          "names (TV_MUTE). A JSON export's keys go back to the keys they came from\n"
-         "(with --device only that group's). MAPFILE overrides: a line \"NAME KEY\" puts\n"
+         "(with --device only that group's; a lircd.conf needs --device). FILE is a\n"
+         "regular file of at most 4 MiB. MAPFILE overrides: a line \"NAME KEY\" puts\n"
          "the code NAME on KEY (a code or label as set takes it, the rest of the line:\n"
          "\"TITLE DVD/TOP MENU\"), \"NAME -\" leaves it out; # starts a comment. Prints\n"
          "what went where, what found no key, and the keys two codes wanted with the\n"
@@ -117,22 +118,26 @@ const char kOwnerText[] =
 
 // The fields of both JSON outputs, for the manual page.
 const char kJsonText[] =
-    "JSON: list --json and export --format json write one object whose \"format\"\n"
-    "(now 1) is the version of its fields: a later urc-tool adds fields within a\n"
-    "format and raises it when a field changes or goes; import refuses a newer one.\n"
-    "Each element of \"keys\" stands on a line of its own.\n"
+    "JSON fields:\n"
+    "  list --json and export --format json write one object whose \"format\"\n"
+    "  (now 1) is the version of its fields: a later urc-tool adds fields within\n"
+    "  a format and raises it when a field changes or goes; import refuses a\n"
+    "  newer one. Each element of \"keys\" stands on a line of its own.\n"
+    "\n"
     "  list: \"keys\": per key \"code\" (two hex digits), \"label\" (\"TV/MUTE\"; empty\n"
-    "  when the key table lacks it), \"state\" (\"no code\", \"not learned\", \"learned\")\n"
-    "  and \"holds\": null when nothing readable, else \"form\" \"raw\" with \"carrier\"\n"
-    "  (Hz), \"durations\" (their count) and \"blocks\", or \"form\" \"protocol\" with\n"
-    "  \"text\" (\"nec 0x04 0x08\") and, when decoded, \"protocol\", \"device\" and\n"
-    "  \"command\"; then \"storage_blocks\", \"free_storage_blocks\", \"alloc_records\"\n"
-    "  and \"free_alloc_records\".\n"
+    "  when the key table lacks it), \"state\" (\"no code\", \"not learned\",\n"
+    "  \"learned\") and \"holds\": null when nothing readable, else \"form\" \"raw\"\n"
+    "  with \"carrier\" (Hz), \"durations\" (their count) and \"blocks\", or \"form\"\n"
+    "  \"protocol\" with \"text\" (\"nec 0x04 0x08\") and, when decoded, \"protocol\",\n"
+    "  \"device\" and \"command\"; then \"storage_blocks\", \"free_storage_blocks\",\n"
+    "  \"alloc_records\" and \"free_alloc_records\".\n"
+    "\n"
     "  export: \"keys\": per key \"code\", \"label\", \"name\" (as in the lircd.conf\n"
-    "  export), \"form\" (\"raw\" with \"blocks\", or the decoded text with \"protocol\",\n"
-    "  \"device\" and \"command\"), \"carrier\" (Hz) and \"durations\" (us, mark first).\n"
-    "  import reads \"code\", \"label\", \"name\", \"carrier\" and \"durations\" and\n"
-    "  checks them as set checks a signal; the other fields only describe them.\n";
+    "  export), \"form\" (\"raw\" with \"blocks\", or the decoded text with\n"
+    "  \"protocol\", \"device\" and \"command\"), \"carrier\" (Hz) and \"durations\"\n"
+    "  (us, mark first). import reads \"code\", \"label\", \"name\", \"carrier\" and\n"
+    "  \"durations\" and checks them as set checks a signal; the other fields\n"
+    "  only describe them.\n";
 
 } // namespace
 
@@ -145,9 +150,8 @@ std::string usageText(const std::string& subcommand) {
     // The whole help, which the manual page is made from: every command's own.
     std::string whole = "usage: urc-tool COMMAND [ARGUMENTS]\n"
                         "Backs up, restores, lists, exports, sets and learns the codes of the\n"
-                        "QZT-617 URC, and imports whole remotes onto it. urc-tool COMMAND --help "
-                        "describes one command; urc-tool\n"
-                        "--version gives the version.\n";
+                        "QZT-617 URC, and imports whole remotes onto it. urc-tool COMMAND\n"
+                        "--help describes one command; urc-tool --version gives the version.\n";
     for (const char* command : {"backup", "verify", "restore", "list", "export", "set", "learn",
                                 "clear", "plot", "import"})
         whole += "\n" + texts().at(command);
