@@ -27,8 +27,12 @@ void requireShallow(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (inString) {
-            escaped = !escaped && c == '\\';
-            inString = escaped || c != '"';
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
             continue;
         }
         if (c == '"')

@@ -14,6 +14,7 @@
 #include "urctool/signal_conversion.h"
 #include "urctool/signal_input.h"
 #include "urctool/urc_access.h"
+#include "urctool/urc_hold.h"
 
 #include <gtest/gtest.h>
 
@@ -265,6 +266,23 @@ TEST_F(ImportTest, UsageMistakesAreRefusedBeforeTheUrcIsRead) {
         }
     }
     EXPECT_TRUE(urc_.calls().empty());
+}
+
+TEST_F(ImportTest, AnImportOwnsTheUrcAndItsDryRunOnlyReadsBesideTheWindow) {
+    ::unsetenv("QZT617_URC_SOCKET");
+    const auto window =
+        urcclaim::take(urcclaim::keyForLinkedUrc(), urcclaim::Hold::Own,
+                       urcclaim::thisProcess("qzt617", ""), std::chrono::milliseconds(0));
+    ASSERT_TRUE(window.held()) << window.refusal();
+    try {
+        urctool::holdUrcFor("import", {"remote.conf", "--device", "TV"});
+        ADD_FAILURE() << "an import was let write beside the window";
+    } catch (const urctool::ToolError& e) {
+        EXPECT_NE(std::string(e.what()).find("is owned by qzt617"), std::string::npos) << e.what();
+    }
+    const auto held = urctool::holdUrcFor("import", {"remote.conf", "--device", "TV", "--dry-run"});
+    ASSERT_EQ(held.locks.size(), 1u);
+    EXPECT_TRUE(held.locks.front().held());
 }
 
 } // namespace

@@ -50,6 +50,10 @@ TEST(JsonImport, OlderExportsWithoutFormatAndMissingNamesAreRead) {
     // An odd count is closed with the trailing silence, as every input is.
     EXPECT_EQ(keys[0].signal.durations.size(), 4u);
     EXPECT_TRUE(urctool::keysFromJson(R"({"format":1,"keys":[]})").empty());
+    // Brackets inside a name, after an escaped quote, are not nesting.
+    const auto named = urctool::keysFromJson(
+        R"({"keys":[{"code":"05","name":"a\"[[[[[[[[[[\\","carrier":38000,"durations":[500]}]})");
+    EXPECT_EQ(named.at(0).name, "a\"[[[[[[[[[[\\");
 }
 
 struct Refusal {
