@@ -59,9 +59,20 @@ Wish fromExport(const ImportCode& code, const std::vector<KeyInfo>& keys, std::s
 
 Wish fromName(const ImportCode& code, const std::vector<KeyInfo>& keys, std::size_t index,
               const std::string& device) {
+    // The names urc-tool's own lircd.conf export gives (uniqueNames): the
+    // label's, with "_" and the code for the second of two labels that differ
+    // in case only (CBL_BACK and CBL_BACK_50).
+    const auto ownName = [&](const KeyInfo& key) {
+        return !key.label.empty() &&
+               (code.name == lircName(key) || code.name == lircName(key) + "_" + key.code);
+    };
     for (const auto& key : keys)
-        if (inDevice(key, device) && !key.label.empty() && lircName(key) == code.name)
+        if (inDevice(key, device) && ownName(key))
             return {Placement{index, key, Reason::OwnName, 0}, {}};
+    for (const auto& key : keys)
+        if (ownName(key))
+            return {std::nullopt,
+                    "left out: urc-tool's name for " + keyName(key) + ", not a " + device + " key"};
     if (auto key = keyMeant(keys, device, code.name))
         return {
             Placement{index, *key, isLircName(code.name) ? Reason::LircName : Reason::Spelling, 0},

@@ -6,6 +6,7 @@
 #include "urctool/errors.h"
 #include "urctool/key_storage.h"
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -54,8 +55,24 @@ void apply(urcmem::Memory& memory, const std::vector<learning::Write>& writes) {
     }
 }
 
+void clearBits(urcmem::Memory& memory, std::size_t address, uint8_t bits) {
+    const auto byte = static_cast<uint8_t>(memory.read(address, 1)[0] & ~bits);
+    memory.write(address, std::vector<uint8_t>{byte});
+}
+
+// An allocation record out of use and its blocks free in the block map.
+void freeAllocRecord(urcmem::Memory& work, const urcmem::Header& h,
+                     const urcmem::AllocRecord& alloc) {
+    const auto area = static_cast<std::size_t>(h.allocAreaAddress);
+    clearBits(work, area + h.blockMapSize() + urcmem::kAllocRecordSize * alloc.slot + 4, kInUseBit);
+    const int end = std::min(alloc.firstBlock + alloc.blockCount, h.storageBlockCount);
+    for (int b = alloc.firstBlock; b < end; ++b)
+        clearBits(work, area + static_cast<std::size_t>(b / 8),
+                  static_cast<uint8_t>(0x80 >> (b % 8)));
+}
+
 // Empties the keys the import replaces, as deleting does, and frees the
-// storage of codes no other key refers to.
+// storage of their codes that no other key refers to.
 void emptyReplacedKeys(urcmem::Memory& work, const urcmem::Header& h,
                        const std::vector<KeyCode>& codes) {
     std::set<uint32_t> replaced;
@@ -70,21 +87,9 @@ void emptyReplacedKeys(urcmem::Memory& work, const urcmem::Header& h,
     for (int i = 0; i < h.recordCount; ++i)
         if (const auto record = urcmem::keyRecord(work, h, i); record && record->refersToStorage())
             replaced.erase(record->identifier());
-    for (const auto& alloc : urcmem::allocRecords(work, h)) {
-        if (!alloc.inUse || !replaced.count(alloc.identifier))
-            continue;
-        const std::size_t at = static_cast<std::size_t>(h.allocAreaAddress) + h.blockMapSize() +
-                               urcmem::kAllocRecordSize * alloc.slot + 4;
-        work.write(at,
-                   std::vector<uint8_t>{static_cast<uint8_t>(work.read(at, 1)[0] & ~kInUseBit)});
-        for (int b = alloc.firstBlock;
-             b < alloc.firstBlock + alloc.blockCount && b < h.storageBlockCount; ++b) {
-            const std::size_t byte = static_cast<std::size_t>(h.allocAreaAddress + b / 8);
-            const auto mask = static_cast<uint8_t>(0x80 >> (b % 8));
-            work.write(byte,
-                       std::vector<uint8_t>{static_cast<uint8_t>(work.read(byte, 1)[0] & ~mask)});
-        }
-    }
+    for (const auto& alloc : urcmem::allocRecords(work, h))
+        if (alloc.inUse && replaced.count(alloc.identifier))
+            freeAllocRecord(work, h, alloc);
 }
 
 struct Need {

@@ -191,6 +191,14 @@ TEST(ImportAssignment, ExportedKeysGoBackByCodeAndLabel) {
     EXPECT_EQ(placedOn(tv, 4), "");
     EXPECT_NE(urctool::assignmentTable(codes, tv).find("82 (AMP/F1) is not a TV key"),
               std::string::npos);
+    const auto own = urctool::assignKeys({code("CBL_BACK"), code("CBL_BACK_50"), code("TV_MUTE")},
+                                         tables, "CBL", {});
+    EXPECT_EQ(placedOn(own, 0), "CBL/BACK");
+    EXPECT_EQ(placedOn(own, 1), "CBL/back");
+    EXPECT_NE(
+        urctool::assignmentTable({code("CBL_BACK"), code("CBL_BACK_50"), code("TV_MUTE")}, own)
+            .find("left out: urc-tool's name for 05 (TV/MUTE), not a CBL key"),
+        std::string::npos);
     EXPECT_THROW(urctool::assignKeys({code("x")}, tables, "TV", urctool::parseKeyMap("x NOPE\n")),
                  UsageError);
 }
