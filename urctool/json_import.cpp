@@ -135,6 +135,10 @@ irform::Signal signalOf(const Json& key, const std::string& where) {
 JsonKey keyOf(const Json& key, const std::string& place) {
     if (!key.is_object())
         throw UsageError(place + " is " + shown(key) + ", not an object");
+    if (key.contains("holds"))
+        throw UsageError(place + " is a key of urc-tool list --json, which says what a key "
+                                 "holds but not its durations: import reads urc-tool export "
+                                 "--format json");
     JsonKey out;
     out.code = keyCode(key, place);
     const std::string where = place + " (code " + out.code + ")";

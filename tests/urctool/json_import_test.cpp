@@ -95,6 +95,8 @@ const Refusal kRefusals[] = {
     {"too many keys", manyKeys(256), "the JSON holds 256 keys; a URC has at most 255"},
     {"key not an object", R"({"keys":[7]})", "keys[0] is 7, not an object"},
     {"no code", R"({"keys":[{}]})", "keys[0] lacks \"code\""},
+    {"list output", R"({"format":1,"keys":[{"code":"05","state":"no code","holds":null}]})",
+     "keys[0] is a key of urc-tool list --json"},
     {"bad code", R"({"keys":[{"code":"5"}]})", "keys[0]: \"code\" is \"5\", not two hex digits"},
     {"code a number", R"({"keys":[{"code":5}]})", "\"code\" is 5, not a string"},
     {"label a list", key(R"("label":[],)" + kGood), "\"label\" is [], not a string"},
