@@ -19,5 +19,6 @@ int setCommand(device::UrcLibrary& urc, const Args& args);
 int clearCommand(device::UrcLibrary& urc, const Args& args);
 int learnCommand(device::UrcLibrary& urc, const Args& args);
 int plotCommand(device::UrcLibrary& urc, const Args& args);
+int importCommand(device::UrcLibrary& urc, const Args& args);
 
 } // namespace urctool

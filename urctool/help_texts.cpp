@@ -49,7 +49,29 @@ const std::map<std::string, std::string>& texts() {
          "unless --force.\n"},
         {"list", "usage: urc-tool list [--json]\n"
                  "The URC's keys in its order: code, label, state and the code each holds;\n"
-                 "then the free storage blocks and allocation records.\n"},
+                 "then the free storage blocks and allocation records. --json writes them as\n"
+                 "JSON, one key a line (see JSON below).\n"},
+        {"import",
+         "usage: urc-tool import FILE [--remote NAME] --device TV|CBL|DVD|AMP\n"
+         "                       [--map MAPFILE] [--dry-run] [--wait SECONDS]\n"
+         "Teaches the URC a whole remote: every code of a lircd.conf remote (the first,\n"
+         "or --remote NAME) or of a urc-tool JSON export goes to the key of the --device\n"
+         "group (and that device's POWER key) its name means: LIRC's names (KEY_POWER,\n"
+         "KEY_MUTE, KEY_VOLUMEUP, KEY_CHANNELUP, KEY_0 to KEY_9, KEY_OK, KEY_UP, KEY_MENU,\n"
+         "KEY_EXIT, ...), the same without KEY_ and common spellings (POWER, VOL+,\n"
+         "VOLUME_UP, CH+, MUTE, 0 to 9, OK, ENTER, SELECT, ...), or urc-tool's own export\n"
+         "names (TV_MUTE). A JSON export's keys go back to the keys they came from\n"
+         "(with --device only that group's; a lircd.conf needs --device). FILE is a\n"
+         "regular file of at most 4 MiB. MAPFILE overrides: a line \"NAME KEY\" puts\n"
+         "the code NAME on KEY (a code or label as set takes it, the rest of the line:\n"
+         "\"TITLE DVD/TOP MENU\"), \"NAME -\" leaves it out; # starts a comment. Prints\n"
+         "what went where, what found no key, and the keys two codes wanted with the\n"
+         "winner: a MAPFILE line beats the export's key, which beats urc-tool's name,\n"
+         "then LIRC's name, then a common spelling; between equals the earlier code.\n"
+         "All writes are one plan in restore's crash-safe order, checked against the\n"
+         "URC's free storage before the first (refused whole, naming the blocks and\n"
+         "records needed and free) and read back after. --dry-run prints the table and\n"
+         "the plan's size and writes nothing.\n"},
         {"export",
          "usage: urc-tool export --format lircd|pronto|json [--keys KEY,KEY...] [-o FILE]\n"
          "Writes the learned keys (or the keys named) as a lircd.conf with raw codes,\n"
@@ -95,14 +117,37 @@ const std::map<std::string, std::string>& texts() {
     return table;
 }
 
-// restore, set, learn and clear own the URC while they run; the others read beside
-// the window program but not beside another program's writes.
+// restore, set, learn, clear and import own the URC while they run; the others
+// read beside the window program but not beside another program's writes.
 const char kOwnerText[] =
     "One program owns the URC at a time: the window program while it runs, and\n"
-    "restore, set, learn or clear while they run. A command that would write while\n"
-    "another program owns the URC, or read while another writes, is refused with\n"
-    "the other program's name and pid; --wait SECONDS (0 to 3600, any command)\n"
-    "waits that long for it to finish instead.\n";
+    "restore, set, learn, clear or import (but its --dry-run) while they run. A\n"
+    "command that would write while another program owns the URC, or read while\n"
+    "another writes, is refused with the other program's name and pid; --wait\n"
+    "SECONDS (0 to 3600, any command) waits that long for it to finish instead.\n";
+
+// The fields of both JSON outputs, for the manual page.
+const char kJsonText[] =
+    "JSON fields:\n"
+    "  list --json and export --format json write one object whose \"format\"\n"
+    "  (now 1) is the version of its fields: a later urc-tool adds fields within\n"
+    "  a format and raises it when a field changes or goes; import refuses a\n"
+    "  newer one. Each element of \"keys\" stands on a line of its own.\n"
+    "\n"
+    "  list: \"keys\": per key \"code\" (two hex digits), \"label\" (\"TV/MUTE\"; empty\n"
+    "  when the key table lacks it), \"state\" (\"no code\", \"not learned\",\n"
+    "  \"learned\") and \"holds\": null when nothing readable, else \"form\" \"raw\"\n"
+    "  with \"carrier\" (Hz), \"durations\" (their count) and \"blocks\", or \"form\"\n"
+    "  \"protocol\" with \"text\" (\"nec 0x04 0x08\") and, when decoded, \"protocol\",\n"
+    "  \"device\" and \"command\"; then \"storage_blocks\", \"free_storage_blocks\",\n"
+    "  \"alloc_records\" and \"free_alloc_records\".\n"
+    "\n"
+    "  export: \"keys\": per key \"code\", \"label\", \"name\" (as in the lircd.conf\n"
+    "  export), \"form\" (\"raw\" with \"blocks\", or the decoded text with\n"
+    "  \"protocol\", \"device\" and \"command\"), \"carrier\" (Hz) and \"durations\"\n"
+    "  (us, mark first). import reads \"code\", \"label\", \"name\", \"carrier\" and\n"
+    "  \"durations\" and checks them as set checks a signal; the other fields\n"
+    "  only describe them.\n";
 
 } // namespace
 
@@ -115,12 +160,12 @@ std::string usageText(const std::string& subcommand) {
     // The whole help, which the manual page is made from: every command's own.
     std::string whole = "usage: urc-tool COMMAND [ARGUMENTS]\n"
                         "Backs up, restores, lists, exports, sets and learns the codes of the\n"
-                        "QZT-617 URC. urc-tool COMMAND --help describes one command; urc-tool\n"
-                        "--version gives the version.\n";
-    for (const char* command :
-         {"backup", "verify", "restore", "list", "export", "set", "learn", "clear", "plot"})
+                        "QZT-617 URC, and imports whole remotes onto it. urc-tool COMMAND\n"
+                        "--help describes one command; urc-tool --version gives the version.\n";
+    for (const char* command : {"backup", "verify", "restore", "list", "export", "set", "learn",
+                                "clear", "plot", "import"})
         whole += "\n" + texts().at(command);
-    return whole + "\n" + kKeyText + kOwnerText +
+    return whole + "\n" + kKeyText + kOwnerText + "\n" + kJsonText + "\n" +
            "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error,\n"
            "128 plus the signal's number for a learn stopped by a signal.\n";
 }

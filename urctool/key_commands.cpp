@@ -1,56 +1,51 @@
 // list, set and clear: the URC's keys one by one.
 #include "common/whole_files.h"
-#include "irform/capture_render.h"
-#include "irform/code_form.h"
 #include "irform/protocols.h"
-#include "learning/code_converter.h"
-#include "learning/core/capture_text.h"
-#include "learning/core/code_storage.h"
 #include "urcmem/urc_memory.h"
 #include "urctool/command_line.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"
+#include "urctool/export_json.h"
 #include "urctool/held_code.h"
 #include "urctool/help_texts.h"
-#include "urctool/json_text.h"
 #include "urctool/key_storage.h"
 #include "urctool/lircd_conf.h"
+#include "urctool/signal_conversion.h"
 #include "urctool/signal_input.h"
 
 #include <algorithm>
 #include <iomanip>
 #include <iostream>
-#include <sstream>
 
 namespace urctool {
 namespace {
 
-// Learning hands the conversion library the timing text without its first
-// five characters (count, carrier and tag).
-constexpr std::size_t kTimingHeaderLength = 5;
 constexpr std::size_t kMaxLircdFile = 1 << 20; // 1 MiB
 
 int usedAllocRecords(const device::UrcTables& t) {
     return static_cast<int>(t.AllocRecords.size() / 12);
 }
 
-std::string jsonCode(const HeldCode& code) {
+// What a key holds, for list --json: null when it cannot be read back.
+nlohmann::ordered_json jsonCode(const HeldCode& code) {
     if (!code.readable)
-        return "null";
-    std::ostringstream out;
+        return nullptr;
+    nlohmann::ordered_json out;
     if (code.raw) {
-        out << "{\"form\":\"raw\",\"carrier\":" << code.signal.carrierHz
-            << ",\"durations\":" << code.signal.durations.size() << ",\"blocks\":" << code.blocks
-            << "}";
-    } else {
-        out << "{\"form\":\"protocol\",\"text\":" << jsonString(code.description);
-        if (code.decoded)
-            out << ",\"protocol\":" << jsonString(irform::protocolName(code.decoded->protocol))
-                << ",\"device\":" << code.decoded->device
-                << ",\"command\":" << code.decoded->command;
-        out << "}";
+        out["form"] = "raw";
+        out["carrier"] = code.signal.carrierHz;
+        out["durations"] = code.signal.durations.size();
+        out["blocks"] = code.blocks;
+        return out;
     }
-    return out.str();
+    out["form"] = "protocol";
+    out["text"] = code.description;
+    if (code.decoded) {
+        out["protocol"] = irform::protocolName(code.decoded->protocol);
+        out["device"] = code.decoded->device;
+        out["command"] = code.decoded->command;
+    }
+    return out;
 }
 
 void listText(const Snapshot& s) {
@@ -68,19 +63,19 @@ void listText(const Snapshot& s) {
 }
 
 void listJson(const Snapshot& s) {
-    std::cout << "{\"keys\":[";
-    const char* separator = "\n";
-    for (const auto& key : keysOf(s.tables)) {
-        std::cout << separator << "{\"code\":" << jsonString(key.code)
-                  << ",\"label\":" << jsonString(key.label)
-                  << ",\"state\":" << jsonString(stateName(key.state))
-                  << ",\"holds\":" << jsonCode(heldCode(s, key)) << "}";
-        separator = ",\n";
-    }
-    std::cout << "],\n\"storage_blocks\":" << s.tables.StorageBlockCount
-              << ",\"free_storage_blocks\":" << freeBlocks(s.tables)
-              << ",\"alloc_records\":" << s.tables.AllocRecordCapacity << ",\"free_alloc_records\":"
-              << s.tables.AllocRecordCapacity - usedAllocRecords(s.tables) << "}\n";
+    nlohmann::ordered_json document;
+    document["format"] = kJsonFormat;
+    document["keys"] = nlohmann::ordered_json::array();
+    for (const auto& key : keysOf(s.tables))
+        document["keys"].push_back({{"code", key.code},
+                                    {"label", key.label},
+                                    {"state", stateName(key.state)},
+                                    {"holds", jsonCode(heldCode(s, key))}});
+    document["storage_blocks"] = s.tables.StorageBlockCount;
+    document["free_storage_blocks"] = freeBlocks(s.tables);
+    document["alloc_records"] = s.tables.AllocRecordCapacity;
+    document["free_alloc_records"] = s.tables.AllocRecordCapacity - usedAllocRecords(s.tables);
+    std::cout << jsonOneItemPerLine(document);
 }
 
 std::string readLircdFile(const std::string& path) {
@@ -108,29 +103,6 @@ irform::Signal signalOf(const Arguments& a) {
     if (auto pronto = a.value("--pronto"))
         return signalFromPronto(*pronto);
     return signalFromRaw(*a.value("--raw"));
-}
-
-// The signal as learning turns a capture of it into the URC's code form. The
-// carrier goes to the library as it was given, to the nearest kHz (what a raw
-// code keeps), rather than as the capture's carrier words hold it: those are
-// exact only from 12 to 94 kHz.
-std::string convertLikeLearning(const irform::Signal& signal) {
-    const int carrierKhz = (signal.carrierHz + 500) / 1000;
-    if (carrierKhz < 1 || carrierKhz > irform::kMaxRawCarrierKhz)
-        throw ToolError("carrier " + std::to_string(signal.carrierHz) +
-                        " Hz: the URC keeps carriers of 1 to " +
-                        std::to_string(irform::kMaxRawCarrierKhz) + " kHz");
-    const std::string cut = learning::CutAtEndMarker(irform::renderCapture(signal));
-    const learning::EncodeResult timing = learning::EncodeTimings(cut);
-    if (timing.failed)
-        throw ToolError("the signal's capture could not be encoded");
-    const std::string converted = learning::ConvertCodeAtCarrier(
-        timing.text.size() > kTimingHeaderLength ? timing.text.substr(kTimingHeaderLength) : "",
-        carrierKhz);
-    if (converted.empty())
-        throw ToolError(std::string("the conversion library ") + learning::kConverterLibraryFile +
-                        " could not be loaded or did not convert the signal");
-    return converted;
 }
 
 } // namespace

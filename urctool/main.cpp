@@ -1,6 +1,6 @@
 // urc-tool: the URC's codes outside the window program. Subcommands back the
 // memory up, compare and restore it, list, export, set, learn, clear and plot
-// keys.
+// keys, and import a whole remote.
 #include "device/urc_library.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"
@@ -28,7 +28,8 @@ int main(int argc, char* argv[]) {
     static const std::map<std::string, Command> commands = {
         {"backup", backupCommand}, {"verify", verifyCommand}, {"restore", restoreCommand},
         {"list", listCommand},     {"set", setCommand},       {"clear", clearCommand},
-        {"learn", learnCommand},   {"export", exportCommand}, {"plot", plotCommand}};
+        {"learn", learnCommand},   {"export", exportCommand}, {"plot", plotCommand},
+        {"import", importCommand}};
     const auto command = commands.find(name);
     if (command == commands.end()) {
         std::cerr << "urc-tool: unknown command " << name << "\n" << usageText("");

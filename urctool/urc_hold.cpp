@@ -11,7 +11,10 @@ namespace {
 
 constexpr std::chrono::seconds kReadersWait{5};
 
-bool writes(const std::string& command) {
+bool writes(const std::string& command, const Args& args) {
+    // An import's dry run only reads.
+    if (command == "import")
+        return std::find(args.begin(), args.end(), "--dry-run") == args.end();
     return command == "restore" || command == "set" || command == "learn" || command == "clear";
 }
 
@@ -47,7 +50,7 @@ int takeWait(Args& args) {
 }
 
 urcclaim::UrcLock takeOrRefuse(const urcclaim::ClaimKey& key, urcclaim::Hold hold,
-                               const std::string& command,
+                               const std::string& command, bool writing,
                                std::chrono::steady_clock::time_point deadline) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
@@ -59,7 +62,7 @@ urcclaim::UrcLock takeOrRefuse(const urcclaim::ClaimKey& key, urcclaim::Hold hol
                        });
     if (lock.held())
         return lock;
-    const std::string nothing = writes(command) ? "nothing was written" : "nothing was read";
+    const std::string nothing = writing ? "nothing was written" : "nothing was read";
     if (!lock.busy())
         throw ToolError("cannot claim the URC: " + lock.refusal() + "; " + nothing);
     throw ToolError(
@@ -76,15 +79,15 @@ HeldUrc holdUrcFor(const std::string& command, const Args& args) {
         return held;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     const urcclaim::ClaimKey key = urcclaim::keyForLinkedUrc();
-    if (writes(command)) {
-        held.locks.push_back(takeOrRefuse(key, urcclaim::Hold::Own, command, deadline));
+    if (writes(command, held.arguments)) {
+        held.locks.push_back(takeOrRefuse(key, urcclaim::Hold::Own, command, true, deadline));
         // Readers own nothing and end by themselves: the owner gives them a
         // moment to finish whatever --wait says.
         held.locks.push_back(
-            takeOrRefuse(key, urcclaim::Hold::Write, command,
+            takeOrRefuse(key, urcclaim::Hold::Write, command, true,
                          std::max(deadline, std::chrono::steady_clock::now() + kReadersWait)));
     } else {
-        held.locks.push_back(takeOrRefuse(key, urcclaim::Hold::Read, command, deadline));
+        held.locks.push_back(takeOrRefuse(key, urcclaim::Hold::Read, command, false, deadline));
     }
     return held;
 }

@@ -1,10 +1,11 @@
 #pragma once
 // What a urc-tool command holds of the URC while it runs. A command that
-// writes (restore, set, learn, clear) owns the URC from before its first read to
-// after its last write and holds the writing lock throughout; a command that
-// reads holds the writing lock shared, so it never reads half of another
-// program's restore or set. Another program in the way is a refusal naming it,
-// unless --wait SECONDS (taken out of the arguments here) lets it finish.
+// writes (restore, set, learn, clear, import but its dry run) owns the URC
+// from before its first read to after its last write and holds the writing
+// lock throughout; a command that reads holds the writing lock shared, so it
+// never reads half of another program's restore or set. Another program in
+// the way is a refusal naming it, unless --wait SECONDS (taken out of the
+// arguments here) lets it finish.
 #include "urcmem/urc_claim.h"
 #include "urctool/commands.h"
 
