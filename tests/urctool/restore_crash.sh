@@ -33,13 +33,24 @@ kill_sim
 cp "$DIR/urc.img" "$DIR/changed.img"
 cmp -s "$DIR/changed.img" "$DIR/backup.img" && fail "the two images do not differ"
 
-# inode_of FILE: the image's inode, which every write of the emulated URC
-# changes (it renames a new image over the old one).
-inode_of() { stat -c %i "$1" 2>/dev/null || echo gone; }
-# wait_first_write PID INODE: returns once the image is no longer INODE, or
-# once the restore PID has ended without writing.
+# Every write of the emulated URC renames a new image over the old one. The
+# watch holds the image as it was, so a write shows as the path no longer
+# naming the held file. The polls use builtins only: a fork per poll, on a
+# loaded machine, lets several writes pass unseen.
+image_fd=
+watch_image() {
+  [[ -z "$image_fd" ]] || exec {image_fd}<&-
+  exec {image_fd}<"$DIR/urc.img"
+}
+image_written() { ! [[ "$DIR/urc.img" -ef /dev/fd/$image_fd ]]; }
+# A millisecond's pause without a fork: a read that times out on a pipe that
+# nobody writes to.
+exec {idle_fd}<> <(:)
+pause_briefly() { read -r -t 0.001 -u "$idle_fd" _ || true; }
+# wait_first_write PID: returns once the image has been written, or once the
+# restore PID has ended without writing.
 wait_first_write() {
-  while [[ "$(inode_of "$DIR/urc.img")" == "$2" ]] && kill -0 "$1" 2>/dev/null; do sleep 0.001; done
+  while ! image_written && kill -0 "$1" 2>/dev/null; do pause_briefly; done
 }
 now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
@@ -47,15 +58,16 @@ now_ms() { echo $(($(date +%s%N) / 1000000)); }
 # first write to its last (a read-back follows), so the kills fall inside.
 cp "$DIR/changed.img" "$DIR/urc.img"
 start_sim 1
-inode=$(inode_of "$DIR/urc.img")
+watch_image
 tool restore "$DIR/backup.img" --quiet >/dev/null &
 restore_pid=$!
-wait_first_write "$restore_pid" "$inode"
-first_write=$(now_ms) last_write=$(now_ms) writes=1
-inode=$(inode_of "$DIR/urc.img")
+wait_first_write "$restore_pid"
+first_write=$(now_ms) last_write=$first_write writes=1
+watch_image
 while kill -0 "$restore_pid" 2>/dev/null; do
-  if [[ "$(inode_of "$DIR/urc.img")" != "$inode" ]]; then
-    last_write=$(now_ms) writes=$((writes + 1)) inode=$(inode_of "$DIR/urc.img")
+  if image_written; then
+    last_write=$(now_ms) writes=$((writes + 1))
+    watch_image
   fi
 done
 wait "$restore_pid" || fail "the undisturbed restore failed"
@@ -68,10 +80,10 @@ torn=0
 for round in $(seq "$ROUNDS"); do
   cp "$DIR/changed.img" "$DIR/urc.img"
   start_sim 1
-  inode=$(inode_of "$DIR/urc.img")
+  watch_image
   tool restore "$DIR/backup.img" --quiet >/dev/null 2>&1 &
   restore_pid=$!
-  wait_first_write "$restore_pid" "$inode"
+  wait_first_write "$restore_pid"
   delay_ms=$((RANDOM % (span_ms + 1)))
   sleep "$((delay_ms / 1000)).$(printf '%03d' $((delay_ms % 1000)))"
   kill_sim
