@@ -3,6 +3,7 @@
 #include <libimagequant.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 
 namespace imaging {
@@ -101,17 +102,10 @@ IndexedPictures onlyEmpty(std::size_t count) {
     return result;
 }
 
-} // namespace
-
-IndexedPictures quantize(std::span<const QImage> pictures, int maxColours) {
-    if (!sameSize(pictures))
-        return {};
-    if (pictures.empty() || pictures.front().width() == 0 || pictures.front().height() == 0)
-        return onlyEmpty(pictures.size());
-    Stack source = stack(pictures);
-    const int width = pictures.front().width();
+// Palette and indices for the stacked pictures, or nothing when
+// libimagequant fails.
+IndexedPictures reduce(Stack& source, int width, int maxColours) {
     const int height = static_cast<int>(source.rows.size());
-
     LiqPtr<liq_attr> attr(liq_attr_create());
     if (!attr || liq_set_max_colors(attr.get(), std::clamp(maxColours, 2, 256)) != LIQ_OK)
         return {};
@@ -125,9 +119,18 @@ IndexedPictures quantize(std::span<const QImage> pictures, int maxColours) {
     if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK)
         return {};
     LiqPtr<liq_result> quantized(raw);
+    // Full error diffusion (libimagequant leaves it off unless asked): it
+    // keeps shadings smooth, and libimagequant holds it back at edges, so text
+    // stays crisp. Pictures that fit the palette are unaffected.
+    if (liq_set_dithering_level(quantized.get(), 1.0f) != LIQ_OK)
+        return {};
 
+    // Our own row pointers: the buffer variant keeps one per row on the stack.
     std::vector<std::uint8_t> all(static_cast<std::size_t>(width) * height);
-    if (liq_write_remapped_image(quantized.get(), image.get(), all.data(), all.size()) != LIQ_OK)
+    std::vector<unsigned char*> rows(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        rows[y] = all.data() + static_cast<std::size_t>(y) * width;
+    if (liq_write_remapped_image_rows(quantized.get(), image.get(), rows.data()) != LIQ_OK)
         return {};
     IndexedPictures result;
     takePalette(*liq_get_palette(quantized.get()), result); // final only after the remap
@@ -135,6 +138,19 @@ IndexedPictures quantize(std::span<const QImage> pictures, int maxColours) {
         return {};
     splitIndices(source, all, result);
     return result;
+}
+
+} // namespace
+
+IndexedPictures quantize(std::span<const QImage> pictures, int maxColours) {
+    if (!sameSize(pictures))
+        return {};
+    if (pictures.empty() || pictures.front().width() == 0 || pictures.front().height() == 0)
+        return onlyEmpty(pictures.size());
+    Stack source = stack(pictures);
+    if (source.rows.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return {}; // more rows than libimagequant counts
+    return reduce(source, pictures.front().width(), maxColours);
 }
 
 } // namespace imaging
