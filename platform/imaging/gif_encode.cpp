@@ -80,6 +80,8 @@ QByteArray encodeFrames(const std::vector<QImage>& frames, int delayCs, int loop
             return {};
 
     IndexedPictures indexed = quantize(frames);
+    if (indexed.palette.empty())
+        return {};
     auto map = makeColourMap(indexed.palette);
     if (!map)
         return {};

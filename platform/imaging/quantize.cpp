@@ -1,193 +1,156 @@
 #include "platform/imaging/quantize.h"
 
-#include <QHash>
+#include <libimagequant.h>
+
 #include <algorithm>
-#include <array>
+#include <limits>
+#include <memory>
 
 namespace imaging {
 namespace {
 
-struct ColourCount {
-    QRgb colour; // opaque, alpha forced to 255
-    std::uint64_t count;
+struct LiqFree {
+    void operator()(liq_attr* attr) const { liq_attr_destroy(attr); }
+    void operator()(liq_image* image) const { liq_image_destroy(image); }
+    void operator()(liq_result* result) const { liq_result_destroy(result); }
 };
+template <typename T> using LiqPtr = std::unique_ptr<T, LiqFree>;
 
-// A run of the histogram that one palette entry will stand for.
-struct Box {
-    std::size_t begin;
-    std::size_t end;
-};
+constexpr int kAlphaOffset = 3; // in QImage::Format_RGBA8888: bytes R, G, B, A
+constexpr liq_color kTransparent{0, 0, 0, 0};
 
-bool isTransparent(QRgb pixel) {
-    return qAlpha(pixel) < 128;
-}
-
-int channel(QRgb c, int which) {
-    return which == 0 ? qRed(c) : (which == 1 ? qGreen(c) : qBlue(c));
-}
-
-std::vector<QImage> asArgb(std::span<const QImage> pictures) {
-    std::vector<QImage> converted;
-    converted.reserve(pictures.size());
-    for (const QImage& picture : pictures)
-        converted.push_back(picture.convertToFormat(QImage::Format_ARGB32));
-    return converted;
-}
-
-std::vector<ColourCount> histogram(const std::vector<QImage>& pictures, bool& anyTransparent) {
-    QHash<QRgb, std::uint64_t> counts;
-    anyTransparent = false;
-    for (const QImage& picture : pictures) {
-        for (int y = 0; y < picture.height(); ++y) {
-            const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-            for (int x = 0; x < picture.width(); ++x) {
-                if (isTransparent(row[x]))
-                    anyTransparent = true;
-                else
-                    ++counts[row[x] | 0xff000000u];
+// A GIF pixel is either fully transparent or opaque. Deciding that before
+// libimagequant sees the pixels keeps it from spending palette entries on
+// partial transparency, and gives every transparent pixel the same colour.
+QImage withTwoLevelAlpha(const QImage& picture, bool& anyTransparent) {
+    QImage rgba = picture.convertToFormat(QImage::Format_RGBA8888);
+    for (int y = 0; y < rgba.height(); ++y) {
+        std::uint8_t* pixel = rgba.scanLine(y);
+        for (int x = 0; x < rgba.width(); ++x, pixel += 4) {
+            if (pixel[kAlphaOffset] < 128) {
+                std::fill(pixel, pixel + 4, 0);
+                anyTransparent = true;
+            } else {
+                pixel[kAlphaOffset] = 255;
             }
         }
     }
-    std::vector<ColourCount> result;
-    result.reserve(counts.size());
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        result.push_back({it.key(), it.value()});
-    // A fixed order keeps the output identical from run to run.
-    std::sort(result.begin(), result.end(),
-              [](const ColourCount& a, const ColourCount& b) { return a.colour < b.colour; });
+    return rgba;
+}
+
+bool sameSize(std::span<const QImage> pictures) {
+    return std::all_of(pictures.begin(), pictures.end(), [&](const QImage& picture) {
+        return picture.size() == pictures.front().size();
+    });
+}
+
+// The pictures stacked into one tall image, each keeping its own rows.
+// libimagequant refines its palette while it remaps a picture, so pictures
+// remapped one by one would each end on a slightly different palette; one
+// remap of the stack leaves a single palette every picture's indices mean.
+struct Stack {
+    std::vector<QImage> rgba;
+    std::vector<void*> rows;
+    bool anyTransparent = false;
+};
+
+Stack stack(std::span<const QImage> pictures) {
+    Stack result;
+    for (const QImage& picture : pictures) {
+        result.rgba.push_back(withTwoLevelAlpha(picture, result.anyTransparent));
+        for (int y = 0; y < result.rgba.back().height(); ++y)
+            result.rows.push_back(result.rgba.back().scanLine(y));
+    }
     return result;
 }
 
-// The channel with the widest spread inside the box, and that spread.
-std::pair<int, int> widestChannel(const std::vector<ColourCount>& colours, const Box& box) {
-    std::array<int, 3> low{255, 255, 255};
-    std::array<int, 3> high{0, 0, 0};
-    for (std::size_t i = box.begin; i < box.end; ++i) {
-        for (int c = 0; c < 3; ++c) {
-            low[c] = std::min(low[c], channel(colours[i].colour, c));
-            high[c] = std::max(high[c], channel(colours[i].colour, c));
-        }
+// The palette as the encoder wants it: opaque colours, and the transparent
+// entry (if any) remembered by its slot and painted black.
+void takePalette(const liq_palette& palette, IndexedPictures& result) {
+    for (unsigned i = 0; i < palette.count; ++i) {
+        const liq_color& c = palette.entries[i];
+        if (c.a < 128 && result.transparentIndex < 0)
+            result.transparentIndex = static_cast<int>(i);
+        result.palette.push_back(c.a < 128 ? qRgb(0, 0, 0) : qRgb(c.r, c.g, c.b));
     }
-    int best = 0;
-    for (int c = 1; c < 3; ++c)
-        if (high[c] - low[c] > high[best] - low[best])
-            best = c;
-    return {best, high[best] - low[best]};
 }
 
-// Splits the box with the widest spread at its pixel-weighted median until
-// there are enough boxes or none can be split.
-std::vector<Box> medianCut(std::vector<ColourCount>& colours, int boxCount) {
-    std::vector<Box> boxes{{0, colours.size()}};
-    while (static_cast<int>(boxes.size()) < boxCount) {
-        int chosen = -1;
-        int chosenSpread = 0;
-        int chosenChannel = 0;
-        for (std::size_t b = 0; b < boxes.size(); ++b) {
-            if (boxes[b].end - boxes[b].begin < 2)
-                continue;
-            auto [which, spread] = widestChannel(colours, boxes[b]);
-            if (chosen < 0 || spread > chosenSpread) {
-                chosen = static_cast<int>(b);
-                chosenSpread = spread;
-                chosenChannel = which;
-            }
+// Splits the stack's indices into one array per picture; a transparent
+// source pixel always takes the transparent slot, whatever the dithering did.
+void splitIndices(const Stack& source, const std::vector<std::uint8_t>& all,
+                  IndexedPictures& result) {
+    std::size_t at = 0;
+    for (const QImage& rgba : source.rgba) {
+        const std::size_t count = static_cast<std::size_t>(rgba.width()) * rgba.height();
+        std::vector<std::uint8_t> indices(all.begin() + at, all.begin() + at + count);
+        for (int y = 0; y < rgba.height(); ++y) {
+            const std::uint8_t* pixel = rgba.constScanLine(y);
+            for (int x = 0; x < rgba.width(); ++x, pixel += 4)
+                if (pixel[kAlphaOffset] == 0)
+                    indices[static_cast<std::size_t>(y) * rgba.width() + x] =
+                        static_cast<std::uint8_t>(result.transparentIndex);
         }
-        if (chosen < 0)
-            break;
-        Box box = boxes[chosen];
-        std::sort(colours.begin() + box.begin, colours.begin() + box.end,
-                  [chosenChannel](const ColourCount& a, const ColourCount& b) {
-                      return channel(a.colour, chosenChannel) < channel(b.colour, chosenChannel);
-                  });
-        std::uint64_t total = 0;
-        for (std::size_t i = box.begin; i < box.end; ++i)
-            total += colours[i].count;
-        std::uint64_t seen = 0;
-        std::size_t split = box.begin + 1;
-        for (std::size_t i = box.begin; i + 1 < box.end; ++i) {
-            seen += colours[i].count;
-            split = i + 1;
-            if (seen * 2 >= total)
-                break;
-        }
-        boxes[chosen] = {box.begin, split};
-        boxes.push_back({split, box.end});
+        result.indices.push_back(std::move(indices));
+        at += count;
     }
-    return boxes;
 }
 
-QRgb averageColour(const std::vector<ColourCount>& colours, const Box& box) {
-    std::uint64_t r = 0, g = 0, b = 0, n = 0;
-    for (std::size_t i = box.begin; i < box.end; ++i) {
-        r += qRed(colours[i].colour) * colours[i].count;
-        g += qGreen(colours[i].colour) * colours[i].count;
-        b += qBlue(colours[i].colour) * colours[i].count;
-        n += colours[i].count;
-    }
-    return qRgb(static_cast<int>((r + n / 2) / n), static_cast<int>((g + n / 2) / n),
-                static_cast<int>((b + n / 2) / n));
+IndexedPictures onlyEmpty(std::size_t count) {
+    IndexedPictures result;
+    result.palette.push_back(qRgb(0, 0, 0)); // a GIF palette has at least one entry
+    result.indices.resize(count);
+    return result;
 }
 
-int nearestEntry(const std::vector<QRgb>& palette, QRgb colour) {
-    int best = 0;
-    long long bestDistance = -1;
-    for (std::size_t i = 0; i < palette.size(); ++i) {
-        const long long dr = qRed(palette[i]) - qRed(colour);
-        const long long dg = qGreen(palette[i]) - qGreen(colour);
-        const long long db = qBlue(palette[i]) - qBlue(colour);
-        const long long distance = 2 * dr * dr + 4 * dg * dg + 3 * db * db;
-        if (bestDistance < 0 || distance < bestDistance) {
-            bestDistance = distance;
-            best = static_cast<int>(i);
-        }
-    }
-    return best;
+// Palette and indices for the stacked pictures, or nothing when
+// libimagequant fails.
+IndexedPictures reduce(Stack& source, int width, int maxColours) {
+    const int height = static_cast<int>(source.rows.size());
+    LiqPtr<liq_attr> attr(liq_attr_create());
+    if (!attr || liq_set_max_colors(attr.get(), std::clamp(maxColours, 2, 256)) != LIQ_OK)
+        return {};
+    LiqPtr<liq_image> image(
+        liq_image_create_rgba_rows(attr.get(), source.rows.data(), width, height, 0));
+    // A fixed entry keeps the transparent slot out of the averaging of colours.
+    if (!image ||
+        (source.anyTransparent && liq_image_add_fixed_color(image.get(), kTransparent) != LIQ_OK))
+        return {};
+    liq_result* raw = nullptr;
+    if (liq_image_quantize(image.get(), attr.get(), &raw) != LIQ_OK)
+        return {};
+    LiqPtr<liq_result> quantized(raw);
+    // Full error diffusion (libimagequant leaves it off unless asked): it
+    // keeps shadings smooth, and libimagequant holds it back at edges, so text
+    // stays crisp. Pictures that fit the palette are unaffected.
+    if (liq_set_dithering_level(quantized.get(), 1.0f) != LIQ_OK)
+        return {};
+
+    // Our own row pointers: the buffer variant keeps one per row on the stack.
+    std::vector<std::uint8_t> all(static_cast<std::size_t>(width) * height);
+    std::vector<unsigned char*> rows(static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y)
+        rows[y] = all.data() + static_cast<std::size_t>(y) * width;
+    if (liq_write_remapped_image_rows(quantized.get(), image.get(), rows.data()) != LIQ_OK)
+        return {};
+    IndexedPictures result;
+    takePalette(*liq_get_palette(quantized.get()), result); // final only after the remap
+    if (source.anyTransparent && result.transparentIndex < 0)
+        return {};
+    splitIndices(source, all, result);
+    return result;
 }
 
 } // namespace
 
 IndexedPictures quantize(std::span<const QImage> pictures, int maxColours) {
-    IndexedPictures result;
-    maxColours = std::clamp(maxColours, 2, 256);
-    const std::vector<QImage> argb = asArgb(pictures);
-    bool anyTransparent = false;
-    std::vector<ColourCount> colours = histogram(argb, anyTransparent);
-    const int opaqueSlots = anyTransparent ? maxColours - 1 : maxColours;
-
-    QHash<QRgb, int> lookup; // every histogram colour -> palette index
-    if (static_cast<int>(colours.size()) <= opaqueSlots) {
-        for (const ColourCount& c : colours) {
-            lookup.insert(c.colour, static_cast<int>(result.palette.size()));
-            result.palette.push_back(c.colour);
-        }
-    } else {
-        for (const Box& box : medianCut(colours, opaqueSlots))
-            result.palette.push_back(averageColour(colours, box));
-        for (const ColourCount& c : colours)
-            lookup.insert(c.colour, nearestEntry(result.palette, c.colour));
-    }
-    if (anyTransparent) {
-        result.transparentIndex = static_cast<int>(result.palette.size());
-        result.palette.push_back(qRgb(0, 0, 0));
-    }
-    if (result.palette.empty())
-        result.palette.push_back(qRgb(0, 0, 0)); // only empty pictures
-
-    for (const QImage& picture : argb) {
-        std::vector<std::uint8_t> indices;
-        indices.reserve(static_cast<std::size_t>(picture.width()) * picture.height());
-        for (int y = 0; y < picture.height(); ++y) {
-            const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-            for (int x = 0; x < picture.width(); ++x) {
-                const int index = isTransparent(row[x]) ? result.transparentIndex
-                                                        : lookup.value(row[x] | 0xff000000u);
-                indices.push_back(static_cast<std::uint8_t>(index));
-            }
-        }
-        result.indices.push_back(std::move(indices));
-    }
-    return result;
+    if (!sameSize(pictures))
+        return {};
+    if (pictures.empty() || pictures.front().width() == 0 || pictures.front().height() == 0)
+        return onlyEmpty(pictures.size());
+    Stack source = stack(pictures);
+    if (source.rows.size() > static_cast<std::size_t>(std::numeric_limits<int>::max()))
+        return {}; // more rows than libimagequant counts
+    return reduce(source, pictures.front().width(), maxColours);
 }
 
 } // namespace imaging

@@ -1,6 +1,5 @@
 #include "platform/imaging/gif_codec.h"
 #include "platform/imaging/jpeg_codec.h"
-#include "platform/imaging/quantize.h"
 
 #include <QPainter>
 #include <gtest/gtest.h>
@@ -56,19 +55,6 @@ TEST(GifCodec, ManyColoursAreReducedCloseToTheOriginal) {
     const QImage decoded = imaging::decodeGif(gif);
     ASSERT_FALSE(decoded.isNull());
     EXPECT_LE(maxChannelError(decoded, gradient), 24);
-}
-
-TEST(GifCodec, QuantizedPaletteNeverExceedsTheLimit) {
-    QImage noise(64, 64, QImage::Format_ARGB32);
-    std::mt19937 random(7);
-    for (int y = 0; y < 64; ++y)
-        for (int x = 0; x < 64; ++x)
-            noise.setPixel(x, y, random() | (x == y ? 0u : 0xff000000u));
-    const imaging::IndexedPictures indexed = imaging::quantize(std::span(&noise, 1), 256);
-    EXPECT_LE(indexed.palette.size(), 256u);
-    ASSERT_GE(indexed.transparentIndex, 0);
-    for (std::uint8_t index : indexed.indices.front())
-        EXPECT_LT(index, indexed.palette.size());
 }
 
 TEST(GifCodec, AnimationKeepsFramesDelaysAndLoop) {
