@@ -82,8 +82,11 @@ std::vector<std::pair<const ExportedKey*, uint64_t>> sentAlike(const Group& g,
 std::vector<Group> groupsOf(const std::vector<ExportedKey>& keys, std::vector<ExportedKey>& left) {
     std::vector<Group> groups;
     for (const auto& k : keys) {
-        const auto encoding =
-            k.code.raw || !k.code.decoded ? std::nullopt : lircEncoding(k.code.decoded->protocol);
+        auto encoding = k.code.raw || !k.code.decoded
+                            ? std::nullopt
+                            : lircEncoding(k.code.decoded->protocol, true);
+        if (!encoding && !k.code.raw && k.code.decoded)
+            encoding = lircEncoding(k.code.decoded->protocol, false);
         const auto word = encoding ? lircCodeWord(*k.code.decoded) : std::nullopt;
         if (!word) {
             left.push_back(k);
@@ -111,7 +114,15 @@ LircdProtocolRemotes lircdProtocolRemotes(const std::vector<ExportedKey>& keys) 
         const std::string form(irform::protocolName(g.protocol));
         const int n = ++remotesOfForm[g.protocol];
         const std::string name = "QZT-617_" + form + (n > 1 ? "_" + std::to_string(n) : "");
-        const auto alike = sentAlike(g, remoteText(g, name));
+        auto alike = sentAlike(g, remoteText(g, name));
+        if (alike.size() < g.codes.size()) {
+            // LIRC cannot send the form's whole press alike: its first frame.
+            Group firstFrame = g;
+            firstFrame.encoding = *lircEncoding(g.protocol, false);
+            auto frameAlike = sentAlike(firstFrame, remoteText(firstFrame, name));
+            if (frameAlike.size() > alike.size())
+                g = std::move(firstFrame), alike = std::move(frameAlike);
+        }
         for (const auto& [key, code] : g.codes)
             if (std::find(alike.begin(), alike.end(), std::make_pair(key, code)) == alike.end())
                 result.left.push_back(*key);

@@ -80,7 +80,10 @@ struct Split {
 // lie together, and a separator ends the pre_data.
 std::optional<Split> splitOf(const FormDefinition& form) {
     const int bits = lircBits(form);
-    const uint64_t moved = movedBits(form, true) & maskOf(bits);
+    uint64_t moved = movedBits(form, true);
+    if (form.laterFrame != nullptr) // LIRC's repeat_mask inverts bits of the code only
+        moved |= sentOrder(form, form.laterFrame(form.pack({0, 0}), 1) ^ form.pack({0, 0}));
+    moved &= maskOf(bits);
     Split split{0, bits, 0};
     if (moved != 0) {
         const int high = 63 - std::countl_zero(moved), low = std::countr_zero(moved);
@@ -110,7 +113,8 @@ void addGap(const FormDefinition& form, std::vector<std::string>& p, std::string
     }
 }
 
-bool addSymbolTimings(const FormDefinition& form, std::vector<std::string>& p, std::string& flags) {
+bool addSymbolTimings(const FormDefinition& form, bool wholePress, std::vector<std::string>& p,
+                      std::string& flags) {
     const auto& frame = form.symbolFrame;
     if (frame.symbols.size() != 2 || frame.trailer.size() > 1)
         return false;
@@ -131,10 +135,12 @@ bool addSymbolTimings(const FormDefinition& form, std::vector<std::string>& p, s
     } else {
         return false;
     }
+    // Later frames without the leader; LIRC's CONST_LENGTH then times the
+    // first frame as if it had none, so a one-frame press leaves them out.
     const bool sameLeader = std::ranges::equal(frame.repeatLeader, frame.leader);
-    if (!sameLeader && !(frame.repeatLeader.empty() && !frame.leader.empty()))
+    if (wholePress && !sameLeader && !(frame.repeatLeader.empty() && !frame.leader.empty()))
         return false;
-    if (!sameLeader)
+    if (wholePress && !sameLeader)
         flags += "|NO_HEAD_REP";
     if (!frame.trailer.empty())
         p.push_back("ptrail " + std::to_string(frame.trailer[0]));
@@ -179,7 +185,7 @@ bool addBiphaseTimings(const FormDefinition& form, std::vector<std::string>& p,
 
 } // namespace
 
-std::optional<LircEncoding> lircEncoding(irform::Protocol protocol) {
+std::optional<LircEncoding> lircEncoding(irform::Protocol protocol, bool wholePress) {
     const FormDefinition& form = irform::detail::formDefinition(protocol);
     const auto split = splitOf(form);
     if (!split)
@@ -190,8 +196,9 @@ std::optional<LircEncoding> lircEncoding(irform::Protocol protocol) {
     encoding.postBits = split->post;
     std::vector<std::string> timings;
     std::string flags = "SPACE_ENC";
-    const bool fits = form.shape == Shape::Biphase ? addBiphaseTimings(form, timings, flags)
-                                                   : addSymbolTimings(form, timings, flags);
+    const bool fits = form.shape == Shape::Biphase
+                          ? addBiphaseTimings(form, timings, flags)
+                          : addSymbolTimings(form, wholePress, timings, flags);
     if (!fits)
         return std::nullopt;
     addGap(form, timings, flags);
@@ -204,10 +211,12 @@ std::optional<LircEncoding> lircEncoding(irform::Protocol protocol) {
     if (form.toggleMask != 0)
         p.push_back("toggle_bit_mask " +
                     hex(sentOrder(form, form.toggleMask) & maskOf(lircBits(form))));
-    if (form.framesPerPress > 2 || form.laterFrame != nullptr) {
-        encoding.frames = std::max(form.framesPerPress, 2);
+    // A press as the form's remotes send it: its frames with their repeats
+    // (which tell NEC from its whole-frame variants, and Denon its inverted
+    // frame).
+    encoding.frames = wholePress ? form.framesPerPress : 1;
+    if (encoding.frames > 1)
         p.push_back("min_repeat " + std::to_string(encoding.frames - 1));
-    }
     p.push_back("frequency " + std::to_string(form.carrierHz));
     return encoding;
 }

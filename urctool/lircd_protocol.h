@@ -32,8 +32,10 @@ struct LircEncoding {
     int frames = 1; // frames LIRC sends for one press (1 + min_repeat)
 };
 
-// nullopt when LIRC has no encoding for the form.
-std::optional<LircEncoding> lircEncoding(irform::Protocol protocol);
+// nullopt when LIRC has no encoding for the form. A whole press holds the
+// form's frames (min_repeat, NO_HEAD_REP, repeat_mask), as its remotes send
+// them; otherwise LIRC sends the first frame alone.
+std::optional<LircEncoding> lircEncoding(irform::Protocol protocol, bool wholePress);
 
 // The code's words in that encoding; nullopt when the form cannot carry it.
 std::optional<LircCodeWord> lircCodeWord(const irform::Decoded& code);
