@@ -1,5 +1,7 @@
 #include "urctool/lirc_library.h"
 
+#include "urctool/errors.h"
+
 extern "C" {
 #include <lirc/config_file.h>
 #include <lirc/ir_remote.h>
@@ -13,7 +15,6 @@ extern "C" {
 #include <fstream>
 #include <memory>
 #include <mutex>
-#include <stdexcept>
 #include <unistd.h>
 
 namespace urctool {
@@ -33,10 +34,13 @@ public:
         path_ = std::string(tmp && *tmp ? tmp : "/tmp") + "/urc-tool-lirc.XXXXXX";
         const int fd = ::mkstemp(path_.data());
         if (fd < 0)
-            throw std::runtime_error("cannot make a file for LIRC's messages in " + path_);
+            throw ToolError("cannot make a file for LIRC's messages in " + path_);
         ::close(fd);
         lirc_log_set_file(path_.c_str());
-        lirc_log_open("urc-tool", 0, LIRC_WARNING);
+        if (lirc_log_open("urc-tool", 0, LIRC_WARNING) != 0) {
+            ::unlink(path_.c_str());
+            throw ToolError("cannot open " + path_ + " for LIRC's messages");
+        }
         since(); // the library's own "log opened" lines
     }
     ~CapturedLog() {
@@ -168,7 +172,7 @@ LibraryRead readWithLirc(std::string_view conf) {
     std::string text(conf);
     const std::unique_ptr<FILE, int (*)(FILE*)> in(fmemopen(text.data(), text.size(), "r"), fclose);
     if (!in)
-        throw std::runtime_error("cannot hand the lircd.conf to LIRC's parser");
+        throw ToolError("cannot hand the lircd.conf to LIRC's parser");
     ir_remote* read = read_config(in.get(), "lircd.conf");
     if (read == reinterpret_cast<ir_remote*>(-1)) // how some versions say "failed"
         read = nullptr;

@@ -215,6 +215,38 @@ end remote
   end codes
 end remote
 )"},
+    {"XMP (a nibble a pulse, its value in the space)", "XMP_A", 1,
+     R"(begin remote
+  name XMPLIKE
+  bits 16
+  flags XMP|CONST_LENGTH
+  zero 210 760
+  one 0 136
+  ptrail 210
+  pre_data_bits 16
+  pre_data 0x1F25
+  gap 80000
+  begin codes
+    XMP_A 0x4B07
+  end codes
+end remote
+)"},
+    {"REVERSE (codes written least significant bit first), toggle_bit", "REV_A", 1,
+     R"(begin remote
+  name REVERSED
+  bits 12
+  flags SPACE_ENC|REVERSE|CONST_LENGTH
+  header 3500 1750
+  one 440 1300
+  zero 440 440
+  ptrail 440
+  toggle_bit 3
+  gap 60000
+  begin codes
+    REV_A 0x4D1
+  end codes
+end remote
+)"},
     {"RAW_CODES with min_repeat", "RAW_A", 2,
      R"(begin remote
   name RAWLIKE
