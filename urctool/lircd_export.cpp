@@ -1,10 +1,17 @@
-#include "urctool/lircd_export.h"
+// The learned keys as a lircd.conf (lircdConf, declared in export_formats.h):
+// each recognised form for which LIRC has an encoding as a remote of that
+// encoding, one remote per form and pre/post data (one device, as people
+// write them), every code checked by sending it with LIRC's own encoder;
+// what is left (raw keys, forms LIRC cannot send alike) as one remote of raw
+// codes, each what the URC emits for the key without its closing silence.
+#include "urctool/export_formats.h"
 
 #include "irform/protocols.h"
 #include "urctool/lirc_library.h"
 #include "urctool/lircd_protocol.h"
 #include "urctool/signal_input.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -105,7 +112,11 @@ std::vector<Group> groupsOf(const std::vector<ExportedKey>& keys, std::vector<Ex
     return groups;
 }
 
-} // namespace
+// The remotes of the recognised forms alone, and the keys they do not hold.
+struct LircdProtocolRemotes {
+    std::string text;
+    std::vector<ExportedKey> left;
+};
 
 LircdProtocolRemotes lircdProtocolRemotes(const std::vector<ExportedKey>& keys) {
     LircdProtocolRemotes result;
@@ -132,8 +143,6 @@ LircdProtocolRemotes lircdProtocolRemotes(const std::vector<ExportedKey>& keys) 
     }
     return result;
 }
-
-namespace {
 
 // The carrier most keys use: one remote has one frequency.
 int commonCarrier(const std::vector<ExportedKey>& keys) {
