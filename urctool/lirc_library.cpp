@@ -178,11 +178,14 @@ LibraryRead readWithLirc(std::string_view conf) {
         read = nullptr;
     const std::unique_ptr<ir_remote, void (*)(ir_remote*)> remotes(read, free_config);
     for (const auto& message : log.since()) {
-        if (message.error && message.text.rfind("reading of file", 0) != 0)
+        if (message.error)
             result.errors.push_back(message.text);
         else if (changesAValue(message.text))
             result.changedValues.push_back(message.text);
     }
+    // "reading of file 'lircd.conf' failed" adds nothing to the reason before it.
+    if (result.errors.size() > 1 && result.errors.back().rfind("reading of file", 0) == 0)
+        result.errors.pop_back();
     if (!remotes || !result.errors.empty())
         return result;
     for (ir_remote* remote = remotes.get(); remote; remote = remote->next)
