@@ -28,7 +28,7 @@ asan_targets=(
   gif_compose_test
   urc_memory_test urc_claim_test urcsim_core_test urc_device_test tovqel_test urc_panel_test
   urcwire_tests urcfind_tests
-  winsys_tests urctool_tests urc-tool urc-sim
+  winsys_tests urctool_tests urctool_lircd_tests urc-tool urc-sim
   fuzz_oracles_test fuzz_seeds fuzz_capture_replay fuzz_convert_replay fuzz_urc_memory_replay
 )
 # A test program missing from the list above shows up as a failing

@@ -74,8 +74,12 @@ const std::map<std::string, std::string>& texts() {
          "the plan's size and writes nothing.\n"},
         {"export",
          "usage: urc-tool export --format lircd|pronto|json [--keys KEY,KEY...] [-o FILE]\n"
-         "Writes the learned keys (or the keys named) as a lircd.conf with raw codes,\n"
-         "Pronto hex (one line per key) or JSON with the decoded form and timings.\n" +
+         "Writes the learned keys (or the keys named) as a lircd.conf, Pronto hex (one\n"
+         "line per key) or JSON with the decoded form and timings. The lircd.conf holds a\n"
+         "remote of LIRC's own encoding for each recognised form and device (SPACE_ENC\n"
+         "with header, repeat code and pre_data for NEC-like forms, RC5, RC6, ...), each\n"
+         "code checked by sending it with LIRC's library; keys of no form LIRC sends\n"
+         "alike (raw codes, two-bit symbols) go to one remote of raw codes.\n" +
              kReplacedFile},
         {"set", "usage: urc-tool set KEY --pronto TEXT\n"
                 "       urc-tool set KEY --raw \"raw 38000 +9000 -4500 ...\"\n"
@@ -83,12 +87,17 @@ const std::map<std::string, std::string>& texts() {
                 "       urc-tool set KEY --protocol PROTOCOL DEVICE COMMAND\n"
                 "Teaches KEY a signal through the same path as learning (capture, encoding,\n"
                 "conversion, storage plan). DEVICE and COMMAND decimal or 0x hex. --lircd\n"
-                "reads raw codes and the codes of SPACE_ENC remotes from a regular file of\n"
-                "at most 1 MiB. Refused on a URC whose memory fails its check and, before\n"
-                "anything is written, for a signal the URC cannot keep exactly: a mark over\n"
-                "327670 us, a space inside it under 59 or over 218504 us, a capture over\n"
-                "10240 characters (at most 2538 durations), or over 1020 durations of more\n"
-                "than 16 lengths. PROTOCOL is one of:\n" +
+                "reads a regular file of at most 1 MiB with LIRC's own library and takes key\n"
+                "NAME of its first remote that has it, as lircd sends one press of it: every\n"
+                "encoding LIRC sends (raw codes, SPACE_ENC, SPACE_FIRST, RC5, RC6, RC-MM,\n"
+                "...), the frame, the min_repeat repeats the remote asks for, each with its\n"
+                "gap. Numbers LIRC would wrap are refused (durations up to 10000000 us,\n"
+                "frequency 10000 to 500000 Hz), as is \"include\". Refused on a URC whose\n"
+                "memory fails its check and, before anything is written, for a signal the\n"
+                "URC cannot keep exactly: a mark over 327670 us, a space inside it under 59\n"
+                "or over 218504 us, a capture over 10240 characters (at most 2538\n"
+                "durations), or over 1020 durations of more than 16 lengths. PROTOCOL is one\n"
+                "of:\n" +
                     protocolList()},
         {"learn", "usage: urc-tool learn KEY [--timeout SECONDS] [--wait SECONDS]\n"
                   "Puts the URC into capture mode, says so, and waits for a key of the original\n"

@@ -1,11 +1,10 @@
-// What urc-tool reads from the command line and files: Pronto hex, lircd raw
-// codes, raw descriptions, protocol numbers, key names and options.
+// What urc-tool reads from the command line and files: Pronto hex (lircd.conf:
+// lircd_test.cpp), raw descriptions, protocol numbers, key names and options.
 #include "common/whole_files.h"
 #include "irform/protocols.h"
 #include "urctool/command_line.h"
 #include "urctool/errors.h"
 #include "urctool/key_names.h"
-#include "urctool/lircd_conf.h"
 #include "urctool/restore_plan.h"
 #include "urctool/signal_input.h"
 
@@ -45,116 +44,6 @@ TEST(Pronto, MalformedTextIsAUsageError) {
                              "0000 006D 0002 0000 0010 0010", "0000 0000 0001 0000 0010 0010",
                              "0000 006D 0001 0000 0010 001G", "0000 006D 0001 0000 10 0010"})
         EXPECT_THROW(urctool::signalFromPronto(text), UsageError) << text;
-}
-
-TEST(Lircd, RawCodeOfTheNamedKeyWithFrequencyAndGap) {
-    const char* conf = R"(# exported
-begin remote
-  name  TEST
-  flags RAW_CODES
-  frequency 36000
-  gap 50000
-  begin raw_codes
-    name TV_MUTE
-      900 450 900
-    name TV_MUTE_2
-      100 200
-      300 400
-  end raw_codes
-end remote
-)";
-    const auto mute = urctool::signalFromLircd(conf, "TV_MUTE");
-    EXPECT_EQ(mute.carrierHz, 36000);
-    EXPECT_EQ(mute.durations, (std::vector<uint32_t>{900, 450, 900, 50000}));
-    const auto two = urctool::signalFromLircd(conf, "TV_MUTE_2");
-    EXPECT_EQ(two.durations, (std::vector<uint32_t>{100, 200, 300, 400}));
-    EXPECT_THROW(urctool::signalFromLircd(conf, "TV"), UsageError);
-    EXPECT_THROW(
-        urctool::signalFromLircd(
-            "begin remote\nbegin raw_codes\nname A\n 100 x\nend raw_codes\nend remote\n", "A"),
-        UsageError);
-}
-
-// A pulse-distance remote as irsimsend sends it: header, pre_data and code
-// bits most significant first, trailing pulse, the rest of a constant length.
-TEST(Lircd, SpaceEncodedCodesAreBuiltFromTheRemotesTimings) {
-    const std::string conf = R"(begin remote
-  name OWN
-  bits 4
-  flags SPACE_ENC|CONST_LENGTH
-  header 3400 1700
-  one 400 1200
-  zero 400 400
-  ptrail 400
-  pre_data_bits 2
-  pre_data 0x2
-  gap 30000
-  begin codes
-    KEY_A 0x9
-  end codes
-end remote
-)";
-    const auto s = urctool::signalFromLircd(conf, "KEY_A");
-    // 1 0 | 1 0 0 1
-    const std::vector<uint32_t> want = {3400, 1700, 400, 1200, 400, 400,  400, 1200,
-                                        400,  400,  400, 400,  400, 1200, 400, 30000 - 12700};
-    EXPECT_EQ(s.durations, want);
-    std::string rc5 = conf;
-    rc5.replace(rc5.find("SPACE_ENC"), 9, "RC5");
-    EXPECT_THROW(urctool::signalFromLircd(rc5, "KEY_A"), UsageError);
-}
-
-// Numbers of a lircd.conf past what a duration or a carrier can be are refused
-// as written, never read modulo 2^32; each just inside and just outside.
-TEST(Lircd, NumbersPastTheirRangeAreRefusedNotWrapped) {
-    const struct {
-        const char* parameter; // replaces "header 9000 4500"
-        const char* refusal;   // "" when read
-    } cases[] = {
-        {"header 9000 4500", ""},
-        {"header 4294976296 4500", "header 4294976296 us: durations go up to 10000000 us"},
-        {"header 9000 10000001", "header 10000001 us: durations go up to 10000000 us"},
-        {"header 9000 4500\n  frequency 500000", ""},
-        {"header 9000 4500\n  frequency 500001", "frequency 500001 Hz: the carrier must be"},
-        {"header 9000 4500\n  frequency 4295005296", "frequency 4295005296 Hz"},
-        {"header 9000 4500\n  gap 4294997296", "gap 4294997296 us"},
-    };
-    for (const auto& c : cases) {
-        std::string conf = "begin remote\n  name R\n  bits 8\n  flags SPACE_ENC\n  one 560 1690\n"
-                           "  zero 560 560\n  ptrail 560\n  gap 40000\n  " +
-                           std::string(c.parameter) +
-                           "\n  begin codes\n    K 0x12\n  end codes\nend remote\n";
-        if (*c.refusal == '\0') {
-            const auto s = urctool::signalFromLircd(conf, "K");
-            EXPECT_EQ(s.durations[0], 9000u) << c.parameter;
-            continue;
-        }
-        try {
-            urctool::signalFromLircd(conf, "K");
-            ADD_FAILURE() << c.parameter << " was read";
-        } catch (const UsageError& e) {
-            EXPECT_NE(std::string(e.what()).find(c.refusal), std::string::npos) << e.what();
-        }
-    }
-    const char* rawCode = "begin remote\nname R\nbegin raw_codes\nname A\n 900 %s 900\n"
-                          "end raw_codes\nend remote\n";
-    char conf[200];
-    std::snprintf(conf, sizeof conf, rawCode, "10000000");
-    EXPECT_THROW(urctool::signalFromLircd(conf, "A"), urctool::ToolError) << "kept whole, too long";
-    std::snprintf(conf, sizeof conf, rawCode, "4294968196");
-    EXPECT_THROW(urctool::signalFromLircd(conf, "A"), UsageError) << "read as 900";
-}
-
-TEST(Lircd, ANulCharacterIsNamedWithItsPlace) {
-    using namespace std::string_literals;
-    const std::string conf = "begin remote\n  name R\0X\nend remote\n"s;
-    try {
-        urctool::signalFromLircd(conf, "K");
-        ADD_FAILURE() << "read";
-    } catch (const UsageError& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "the lircd.conf holds a NUL character (byte 22, line 2); a lircd.conf is text");
-    }
 }
 
 TEST(RawAndProtocol, CheckedAndClosedWithASilence) {

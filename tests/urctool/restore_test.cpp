@@ -2,9 +2,9 @@
 // consistent after every one of them, planning again from any point completes
 // the restore, and backups of another URC or with broken tables are refused.
 #include "irform/code_form.h"
+#include "tests/support/scripted_urc.h"
 #include "urcmem/image_check.h"
 #include "urcmem/memory_map.h"
-#include "tests/support/scripted_urc.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"
 #include "urctool/held_code.h"
@@ -255,10 +255,12 @@ std::vector<uint32_t> evenCapture() {
     return d;
 }
 
+// LIRC's parser reads lines of up to 4096 characters, and raw codes that end
+// with a pulse (an odd count).
 std::string lircdRaw(const std::vector<uint32_t>& d) {
     std::string conf = "begin remote\n  name R\n  flags RAW_CODES\n  begin raw_codes\n    name K\n";
-    for (uint32_t us : d)
-        conf += " " + std::to_string(us);
+    for (std::size_t i = 0; i < d.size(); ++i)
+        conf += (i % 16 == 0 ? "\n " : " ") + std::to_string(d[i]);
     return conf + "\n  end raw_codes\nend remote\n";
 }
 
@@ -288,8 +290,8 @@ TEST_F(UrcToolTest, SetStoresSignalsAtEachLimitWholeAndRefusesThosePastIt) {
         {"capture overflows", "--raw", rawOf(durations(2540, false)), 0,
          "2540 durations need 10244 characters of capture text: the URC captures at most 10240"},
         {"20000 durations", "--raw", rawOf(durations(20000, false)), 0, "20000 durations need"},
-        {"150000 durations of a lircd.conf", "--lircd", lircdRaw(durations(150000, false)), 0,
-         "the lircd.conf's key K: 150000 durations need"},
+        {"150001 durations of a lircd.conf", "--lircd", lircdRaw(durations(150001, false)), 0,
+         "the lircd.conf's key K: 150002 durations need"},
         {"most varied durations", "--raw", rawOf(durations(1020, true)), 1020, ""},
         {"too many varied durations", "--raw", rawOf(durations(1022, true)), 0,
          "1022 durations of more than 16 different lengths: the URC stores at most 1020 varied "
