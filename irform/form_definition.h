@@ -73,6 +73,7 @@ struct FormDefinition {
     int framesPerPress = 2; // frames a rendered press holds (ditto frames included)
     Repeat repeat = Repeat::Frame;
     std::span<const uint32_t> ditto{};
+    uint32_t dittoGapUs = 0; // the gap after a ditto frame when it differs from gapUs
     // Layout: device and command to payload, payload back (nullopt when a
     // fixed field, check or inverse does not hold).
     uint64_t (*pack)(Fields fields) = nullptr;
@@ -93,8 +94,8 @@ Signal renderPress(const FormDefinition& form, uint64_t payload);
 // A press of `frames` frames (repeats and ditto frames as the form sends them).
 Signal renderPress(const FormDefinition& form, uint64_t payload, int frames);
 
-// The gap that follows a frame of the given length.
-uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs);
+// The gap that follows a frame of the given length (a ditto frame when `ditto`).
+uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs, bool ditto = false);
 
 struct FormFit {
     Press press;

@@ -88,8 +88,10 @@ std::vector<uint32_t> frameDurations(const FormDefinition& form, uint64_t payloa
     return d;
 }
 
-uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs) {
+uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs, bool ditto) {
     constexpr uint32_t kShortestGap = 10000;
+    if (ditto && form.dittoGapUs != 0)
+        return form.dittoGapUs;
     if (form.periodUs == 0)
         return form.gapUs;
     return form.periodUs > frameLengthUs + kShortestGap ? form.periodUs - frameLengthUs
@@ -105,14 +107,15 @@ Signal renderPress(const FormDefinition& form, uint64_t payload, int frames) {
     signal.carrierHz = form.carrierHz;
     for (int n = 0; n < frames; ++n) {
         std::vector<uint32_t> frame;
-        if (n > 0 && form.repeat == Repeat::Ditto)
+        const bool ditto = n > 0 && form.repeat == Repeat::Ditto;
+        if (ditto)
             frame.assign(form.ditto.begin(), form.ditto.end());
         else
             frame = frameDurations(
                 form, n > 0 && form.laterFrame ? form.laterFrame(payload, n) : payload, n == 0);
         const uint32_t length = std::accumulate(frame.begin(), frame.end(), 0u);
         signal.durations.insert(signal.durations.end(), frame.begin(), frame.end());
-        signal.durations.push_back(gapAfter(form, length));
+        signal.durations.push_back(gapAfter(form, length, ditto));
     }
     return signal;
 }
