@@ -44,6 +44,9 @@ struct SymbolFrame {
     int separatorAfter = 0;                   // payload bits before the separator, 0 = none
     Pair separator{};
     std::span<const uint32_t> trailer{};
+    // No trailer: the last symbol's space runs into the gap, which lasts that
+    // much longer, and only its mark tells the last bit (pulse width).
+    bool lastSpaceInGap = false;
 };
 
 struct BiphaseFrame {
@@ -96,6 +99,11 @@ Signal renderPress(const FormDefinition& form, uint64_t payload, int frames);
 
 // The gap that follows a frame of the given length (a ditto frame when `ditto`).
 uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs, bool ditto = false);
+// The symbol (0 to 3) that sends payload bits from `firstBit` on (in the
+// order sent), and the space of the frame's last symbol when it runs into
+// the gap (else 0).
+std::size_t sentSymbol(const FormDefinition& form, uint64_t payload, int firstBit);
+uint32_t spaceInGap(const FormDefinition& form, uint64_t payload);
 
 struct FormFit {
     Press press;

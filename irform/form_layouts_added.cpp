@@ -84,6 +84,13 @@ uint64_t packKonka(Fields f) {
 std::optional<Fields> unpackKonka(uint64_t v) {
     return Fields{field(v, 8, 8), field(v, 0, 8)};
 }
+// Symphony: 12 command bits; no device.
+uint64_t packSymphony(Fields f) {
+    return f.command;
+}
+std::optional<Fields> unpackSymphony(uint64_t v) {
+    return Fields{0, field(v, 0, 12)};
+}
 // Metz 19 (most significant first): toggle, D:3, ~D:3, F:6, ~F:6.
 uint64_t packMetz19(Fields f) {
     return f.device << 15 | (~f.device & 0x7) << 12 | f.command << 6 | (~f.command & 0x3F);

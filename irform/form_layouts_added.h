@@ -17,6 +17,8 @@ uint64_t packGiCable(Fields f);
 std::optional<Fields> unpackGiCable(uint64_t v);
 uint64_t packKonka(Fields f);
 std::optional<Fields> unpackKonka(uint64_t v);
+uint64_t packSymphony(Fields f);
+std::optional<Fields> unpackSymphony(uint64_t v);
 uint64_t packMetz19(Fields f);
 std::optional<Fields> unpackMetz19(uint64_t v);
 uint64_t packVelleman(Fields f);

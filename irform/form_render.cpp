@@ -84,8 +84,25 @@ std::vector<uint32_t> frameDurations(const FormDefinition& form, uint64_t payloa
     const auto leader = first ? form.symbolFrame.leader : form.symbolFrame.repeatLeader;
     std::vector<uint32_t> d(leader.begin(), leader.end());
     appendSymbols(form, payload, d);
+    if (form.symbolFrame.lastSpaceInGap)
+        d.pop_back();
     d.insert(d.end(), form.symbolFrame.trailer.begin(), form.symbolFrame.trailer.end());
     return d;
+}
+
+std::size_t sentSymbol(const FormDefinition& form, uint64_t payload, int firstBit) {
+    std::size_t symbol = 0;
+    for (int k = 0; k < symbolBits(form); ++k) {
+        const int bit = firstBit + k;
+        symbol = symbol << 1 | ((payload >> (form.msbFirst ? form.bits - 1 - bit : bit)) & 1);
+    }
+    return symbol;
+}
+
+uint32_t spaceInGap(const FormDefinition& form, uint64_t payload) {
+    if (form.shape != Shape::Symbols || !form.symbolFrame.lastSpaceInGap)
+        return 0;
+    return form.symbolFrame.symbols[sentSymbol(form, payload, form.bits - symbolBits(form))].second;
 }
 
 uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs, bool ditto) {
@@ -108,14 +125,15 @@ Signal renderPress(const FormDefinition& form, uint64_t payload, int frames) {
     for (int n = 0; n < frames; ++n) {
         std::vector<uint32_t> frame;
         const bool ditto = n > 0 && form.repeat == Repeat::Ditto;
+        const uint64_t sent = n > 0 && form.laterFrame ? form.laterFrame(payload, n) : payload;
         if (ditto)
             frame.assign(form.ditto.begin(), form.ditto.end());
         else
-            frame = frameDurations(
-                form, n > 0 && form.laterFrame ? form.laterFrame(payload, n) : payload, n == 0);
+            frame = frameDurations(form, sent, n == 0);
         const uint32_t length = std::accumulate(frame.begin(), frame.end(), 0u);
         signal.durations.insert(signal.durations.end(), frame.begin(), frame.end());
-        signal.durations.push_back(gapAfter(form, length, ditto));
+        signal.durations.push_back(gapAfter(form, length, ditto) +
+                                   (ditto ? 0 : spaceInGap(form, sent)));
     }
     return signal;
 }

@@ -33,6 +33,8 @@ inline constexpr uint32_t kTeacKDitto[] = {3456, 3456, 432};
 inline constexpr uint32_t kKonkaLeader[] = {3000, 3000};
 inline constexpr Pair kKonkaSymbols[] = {{500, 1500}, {500, 2500}};
 inline constexpr uint32_t kKonkaTrailer[] = {500, 4000, 500};
+// Symphony (fans, air coolers): pulse width, no leader and no trailer.
+inline constexpr Pair kSymphonySymbols[] = {{400, 1250}, {1250, 400}};
 // Proton (unit 500): a separator between the device and command bytes.
 inline constexpr uint32_t kProtonLeader[] = {8000, 4000};
 inline constexpr Pair kProtonSymbols[] = {{500, 500}, {500, 1500}};
@@ -192,6 +194,21 @@ inline constexpr FormDefinition kKonkaForm{.protocol = Protocol::Konka,
                                            .gapUs = 23000,
                                            .pack = packKonka,
                                            .unpack = unpackKonka};
+
+// Sent four times; the last bit's space runs into the gap.
+inline constexpr FormDefinition kSymphonyForm{
+    .protocol = Protocol::Symphony,
+    .name = "symphony",
+    .carrierHz = 38000,
+    .bits = 12,
+    .msbFirst = true,
+    .maxDevice = 0,
+    .maxCommand = 0xFFF,
+    .symbolFrame = {.symbols = kSymphonySymbols, .lastSpaceInGap = true},
+    .gapUs = 6600,
+    .framesPerPress = 4,
+    .pack = packSymphony,
+    .unpack = unpackSymphony};
 
 inline constexpr FormDefinition kProtonForm{.protocol = Protocol::Proton,
                                             .name = "proton",

@@ -56,12 +56,13 @@ constexpr FormDefinition kTable[] = {
     kMitsubishiKForm,  // 38
     kFujitsuForm,      // 39
     kKonkaForm,        // 40
-    kProtonForm,       // 41
-    kTeacKForm,        // 42
-    kJvc56Form,        // 43
-    kFujitsu56Form,    // 44
-    kMetz19Form,       // 45
-    kVellemanForm,     // 46
+    kSymphonyForm,     // 41
+    kProtonForm,       // 42
+    kTeacKForm,        // 43
+    kJvc56Form,        // 44
+    kFujitsu56Form,    // 45
+    kMetz19Form,       // 46
+    kVellemanForm,     // 47
 };
 
 // A row's position is its identifier number less one, and kAllProtocols

@@ -57,6 +57,7 @@ enum class Protocol {
     MitsubishiK,
     Fujitsu,
     Konka,
+    Symphony,
     Proton,
     TeacK,
     Jvc56,
@@ -76,8 +77,8 @@ inline constexpr Protocol kAllProtocols[] = {
     Protocol::Nec32,     Protocol::Jvc48,       Protocol::Lg,           Protocol::Lg2,
     Protocol::Samsung48, Protocol::GiCable,     Protocol::DenonK,       Protocol::Panasonic56,
     Protocol::SharpDvd,  Protocol::MitsubishiK, Protocol::Fujitsu,      Protocol::Konka,
-    Protocol::Proton,    Protocol::TeacK,       Protocol::Jvc56,        Protocol::Fujitsu56,
-    Protocol::Metz19,    Protocol::Velleman};
+    Protocol::Symphony,  Protocol::Proton,      Protocol::TeacK,        Protocol::Jvc56,
+    Protocol::Fujitsu56, Protocol::Metz19,      Protocol::Velleman};
 
 struct Decoded {
     Protocol protocol = Protocol::Nec;

@@ -153,12 +153,13 @@ std::vector<uint32_t> factoryCodeIdentifiers() {
         0x050002, // Mitsubishi-K (Kaseikyo)
         0x060002, // Fujitsu (Kaseikyo)
         0x070002, // Konka
-        0x080002, // Proton
-        0x090002, // Teac-K (Kaseikyo)
-        0x0A0002, // JVC 56 (Kaseikyo)
-        0x0B0002, // Fujitsu 56 (Kaseikyo)
-        0x0C0002, // Metz 19
-        0x0D0002, // Velleman
+        0x080002, // Symphony
+        0x090002, // Proton
+        0x0A0002, // Teac-K (Kaseikyo)
+        0x0B0002, // JVC 56 (Kaseikyo)
+        0x0C0002, // Fujitsu 56 (Kaseikyo)
+        0x0D0002, // Metz 19
+        0x0E0002, // Velleman
     };
 }
 

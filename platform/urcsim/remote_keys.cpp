@@ -11,7 +11,7 @@ namespace urcsim {
 namespace {
 
 // clang-format off
-constexpr std::array<RemoteKey, 52> kRemoteKeys = {{
+constexpr std::array<RemoteKey, 53> kRemoteKeys = {{
     {"Power", "power", "nec",    0x04,   0x08},
     {"Vol +", "volup", "nec",    0x04,   0x02},
     {"Vol -", "voldown", "nec",  0x04,   0x03},
@@ -59,6 +59,7 @@ constexpr std::array<RemoteKey, 52> kRemoteKeys = {{
     {"MitK Power", "mitk_power", "mitsubishik", 0x0247, 0x3A},
     {"Fuji Mode",  "fuji_mode",  "fujitsu",   0x1010, 0x012},
     {"Konka Menu", "konka_menu", "konka",     0x02,   0x4C},
+    {"Fan Speed",  "fan_speed",  "symphony",  0x00,   0x582},
     {"Proton Ch",  "proton_ch",  "proton",    0x15,   0x33},
     {"Teac Play",  "teac_play",  "teack",     0x1020, 0x45},
     {"JVC56 Ejct", "jvc56_ejct", "jvc56",     0x00F1, 0x0205},

@@ -56,7 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
         // SIRC 12, command 0x15 (1,0,1,0,1,0,0), device 1.
         KnownCase{Protocol::Sirc12, 0x01, 0x15, {2400, 600, 1200, 600, 600, 600, 1200}, 78, 135000},
         KnownCase{Protocol::Sirc15, 0x01, 0x15, {2400, 600, 1200}, 96, 135000},
-        KnownCase{Protocol::Sirc20, 0x01, 0x15, {2400, 600, 1200}, 126, 135000}));
+        KnownCase{Protocol::Sirc20, 0x01, 0x15, {2400, 600, 1200}, 126, 135000},
+        // Symphony 0x001: eleven zeros (400, 1250), a one's 1250 us mark, then the
+        // one's 400 us space and the 6600 us gap as one silence; four frames.
+        KnownCase{Protocol::Symphony, 0, 0x001, {400, 1250, 400, 1250}, 96, 4 * 26400}));
 
 TEST(Encode, RefusesValuesOutOfRange) {
     EXPECT_FALSE(encode(Protocol::Nec, 0x100, 0));
@@ -219,6 +222,7 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{Protocol::Proton, 0, 1, 38500, {8000, 4000, 500, 500,  500, 500, 500, 500,
                                                   500,  500,  500, 500,  500, 500, 500, 500,
                                                   500,  500,  500, 4000, 500, 1500}},
+        StartCase{Protocol::Symphony, 0, 0x800, 38000, {1250, 400, 400, 1250}},
         // Toggle 0, device 000, then its inverse 111.
         StartCase{Protocol::Metz19,
                   0,

@@ -114,6 +114,8 @@ TEST(PressedFrames, AreTheFramesReplayed) {
                           {"lg, three dittos", Protocol::Lg, 4, 0},
                           {"samsung48, three frames", Protocol::Samsung48, 3, 0},
                           {"proton, three frames", Protocol::Proton, 3, 0},
+                          {"symphony, four frames", Protocol::Symphony, 4, 0},
+                          {"symphony, one frame", Protocol::Symphony, 1, 0},
                           {"metz19, toggled", Protocol::Metz19, 2, uint64_t{1} << 18},
                           {"velleman, toggled", Protocol::Velleman, 2, uint64_t{1} << 9}};
     for (const Case& c : cases) {
