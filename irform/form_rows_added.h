@@ -1,9 +1,11 @@
 #pragma once
 // Rows of the form table (form_table.cpp includes this, nothing else does):
-// LG, Samsung 48, GI Cable, the Kaseikyo makers' variants, and the smaller
-// makers' pulse-distance forms (Konka, Proton, Metz, Velleman).
+// LG, Samsung 48, GI Cable, the Kaseikyo makers' variants, the smaller
+// makers' pulse-distance forms (Konka, Proton, Metz, Velleman) and the
+// pulse-width forms without a trailer (Symphony, Elite Screens).
 // Units in microseconds.
 #include "irform/form_definition.h"
+#include "irform/form_layouts.h"
 #include "irform/form_layouts_added.h"
 #include "irform/form_rows_nec.h"
 
@@ -35,6 +37,9 @@ inline constexpr Pair kKonkaSymbols[] = {{500, 1500}, {500, 2500}};
 inline constexpr uint32_t kKonkaTrailer[] = {500, 4000, 500};
 // Symphony (fans, air coolers): pulse width, no leader and no trailer.
 inline constexpr Pair kSymphonySymbols[] = {{400, 1250}, {1250, 400}};
+// Elite Screens (projector screens): the same kind of frame, 32 bits, a one
+// short mark first.
+inline constexpr Pair kEliteScreensSymbols[] = {{1214, 470}, {470, 1214}};
 // Proton (unit 500): a separator between the device and command bytes.
 inline constexpr uint32_t kProtonLeader[] = {8000, 4000};
 inline constexpr Pair kProtonSymbols[] = {{500, 500}, {500, 1500}};
@@ -297,5 +302,20 @@ inline constexpr FormDefinition kVellemanForm{
     .unpack = unpackVelleman,
     .toggleMask = uint64_t{1} << 9,
     .checkedBits = 1};
+
+// Sent twice; the last bit's space runs into the gap. No check: the device
+// is the frame's high half, the command its low half.
+inline constexpr FormDefinition kEliteScreensForm{
+    .protocol = Protocol::EliteScreens,
+    .name = "elitescreens",
+    .carrierHz = 38000,
+    .bits = 32,
+    .msbFirst = true,
+    .maxDevice = 0xFFFF,
+    .maxCommand = 0xFFFF,
+    .symbolFrame = {.symbols = kEliteScreensSymbols, .lastSpaceInGap = true},
+    .gapUs = 29200,
+    .pack = packNokia32,
+    .unpack = unpackNokia32};
 
 } // namespace irform::detail

@@ -63,6 +63,7 @@ constexpr FormDefinition kTable[] = {
     kFujitsu56Form,    // 45
     kMetz19Form,       // 46
     kVellemanForm,     // 47
+    kEliteScreensForm, // 48
 };
 
 // A row's position is its identifier number less one, and kAllProtocols

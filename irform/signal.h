@@ -64,6 +64,7 @@ enum class Protocol {
     Fujitsu56,
     Metz19,
     Velleman,
+    EliteScreens,
 };
 
 inline constexpr Protocol kAllProtocols[] = {
@@ -78,7 +79,7 @@ inline constexpr Protocol kAllProtocols[] = {
     Protocol::Samsung48, Protocol::GiCable,     Protocol::DenonK,       Protocol::Panasonic56,
     Protocol::SharpDvd,  Protocol::MitsubishiK, Protocol::Fujitsu,      Protocol::Konka,
     Protocol::Symphony,  Protocol::Proton,      Protocol::TeacK,        Protocol::Jvc56,
-    Protocol::Fujitsu56, Protocol::Metz19,      Protocol::Velleman};
+    Protocol::Fujitsu56, Protocol::Metz19,      Protocol::Velleman,     Protocol::EliteScreens};
 
 struct Decoded {
     Protocol protocol = Protocol::Nec;

@@ -160,6 +160,7 @@ std::vector<uint32_t> factoryCodeIdentifiers() {
         0x0C0002, // Fujitsu 56 (Kaseikyo)
         0x0D0002, // Metz 19
         0x0E0002, // Velleman
+        0x0F0002, // Elite Screens
     };
 }
 

@@ -11,7 +11,7 @@ namespace urcsim {
 namespace {
 
 // clang-format off
-constexpr std::array<RemoteKey, 53> kRemoteKeys = {{
+constexpr std::array<RemoteKey, 54> kRemoteKeys = {{
     {"Power", "power", "nec",    0x04,   0x08},
     {"Vol +", "volup", "nec",    0x04,   0x02},
     {"Vol -", "voldown", "nec",  0x04,   0x03},
@@ -65,6 +65,7 @@ constexpr std::array<RemoteKey, 53> kRemoteKeys = {{
     {"JVC56 Ejct", "jvc56_ejct", "jvc56",     0x00F1, 0x0205},
     {"Fuji56 Tmr", "fuji56_tmr", "fujitsu56", 0x2020, 0x0033},
     {"Metz Vol",   "metz_vol",   "metz19",    0x2,    0x15},
+    {"Screen Up",  "screen_up",  "elitescreens", 0x0FDA, 0x2256},
     {"Vell On",    "vell_on",    "velleman",  0x3,    0x2A},
 }};
 // clang-format on

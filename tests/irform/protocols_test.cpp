@@ -223,6 +223,8 @@ INSTANTIATE_TEST_SUITE_P(
                                                   500,  500,  500, 500,  500, 500, 500, 500,
                                                   500,  500,  500, 4000, 500, 1500}},
         StartCase{Protocol::Symphony, 0, 0x800, 38000, {1250, 400, 400, 1250}},
+        // Device 0x8000: a one (short mark) then zeros (long marks).
+        StartCase{Protocol::EliteScreens, 0x8000, 0, 38000, {470, 1214, 1214, 470}},
         // Toggle 0, device 000, then its inverse 111.
         StartCase{Protocol::Metz19,
                   0,

@@ -116,6 +116,7 @@ TEST(PressedFrames, AreTheFramesReplayed) {
                           {"proton, three frames", Protocol::Proton, 3, 0},
                           {"symphony, four frames", Protocol::Symphony, 4, 0},
                           {"symphony, one frame", Protocol::Symphony, 1, 0},
+                          {"elitescreens, three frames", Protocol::EliteScreens, 3, 0},
                           {"metz19, toggled", Protocol::Metz19, 2, uint64_t{1} << 18},
                           {"velleman, toggled", Protocol::Velleman, 2, uint64_t{1} << 9}};
     for (const Case& c : cases) {
