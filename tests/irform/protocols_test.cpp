@@ -59,7 +59,15 @@ INSTANTIATE_TEST_SUITE_P(
         KnownCase{Protocol::Sirc20, 0x01, 0x15, {2400, 600, 1200}, 126, 135000},
         // Symphony 0x001: eleven zeros (400, 1250), a one's 1250 us mark, then the
         // one's 400 us space and the 6600 us gap as one silence; four frames.
-        KnownCase{Protocol::Symphony, 0, 0x001, {400, 1250, 400, 1250}, 96, 4 * 26400}));
+        KnownCase{Protocol::Symphony, 0, 0x001, {400, 1250, 400, 1250}, 96, 4 * 26400},
+        // GI Cable 0, 0 (check 0): sixteen zeros, the frame's 41160 us gap, then
+        // a ditto frame and its own 87220 us gap.
+        KnownCase{Protocol::GiCable,
+                  0,
+                  0,
+                  {8820, 4410, 490, 2205},
+                  40,
+                  8820 + 4410 + 16 * 2695 + 490 + 41160 + 8820 + 2205 + 490 + 87220}));
 
 TEST(Encode, RefusesValuesOutOfRange) {
     EXPECT_FALSE(encode(Protocol::Nec, 0x100, 0));
