@@ -83,10 +83,15 @@ std::string builtinId(Protocol protocol) {
     // The first six forms predate the rest and keep their identifiers. The
     // others end in 0001: a URC whose table lacks them keeps their data in
     // code storage (an identifier below 0x22 ending in 0000 would be taken
-    // for a code that needs none).
+    // for a code that needs none). The first byte stays below 0x22, where raw
+    // codes' identifiers start, so forms past the 33rd take the first bytes
+    // again with the last digits counting up: 010002 is the 34th.
     const int number = detail::protocolNumber(protocol);
-    return hextext::hexText(static_cast<uint32_t>(number), 2) +
-           (number <= kFirstFormsWithoutStorage ? "0000" : "0001");
+    const int round = (number - 1) / kBuiltinIdFirstBytes;
+    const int firstByte = (number - 1) % kBuiltinIdFirstBytes + 1;
+    const int last = number <= kFirstFormsWithoutStorage ? 0 : round + 1;
+    return hextext::hexText(static_cast<uint32_t>(firstByte), 2) +
+           hextext::hexText(static_cast<uint32_t>(last), 4);
 }
 
 CodeForm toCodeForm(const Decoded& decoded) {

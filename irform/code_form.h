@@ -7,7 +7,9 @@
 // lists them):
 //   I  the protocol's number (kAllProtocols order, from 1) and "0000" for the
 //      first six ("010000" nec ... "060000" sirc20), "0001" for the others
-//      ("070001" rc6 ...), so that a URC without them stores the data D
+//      ("070001" rc6 ...), so that a URC without them stores the data D; from
+//      the 34th on the number less 33 and "0002" ("010002" ...), as the first
+//      byte stays below 0x22
 //   P  protocol number (2 digits), device (4), command (4), carrier kHz (2),
 //      frames a press sends (2: as many as were pressed), flags (2: "01" when
 //      the press had its toggle bit set, else "00")
@@ -47,6 +49,8 @@ inline constexpr std::size_t kMaxRawDurations = kMaxBlocks * 4;
 inline constexpr uint32_t kLongestStoredDurationUs = 0x7FFF * 10;
 
 inline constexpr int kFirstFormsWithoutStorage = 6;
+// First bytes a form's identifier may take: 01 to 21 (raw codes' start at 22).
+inline constexpr int kBuiltinIdFirstBytes = 0x21;
 // What the two digits of a raw code's carrier and of a form's frame count hold.
 inline constexpr int kMaxRawCarrierKhz = 255;
 inline constexpr int kMaxPressFrames = 255;

@@ -35,10 +35,18 @@ bool sameCode(const FormDefinition& form, uint64_t a, uint64_t b) {
 // One repeat after the frame that ends at `gapAt`; advances gapAt past it.
 enum class Next { Repeat, Partial, Foreign, Nothing };
 
+// The frame before a repeat: its nominal length, whether it was a ditto, and
+// its last space when that runs into the gap.
+struct LastFrame {
+    uint32_t lengthUs = 0;
+    bool ditto = false;
+    uint32_t spaceInGapUs = 0;
+};
+
 Next readRepeat(const FormDefinition& form, const std::vector<uint32_t>& d, std::size_t& gapAt,
-                uint32_t& lastLength, uint64_t expected, Score& score) {
+                LastFrame& last, uint64_t expected, Score& score) {
     const std::size_t start = gapAt + 1;
-    const uint32_t gapNominal = gapAfter(form, lastLength);
+    const uint32_t gapNominal = gapAfter(form, last.lengthUs, last.ditto) + last.spaceInGapUs;
     Score trial = score;
     if (!trial.add(d[gapAt], gapNominal, gapAt))
         return Next::Nothing;
@@ -47,7 +55,7 @@ Next readRepeat(const FormDefinition& form, const std::vector<uint32_t>& d, std:
         Score ditto = trial;
         if (readFixed(d, at, form.ditto, ditto) && endsFrame(d, at)) {
             score = ditto;
-            lastLength = std::accumulate(form.ditto.begin(), form.ditto.end(), 0u);
+            last = {std::accumulate(form.ditto.begin(), form.ditto.end(), 0u), true, 0};
             gapAt = at;
             return Next::Repeat;
         }
@@ -59,7 +67,7 @@ Next readRepeat(const FormDefinition& form, const std::vector<uint32_t>& d, std:
         score = again;
         if (form.repeat == Repeat::Ditto)
             score.sum += kForeignRepeatPenalty * score.count;
-        lastLength = frame->lengthUs;
+        last = {frame->lengthUs, false, frame->spaceInGapUs};
         gapAt = frame->end;
         return Next::Repeat;
     }
@@ -129,12 +137,12 @@ std::optional<FormFit> fitWithShift(const FormDefinition& form, const std::vecto
     if (layoutFailed)
         return std::nullopt;
     std::size_t gapAt = first->end;
-    uint32_t lastLength = first->lengthUs;
+    LastFrame last{first->lengthUs, false, first->spaceInGapUs};
     int frames = 1;
     for (int n = 1; gapAt + 1 < d.size(); ++n) {
         const uint64_t expected =
             form.laterFrame ? form.laterFrame(first->payload, n) : first->payload;
-        const Next next = readRepeat(form, d, gapAt, lastLength, expected, score);
+        const Next next = readRepeat(form, d, gapAt, last, expected, score);
         if (next == Next::Partial)
             break;
         if (next != Next::Repeat)

@@ -44,6 +44,9 @@ struct SymbolFrame {
     int separatorAfter = 0;                   // payload bits before the separator, 0 = none
     Pair separator{};
     std::span<const uint32_t> trailer{};
+    // No trailer: the last symbol's space runs into the gap, which lasts that
+    // much longer, and only its mark tells the last bit (pulse width).
+    bool lastSpaceInGap = false;
 };
 
 struct BiphaseFrame {
@@ -73,6 +76,7 @@ struct FormDefinition {
     int framesPerPress = 2; // frames a rendered press holds (ditto frames included)
     Repeat repeat = Repeat::Frame;
     std::span<const uint32_t> ditto{};
+    uint32_t dittoGapUs = 0; // the gap after a ditto frame when it differs from gapUs
     // Layout: device and command to payload, payload back (nullopt when a
     // fixed field, check or inverse does not hold).
     uint64_t (*pack)(Fields fields) = nullptr;
@@ -93,8 +97,13 @@ Signal renderPress(const FormDefinition& form, uint64_t payload);
 // A press of `frames` frames (repeats and ditto frames as the form sends them).
 Signal renderPress(const FormDefinition& form, uint64_t payload, int frames);
 
-// The gap that follows a frame of the given length.
-uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs);
+// The gap that follows a frame of the given length (a ditto frame when `ditto`).
+uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs, bool ditto = false);
+// The symbol (0 to 3) that sends payload bits from `firstBit` on (in the
+// order sent), and the space of the frame's last symbol when it runs into
+// the gap (else 0).
+std::size_t sentSymbol(const FormDefinition& form, uint64_t payload, int firstBit);
+uint32_t spaceInGap(const FormDefinition& form, uint64_t payload);
 
 struct FormFit {
     Press press;

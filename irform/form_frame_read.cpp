@@ -38,14 +38,14 @@ bool readFixed(const std::vector<uint32_t>& d, std::size_t& at, std::span<const 
 }
 
 std::optional<std::size_t> nearestSymbol(const FormDefinition& form, const std::vector<uint32_t>& d,
-                                         std::size_t at, Score& score) {
+                                         std::size_t at, Score& score, bool markOnly) {
     std::optional<std::size_t> best;
     Score bestScore;
     for (std::size_t i = 0; i < form.symbolFrame.symbols.size(); ++i) {
         Score trial;
         trial.shift = score.shift;
         if (!trial.add(d[at], form.symbolFrame.symbols[i].first, at) ||
-            !trial.add(d[at + 1], form.symbolFrame.symbols[i].second, at + 1))
+            (!markOnly && !trial.add(d[at + 1], form.symbolFrame.symbols[i].second, at + 1)))
             continue;
         if (!best || trial.sum < bestScore.sum) {
             best = i;
@@ -78,11 +78,15 @@ std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::
             if (!readFixed(d, at, separator, score))
                 return std::nullopt;
         }
-        if (at + 1 >= d.size())
+        // The last symbol's space may run into the gap: its mark tells it.
+        const bool markOnly = form.symbolFrame.lastSpaceInGap && i + width >= form.bits;
+        if (at + (markOnly ? 0 : 1) >= d.size())
             return std::nullopt;
-        const auto symbol = nearestSymbol(form, d, at, score);
+        const auto symbol = nearestSymbol(form, d, at, score, markOnly);
         if (!symbol)
             return std::nullopt;
+        if (markOnly)
+            frame.spaceInGapUs = form.symbolFrame.symbols[*symbol].second;
         if (width == 2) {
             putBit(form, frame.payload, i, (*symbol >> 1) & 1);
             putBit(form, frame.payload, i + 1, *symbol & 1);
@@ -91,6 +95,8 @@ std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::
         }
         at += 2;
     }
+    if (form.symbolFrame.lastSpaceInGap)
+        --at; // back to the gap that holds the last space
     if (!readFixed(d, at, form.symbolFrame.trailer, score) || !endsFrame(d, at))
         return std::nullopt;
     frame.end = at;
@@ -172,14 +178,10 @@ uint32_t nominalLength(const FormDefinition& form, uint64_t payload, bool first)
     for (int i = 0; i < form.bits; i += width) {
         if (form.symbolFrame.separatorAfter != 0 && i == form.symbolFrame.separatorAfter)
             length += form.symbolFrame.separator.first + form.symbolFrame.separator.second;
-        std::size_t symbol = 0;
-        for (int k = 0; k < width; ++k) {
-            const int bit = i + k;
-            symbol = symbol << 1 | ((payload >> (form.msbFirst ? form.bits - 1 - bit : bit)) & 1);
-        }
+        const std::size_t symbol = sentSymbol(form, payload, i);
         length += form.symbolFrame.symbols[symbol].first + form.symbolFrame.symbols[symbol].second;
     }
-    return length;
+    return length - spaceInGap(form, payload);
 }
 
 } // namespace

@@ -59,8 +59,9 @@ struct Score {
 
 struct FrameRead {
     uint64_t payload = 0;
-    std::size_t end = 0;   // index of the gap after the frame (or the size)
-    uint32_t lengthUs = 0; // nominal: the gap after it is judged by the form's timing
+    std::size_t end = 0;       // index of the gap after the frame (or the size)
+    uint32_t lengthUs = 0;     // nominal: the gap after it is judged by the form's timing
+    uint32_t spaceInGapUs = 0; // the last symbol's space, when it runs into the gap
 };
 
 // Whether the frame ends at `index`: the signal ends or a gap starts there.
@@ -71,9 +72,10 @@ bool endsFrame(const std::vector<uint32_t>& d, std::size_t index,
 bool readFixed(const std::vector<uint32_t>& d, std::size_t& at, std::span<const uint32_t> nominal,
                Score& score);
 
-// The symbol nearest to a pair of durations, if both lie within slack.
+// The symbol nearest to a pair of durations, if both lie within slack (the
+// mark alone when `markOnly`).
 std::optional<std::size_t> nearestSymbol(const FormDefinition& form, const std::vector<uint32_t>& d,
-                                         std::size_t at, Score& score);
+                                         std::size_t at, Score& score, bool markOnly = false);
 
 // One frame from `start` (a first frame or a repeat), its nominal length set.
 std::optional<FrameRead> readFrame(const FormDefinition& form, const std::vector<uint32_t>& d,

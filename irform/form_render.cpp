@@ -84,12 +84,31 @@ std::vector<uint32_t> frameDurations(const FormDefinition& form, uint64_t payloa
     const auto leader = first ? form.symbolFrame.leader : form.symbolFrame.repeatLeader;
     std::vector<uint32_t> d(leader.begin(), leader.end());
     appendSymbols(form, payload, d);
+    if (form.symbolFrame.lastSpaceInGap)
+        d.pop_back();
     d.insert(d.end(), form.symbolFrame.trailer.begin(), form.symbolFrame.trailer.end());
     return d;
 }
 
-uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs) {
+std::size_t sentSymbol(const FormDefinition& form, uint64_t payload, int firstBit) {
+    std::size_t symbol = 0;
+    for (int k = 0; k < symbolBits(form); ++k) {
+        const int bit = firstBit + k;
+        symbol = symbol << 1 | ((payload >> (form.msbFirst ? form.bits - 1 - bit : bit)) & 1);
+    }
+    return symbol;
+}
+
+uint32_t spaceInGap(const FormDefinition& form, uint64_t payload) {
+    if (form.shape != Shape::Symbols || !form.symbolFrame.lastSpaceInGap)
+        return 0;
+    return form.symbolFrame.symbols[sentSymbol(form, payload, form.bits - symbolBits(form))].second;
+}
+
+uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs, bool ditto) {
     constexpr uint32_t kShortestGap = 10000;
+    if (ditto && form.dittoGapUs != 0)
+        return form.dittoGapUs;
     if (form.periodUs == 0)
         return form.gapUs;
     return form.periodUs > frameLengthUs + kShortestGap ? form.periodUs - frameLengthUs
@@ -105,14 +124,16 @@ Signal renderPress(const FormDefinition& form, uint64_t payload, int frames) {
     signal.carrierHz = form.carrierHz;
     for (int n = 0; n < frames; ++n) {
         std::vector<uint32_t> frame;
-        if (n > 0 && form.repeat == Repeat::Ditto)
+        const bool ditto = n > 0 && form.repeat == Repeat::Ditto;
+        const uint64_t sent = n > 0 && form.laterFrame ? form.laterFrame(payload, n) : payload;
+        if (ditto)
             frame.assign(form.ditto.begin(), form.ditto.end());
         else
-            frame = frameDurations(
-                form, n > 0 && form.laterFrame ? form.laterFrame(payload, n) : payload, n == 0);
+            frame = frameDurations(form, sent, n == 0);
         const uint32_t length = std::accumulate(frame.begin(), frame.end(), 0u);
         signal.durations.insert(signal.durations.end(), frame.begin(), frame.end());
-        signal.durations.push_back(gapAfter(form, length));
+        signal.durations.push_back(gapAfter(form, length, ditto) +
+                                   (ditto ? 0 : spaceInGap(form, sent)));
     }
     return signal;
 }

@@ -4,6 +4,7 @@
 // identifiers; it follows how common the form is on consumer remotes, which
 // also decides ties between forms that fit a signal equally well.
 #include "irform/form_definition.h"
+#include "irform/form_rows_added.h"
 #include "irform/form_rows_nec.h"
 #include "irform/form_rows_others.h"
 
@@ -45,6 +46,24 @@ constexpr FormDefinition kTable[] = {
     kNec2Form,         // 28
     kNec32Form,        // 29
     kJvc48Form,        // 30
+    kLgForm,           // 31
+    kLg2Form,          // 32
+    kSamsung48Form,    // 33
+    kGiCableForm,      // 34
+    kDenonKForm,       // 35
+    kPanasonic56Form,  // 36
+    kSharpDvdForm,     // 37
+    kMitsubishiKForm,  // 38
+    kFujitsuForm,      // 39
+    kKonkaForm,        // 40
+    kSymphonyForm,     // 41
+    kProtonForm,       // 42
+    kTeacKForm,        // 43
+    kJvc56Form,        // 44
+    kFujitsu56Form,    // 45
+    kMetz19Form,       // 46
+    kVellemanForm,     // 47
+    kEliteScreensForm, // 48
 };
 
 // A row's position is its identifier number less one, and kAllProtocols

@@ -47,6 +47,24 @@ enum class Protocol {
     Nec2,
     Nec32,
     Jvc48,
+    Lg,
+    Lg2,
+    Samsung48,
+    GiCable,
+    DenonK,
+    Panasonic56,
+    SharpDvd,
+    MitsubishiK,
+    Fujitsu,
+    Konka,
+    Symphony,
+    Proton,
+    TeacK,
+    Jvc56,
+    Fujitsu56,
+    Metz19,
+    Velleman,
+    EliteScreens,
 };
 
 inline constexpr Protocol kAllProtocols[] = {
@@ -57,7 +75,11 @@ inline constexpr Protocol kAllProtocols[] = {
     Protocol::Pioneer,   Protocol::Mitsubishi,  Protocol::Nokia32,      Protocol::Nrc17,
     Protocol::Thomson,   Protocol::Dish,        Protocol::DirecTv,      Protocol::Bose,
     Protocol::Apple,     Protocol::Rca,         Protocol::PanasonicOld, Protocol::Nec2,
-    Protocol::Nec32,     Protocol::Jvc48};
+    Protocol::Nec32,     Protocol::Jvc48,       Protocol::Lg,           Protocol::Lg2,
+    Protocol::Samsung48, Protocol::GiCable,     Protocol::DenonK,       Protocol::Panasonic56,
+    Protocol::SharpDvd,  Protocol::MitsubishiK, Protocol::Fujitsu,      Protocol::Konka,
+    Protocol::Symphony,  Protocol::Proton,      Protocol::TeacK,        Protocol::Jvc56,
+    Protocol::Fujitsu56, Protocol::Metz19,      Protocol::Velleman,     Protocol::EliteScreens};
 
 struct Decoded {
     Protocol protocol = Protocol::Nec;

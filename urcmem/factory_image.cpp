@@ -110,7 +110,8 @@ std::vector<std::string_view> profileNames() {
 
 std::vector<uint32_t> factoryCodeIdentifiers() {
     // The protocol forms of the conversion library, by number; the first six
-    // end in 0000, the later ones in 0001 (see irform::builtinId).
+    // end in 0000, the later ones in 0001, and from the 34th on the first
+    // byte starts again at 01 with the ending 0002 (see irform::builtinId).
     return {
         0x010000, // NEC
         0x020000, // NEC extended
@@ -142,6 +143,24 @@ std::vector<uint32_t> factoryCodeIdentifiers() {
         0x1C0001, // NEC, whole-frame repeats
         0x1D0001, // NEC, 16-bit command
         0x1E0001, // JVC 48 (Kaseikyo)
+        0x1F0001, // LG 28-bit
+        0x200001, // LG2 28-bit
+        0x210001, // Samsung 48
+        0x010002, // GI Cable
+        0x020002, // Denon-K (Kaseikyo)
+        0x030002, // Panasonic 56 (Kaseikyo)
+        0x040002, // Sharp DVD (Kaseikyo)
+        0x050002, // Mitsubishi-K (Kaseikyo)
+        0x060002, // Fujitsu (Kaseikyo)
+        0x070002, // Konka
+        0x080002, // Symphony
+        0x090002, // Proton
+        0x0A0002, // Teac-K (Kaseikyo)
+        0x0B0002, // JVC 56 (Kaseikyo)
+        0x0C0002, // Fujitsu 56 (Kaseikyo)
+        0x0D0002, // Metz 19
+        0x0E0002, // Velleman
+        0x0F0002, // Elite Screens
     };
 }
 

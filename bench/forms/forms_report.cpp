@@ -144,7 +144,8 @@ void seventyKeys() {
                 urcmem::factory::kStorageBlockCount);
     std::printf("| | blocks in all | blocks per key |\n|---|---|---|\n");
     std::printf("| before (6 forms, plain raw) | %d | %.1f |\n", before, 1.0 * before / keys);
-    std::printf("| after (30 forms, compact raw) | %d | %.1f |\n\n", after, 1.0 * after / keys);
+    std::printf("| after (%d forms, compact raw) | %d | %.1f |\n\n",
+                static_cast<int>(std::size(irform::kAllProtocols)), after, 1.0 * after / keys);
 }
 
 // A raw pulse-distance signal of `count` durations as a receiver gives it.

@@ -11,7 +11,7 @@ namespace urcsim {
 namespace {
 
 // clang-format off
-constexpr std::array<RemoteKey, 36> kRemoteKeys = {{
+constexpr std::array<RemoteKey, 54> kRemoteKeys = {{
     {"Power", "power", "nec",    0x04,   0x08},
     {"Vol +", "volup", "nec",    0x04,   0x02},
     {"Vol -", "voldown", "nec",  0x04,   0x03},
@@ -49,6 +49,24 @@ constexpr std::array<RemoteKey, 36> kRemoteKeys = {{
     {"NEC2 Vol",   "nec2_vol",   "nec2",      0x20,   0x12},
     {"NEC32 Up",   "nec32_up",   "nec32",     0x7F80, 0x1E61},
     {"JVC48 Stop", "jvc48_stop", "jvc48",     0x0230, 0x07},
+    {"LG Vol +",   "lg_volup",   "lg",        0x88,   0x0834},
+    {"LG2 Power",  "lg2_power",  "lg2",       0x88,   0xC005},
+    {"Sam48 Mute", "sam48_mute", "samsung48", 0x0707, 0x2C01},
+    {"GI Guide",   "gi_guide",   "gicable",   0x1,    0x30},
+    {"DenonK Vol", "denonk_vol", "denonk",    0x21,   0x0F4},
+    {"Pana56 Rec", "pana56_rec", "panasonic56", 0x0B80, 0x0130},
+    {"SDVD Play",  "sdvd_play",  "sharpdvd",  0x1AA,  0x116},
+    {"MitK Power", "mitk_power", "mitsubishik", 0x0247, 0x3A},
+    {"Fuji Mode",  "fuji_mode",  "fujitsu",   0x1010, 0x012},
+    {"Konka Menu", "konka_menu", "konka",     0x02,   0x4C},
+    {"Fan Speed",  "fan_speed",  "symphony",  0x00,   0x582},
+    {"Proton Ch",  "proton_ch",  "proton",    0x15,   0x33},
+    {"Teac Play",  "teac_play",  "teack",     0x1020, 0x45},
+    {"JVC56 Ejct", "jvc56_ejct", "jvc56",     0x00F1, 0x0205},
+    {"Fuji56 Tmr", "fuji56_tmr", "fujitsu56", 0x2020, 0x0033},
+    {"Metz Vol",   "metz_vol",   "metz19",    0x2,    0x15},
+    {"Screen Up",  "screen_up",  "elitescreens", 0x0FDA, 0x2256},
+    {"Vell On",    "vell_on",    "velleman",  0x3,    0x2A},
 }};
 // clang-format on
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using namespace irform;
 
 namespace {
@@ -63,6 +65,24 @@ INSTANTIATE_TEST_SUITE_P(CodeForm, Builtin,
                                                        "061ABC007F280300",
                                                        "1401C20000000000",
                                                        "sirc20 0x1abc 0x7f"}));
+
+// Every form's identifier is its own, below the raw codes' range (from
+// 0x22), and ends in 0000 only for the six that never need storage, so a URC
+// whose table lacks a form keeps it in storage and still reads it by name.
+TEST(CodeForm, BuiltinIdentifiersAreDistinctAndBelowTheRawRange) {
+    std::set<std::string> ids;
+    for (std::size_t i = 0; i < std::size(kAllProtocols); ++i) {
+        const std::string id = builtinId(kAllProtocols[i]);
+        ASSERT_EQ(id.size(), 6u);
+        EXPECT_TRUE(ids.insert(id).second) << id << " twice";
+        EXPECT_LT(std::stoi(id.substr(0, 2), nullptr, 16), 0x22) << id;
+        EXPECT_EQ(id.ends_with("0000"), i < kFirstFormsWithoutStorage) << id;
+        const CodeForm form = toCodeForm(Decoded{kAllProtocols[i], 0, 0});
+        EXPECT_EQ(std::stoul(form.p.substr(0, 2), nullptr, 16), i + 1) << id;
+        EXPECT_EQ(describeStoredCode(recordOf(form), ""),
+                  describeDecoded(Decoded{kAllProtocols[i], 0, 0}));
+    }
+}
 
 TEST(CodeForm, ConvertedTextJoinsTheParts) {
     EXPECT_EQ(convertedText(CodeForm{"010000", "P", "Q", "D"}), "010000::P:Q:::D");

@@ -56,7 +56,18 @@ INSTANTIATE_TEST_SUITE_P(
         // SIRC 12, command 0x15 (1,0,1,0,1,0,0), device 1.
         KnownCase{Protocol::Sirc12, 0x01, 0x15, {2400, 600, 1200, 600, 600, 600, 1200}, 78, 135000},
         KnownCase{Protocol::Sirc15, 0x01, 0x15, {2400, 600, 1200}, 96, 135000},
-        KnownCase{Protocol::Sirc20, 0x01, 0x15, {2400, 600, 1200}, 126, 135000}));
+        KnownCase{Protocol::Sirc20, 0x01, 0x15, {2400, 600, 1200}, 126, 135000},
+        // Symphony 0x001: eleven zeros (400, 1250), a one's 1250 us mark, then the
+        // one's 400 us space and the 6600 us gap as one silence; four frames.
+        KnownCase{Protocol::Symphony, 0, 0x001, {400, 1250, 400, 1250}, 96, 4 * 26400},
+        // GI Cable 0, 0 (check 0): sixteen zeros, the frame's 41160 us gap, then
+        // a ditto frame and its own 87220 us gap.
+        KnownCase{Protocol::GiCable,
+                  0,
+                  0,
+                  {8820, 4410, 490, 2205},
+                  40,
+                  8820 + 4410 + 16 * 2695 + 490 + 41160 + 8820 + 2205 + 490 + 87220}));
 
 TEST(Encode, RefusesValuesOutOfRange) {
     EXPECT_FALSE(encode(Protocol::Nec, 0x100, 0));
@@ -180,6 +191,104 @@ INSTANTIATE_TEST_SUITE_P(
         // Device 0xC: symbols "11" then "00".
         StartCase{Protocol::DirecTv, 0xC, 0, 38000, {6000, 1200, 1200, 1200, 600, 600}},
         StartCase{Protocol::Samsung32, 0x0707, 2, 38000, {4500, 4500, 560, 1690, 560, 1690}},
-        StartCase{Protocol::Jvc, 1, 0, 38000, {8400, 4200, 525, 1575, 525, 525}}));
+        StartCase{Protocol::Jvc, 1, 0, 38000, {8400, 4200, 525, 1575, 525, 525}},
+        // Address 0x80 most significant bit first.
+        StartCase{Protocol::Lg, 0x80, 0, 38000, {8500, 4250, 550, 1600, 550, 550}},
+        StartCase{Protocol::Lg2, 0x80, 0, 38000, {3200, 9900, 480, 1600, 480, 550}},
+        StartCase{Protocol::Samsung48, 1, 0, 38000, {4500, 4500, 560, 1690, 560, 560}},
+        // The command comes first, least significant bit first.
+        StartCase{Protocol::GiCable, 0, 1, 38700, {8820, 4410, 490, 4410, 490, 2205}},
+        // Maker bytes least significant bit first: 0x54 (Denon), 0x02
+        // (Panasonic), 0xAA on a 400 us unit (Sharp), 0x23 (Mitsubishi), 0x14
+        // (Fujitsu), 0x43 (Teac), 0x03 (JVC).
+        StartCase{Protocol::DenonK,
+                  0,
+                  0,
+                  37000,
+                  {3456, 1728, 432, 432, 432, 432, 432, 1296, 432, 432, 432, 1296}},
+        StartCase{Protocol::Panasonic56, 0, 0, 37000, {3456, 1728, 432, 432, 432, 1296, 432, 432}},
+        StartCase{Protocol::SharpDvd,
+                  0,
+                  0,
+                  38000,
+                  {3200, 1600, 400, 400, 400, 1200, 400, 400, 400, 1200}},
+        StartCase{Protocol::MitsubishiK,
+                  0,
+                  0,
+                  37000,
+                  {3456, 1728, 432, 1296, 432, 1296, 432, 432, 432, 432}},
+        StartCase{Protocol::Fujitsu,
+                  0,
+                  0,
+                  37000,
+                  {3456, 1728, 432, 432, 432, 432, 432, 1296, 432, 432, 432, 1296}},
+        StartCase{Protocol::Fujitsu56, 0, 0, 37000, {3456, 1728, 432, 432, 432, 432, 432, 1296}},
+        StartCase{Protocol::TeacK, 0, 0, 37000, {3456, 1728, 432, 1296, 432, 1296, 432, 432}},
+        StartCase{Protocol::Jvc56, 0, 0, 37000, {3456, 1728, 432, 1296, 432, 1296, 432, 432}},
+        StartCase{Protocol::Konka, 0x80, 0, 38000, {3000, 3000, 500, 2500, 500, 1500}},
+        // Eight device bits, the separator, then the command's first bit.
+        StartCase{Protocol::Proton, 0, 1, 38500, {8000, 4000, 500, 500,  500, 500, 500, 500,
+                                                  500,  500,  500, 500,  500, 500, 500, 500,
+                                                  500,  500,  500, 4000, 500, 1500}},
+        StartCase{Protocol::Symphony, 0, 0x800, 38000, {1250, 400, 400, 1250}},
+        // Device 0x8000: a one (short mark) then zeros (long marks).
+        StartCase{Protocol::EliteScreens, 0x8000, 0, 38000, {470, 1214, 1214, 470}},
+        // Toggle 0, device 000, then its inverse 111.
+        StartCase{Protocol::Metz19,
+                  0,
+                  0,
+                  37900,
+                  {848, 2332, 424, 954, 424, 954, 424, 954, 424, 954, 424, 1696}},
+        // Start bit 1, toggle 0, device 000: no leader.
+        StartCase{Protocol::Velleman, 0, 0, 38000, {700, 7590, 700, 5060, 700, 5060}}));
+
+struct DamagedCase {
+    Protocol protocol;
+    std::size_t index; // the space of the bit that is flipped
+    uint32_t zero;     // the form's space of a zero bit, and of a one bit
+    uint32_t one;
+};
+
+class BrokenCheck : public ::testing::TestWithParam<DamagedCase> {};
+
+// A frame whose check, inverse or fixed field fails is no code of that form
+// (nor of any other): one bit flipped in the first frame.
+TEST_P(BrokenCheck, IsRefused) {
+    const DamagedCase c = GetParam();
+    for (uint32_t code = 0; code < 8; ++code) {
+        const uint32_t device = code * 37 % (maxDevice(c.protocol) + 1);
+        const uint32_t command = code * 101 % (maxCommand(c.protocol) + 1);
+        auto s = *encode(c.protocol, device, command);
+        ASSERT_EQ(decode(s), (Decoded{c.protocol, device, command}));
+        uint32_t& space = s.durations[c.index];
+        ASSERT_TRUE(space == c.zero || space == c.one) << protocolName(c.protocol);
+        space = space == c.zero ? c.one : c.zero;
+        EXPECT_FALSE(decode(s)) << protocolName(c.protocol) << " code " << code;
+    }
+}
+
+// Indexes: the leader, then two durations a bit, in the order sent.
+INSTANTIATE_TEST_SUITE_P(
+    Decode, BrokenCheck,
+    ::testing::Values(DamagedCase{Protocol::Lg, 2 + 2 * 27 + 1, 550, 1600},        // checksum
+                      DamagedCase{Protocol::Lg2, 2 + 2 * 24 + 1, 550, 1600},       // checksum
+                      DamagedCase{Protocol::Samsung48, 2 + 2 * 24 + 1, 560, 1690}, // ~C
+                      DamagedCase{Protocol::Samsung48, 2 + 2 * 47 + 1, 560, 1690},
+                      DamagedCase{Protocol::GiCable, 2 + 2 * 12 + 1, 2205, 4410},    // check
+                      DamagedCase{Protocol::DenonK, 2 + 2 * 40 + 1, 432, 1296},      // check
+                      DamagedCase{Protocol::DenonK, 2 + 2 * 16 + 1, 432, 1296},      // zero
+                      DamagedCase{Protocol::Panasonic56, 2 + 2 * 48 + 1, 432, 1296}, // check
+                      DamagedCase{Protocol::SharpDvd, 2 + 2 * 44 + 1, 400, 1200},    // check
+                      DamagedCase{Protocol::SharpDvd, 2 + 2 * 16 + 1, 400, 1200},    // 15:4
+                      DamagedCase{Protocol::MitsubishiK, 2 + 2 * 44 + 1, 432, 1296}, // check
+                      DamagedCase{Protocol::MitsubishiK, 2 + 2 * 17 + 1, 432, 1296}, // 6:4
+                      DamagedCase{Protocol::Fujitsu, 2 + 2 * 16 + 1, 432, 1296},     // 0:4
+                      DamagedCase{Protocol::Fujitsu, 2 + 2 * 3 + 1, 432, 1296},      // maker
+                      DamagedCase{Protocol::TeacK, 2 + 2 * 40 + 1, 432, 1296},       // check
+                      DamagedCase{Protocol::Jvc56, 2 + 2 * 55 + 1, 432, 1296},       // check
+                      DamagedCase{Protocol::Fujitsu56, 2 + 2 * 20 + 1, 432, 1296},   // E = 0
+                      DamagedCase{Protocol::Metz19, 2 + 2 * 18 + 1, 954, 1696},      // ~F
+                      DamagedCase{Protocol::Metz19, 2 + 2 * 5 + 1, 954, 1696},       // ~D
+                      DamagedCase{Protocol::Velleman, 1, 5060, 7590}));              // start
 
 } // namespace

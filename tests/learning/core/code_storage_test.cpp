@@ -81,6 +81,8 @@ INSTANTIATE_TEST_SUITE_P(PlanLearnedCode, Flag,
                                            FlagCase{"210000", "00", 1},
                                            FlagCase{"220000", "80", 3}, // 0x22 or more
                                            FlagCase{"010001", "80", 3},
+                                           // The later forms' identifiers (see
+                                           // irform::builtinId).
                                            // A raw identifier the URC holds: stored
                                            // under another one (see below).
                                            FlagCase{"AABBCC", "80", 3},
@@ -89,13 +91,16 @@ INSTANTIATE_TEST_SUITE_P(PlanLearnedCode, Flag,
 // A form's identifier names the form (a URC whose table lacks it keeps the
 // form's data in storage): the second key refers to the stored one.
 TEST(PlanLearnedCode, SameFormIdentifierLearnedTwiceIsStoredOnce) {
-    const auto first = planOk(sampleTables(), 0, converted("070001"));
-    ASSERT_EQ(first.writes.size(), 3u);
-    const auto second = planOk(first.after, 2, converted("070001"));
-    ASSERT_EQ(second.writes.size(), 1u);
-    EXPECT_EQ(second.writes[0].address, 0x1000 + 44);
-    EXPECT_EQ(second.after.AllocRecords, first.after.AllocRecords);
-    EXPECT_EQ(second.after.LearnedKeys, (std::vector<std::string>{"01|2", "02|1", "03|2"}));
+    for (const char* id : {"070001", "010002"}) {
+        const auto first = planOk(sampleTables(), 0, converted(id));
+        ASSERT_EQ(first.writes.size(), 3u) << id;
+        const auto second = planOk(first.after, 2, converted(id));
+        ASSERT_EQ(second.writes.size(), 1u) << id;
+        EXPECT_EQ(second.writes[0].address, 0x1000 + 44) << id;
+        EXPECT_EQ(second.after.AllocRecords, first.after.AllocRecords) << id;
+        EXPECT_EQ(second.after.LearnedKeys, (std::vector<std::string>{"01|2", "02|1", "03|2"}))
+            << id;
+    }
 }
 
 // A raw code's identifier is a digest of its data, and two codes can share it:

@@ -108,7 +108,17 @@ TEST(PressedFrames, AreTheFramesReplayed) {
                           {"thomson, toggled", Protocol::Thomson, 2, uint64_t{1} << 4},
                           {"nec, three dittos", Protocol::Nec, 4, 0},
                           {"sirc12, five frames", Protocol::Sirc12, 5, 0},
-                          {"denon, one frame", Protocol::Denon, 1, 0}};
+                          {"denon, one frame", Protocol::Denon, 1, 0},
+                          {"gicable, dittos with their longer gap", Protocol::GiCable, 4, 0},
+                          {"teack, two dittos", Protocol::TeacK, 3, 0},
+                          {"lg, three dittos", Protocol::Lg, 4, 0},
+                          {"samsung48, three frames", Protocol::Samsung48, 3, 0},
+                          {"proton, three frames", Protocol::Proton, 3, 0},
+                          {"symphony, four frames", Protocol::Symphony, 4, 0},
+                          {"symphony, one frame", Protocol::Symphony, 1, 0},
+                          {"elitescreens, three frames", Protocol::EliteScreens, 3, 0},
+                          {"metz19, toggled", Protocol::Metz19, 2, uint64_t{1} << 18},
+                          {"velleman, toggled", Protocol::Velleman, 2, uint64_t{1} << 9}};
     for (const Case& c : cases) {
         const auto& form = irform::detail::formDefinition(c.protocol);
         for (uint32_t code = 0; code < 12; ++code) {

@@ -37,10 +37,14 @@ std::vector<std::string> idsOf(std::span<const Protocol> protocols) {
 
 // Codes that another form reads by definition (documented ambiguities):
 // NEC extended whose high byte is the inverse of the low one is plain NEC;
-// NEC-framed codes with Apple's address and parity are Apple's.
+// NEC with a 16-bit command whose high byte is the inverse of the low one is
+// NEC extended (or NEC); NEC-framed codes with Apple's address and parity are
+// Apple's.
 Protocol expectedForm(Protocol p, uint32_t device, uint32_t command) {
     if (p == Protocol::NecExtended && (device >> 8) == (~device & 0xFF))
         return Protocol::Nec;
+    if (p == Protocol::Nec32 && (command >> 8) == (~command & 0xFF))
+        return irform::decode(*irform::encode(p, device, command))->protocol;
     if ((p == Protocol::NecExtended || p == Protocol::Nec32) && device == 0x87EE) {
         const auto apple = irform::decode(*irform::encode(p, device, command));
         return apple ? apple->protocol : p;

@@ -3,13 +3,13 @@
 #include "irform/capture_render.h"
 #include "irform/code_form.h"
 #include "irform/raw_example.h"
-#include "urcmem/image_check.h"
-#include "urcmem/memory_map.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"
 #include "platform/urcsim/press.h"
 #include "platform/urcsim/remote_keys.h"
+#include "urcmem/image_check.h"
+#include "urcmem/memory_map.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -35,6 +35,12 @@ TEST(ProtocolCapture, RendersValidPressesAndRefusesTheRest) {
         {"sirc12", "1", "21", 1, 21, nullptr},
         {"sirc15", "0xff", "0", 0xFF, 0, nullptr},
         {"sirc20", "0x1FFF", "0x7f", 0x1FFF, 0x7F, nullptr},
+        {"lg", "0xFF", "0xFFFF", 0xFF, 0xFFFF, nullptr},
+        {"denonk", "0x21", "0xFFF", 0x21, 0xFFF, nullptr},
+        {"velleman", "7", "0x3F", 7, 0x3F, nullptr},
+        {"lg", "0", "0x10000", 0, 0, "COMMAND must be a number from 0 to 0xFFFF for lg"},
+        {"gicable", "16", "0", 0, 0, "DEVICE must be a number from 0 to 0xF for gicable"},
+        {"velleman", "0", "64", 0, 0, "COMMAND must be a number from 0 to 0x3F for velleman"},
         {"nec", "0x100", "0", 0, 0, "DEVICE must be a number from 0 to 0xFF for nec"},
         {"necx", "0x10000", "0", 0, 0, "DEVICE must be a number from 0 to 0xFFFF"},
         {"rc5", "32", "0", 0, 0, "from 0 to 0x1F for rc5"},
@@ -151,13 +157,11 @@ TEST(FactoryPresets, UseIdentifiersOfTheCodeIdentifierTable) {
     const auto memory = urcsim::factoryImageFor(urcmem::defaultProfile());
     const auto header = *urcmem::readHeader(memory);
     const auto table = urcmem::codeIdentifiers(memory, header);
-    for (irform::Protocol protocol : irform::kAllProtocols) {
-        const std::string id = irform::builtinId(protocol);
-        bool listed = false;
-        for (uint32_t entry : table)
-            listed = listed || urcmem::identifierText(entry) == id;
-        EXPECT_TRUE(listed) << id;
-    }
+    // In the forms' order: the table's entries are positional.
+    ASSERT_GE(table.size(), std::size(irform::kAllProtocols));
+    for (std::size_t i = 0; i < std::size(irform::kAllProtocols); ++i)
+        EXPECT_EQ(urcmem::identifierText(table[i]), irform::builtinId(irform::kAllProtocols[i]))
+            << irform::protocolName(irform::kAllProtocols[i]);
     EXPECT_EQ(urcmem::checkImage(memory), std::nullopt);
 }
 

@@ -4,9 +4,9 @@
 #include "irform/code_form.h"
 #include "irform/protocols.h"
 #include "irform/raw_example.h"
-#include "urcmem/memory_map.h"
 #include "platform/urcsim/factory_keys.h"
 #include "tests/support/server_fixture.h"
+#include "urcmem/memory_map.h"
 
 #include <chrono>
 #include <cstdio>
@@ -57,6 +57,9 @@ TEST_F(UrcSimIr, APressedProtocolKeyIsCollectedAsRendered) {
         {"sirc12 1 21", "sirc12", 1, 21},
         {"sirc15 0x97 0x25", "sirc15", 0x97, 0x25},
         {"sirc20 0x1ABC 3", "sirc20", 0x1ABC, 3},
+        {"lg 0x88 0x0834", "lg", 0x88, 0x0834},
+        {"gicable 1 0x30", "gicable", 1, 0x30},
+        {"mitsubishik 0x0247 58", "mitsubishik", 0x0247, 58},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(SetCodeCarrierWave());
@@ -139,13 +142,25 @@ private:
 };
 
 TEST_F(UrcSimIr, SendDescribesALearnedBuiltInCode) {
-    LearnedKey key;
-    ASSERT_TRUE(key.store(5, irform::toCodeForm(irform::Decoded{irform::Protocol::Rc5, 3, 0x41})));
-    EXPECT_EQ(send("05"), "rc5 0x03 0x41\n");
-    std::string output;
-    EXPECT_EQ(runUrcSim("check", &output), 0) << output;
-    EXPECT_EQ(send("05 --timings"),
-              irform::describeSignal(*irform::encode(irform::Protocol::Rc5, 3, 0x41)) + "\n");
+    using irform::Protocol;
+    const struct {
+        irform::Decoded code;
+        const char* described;
+    } cases[] = {{{Protocol::Rc5, 3, 0x41}, "rc5 0x03 0x41\n"},
+                 {{Protocol::Lg, 0x88, 0x0834}, "lg 0x88 0x834\n"},
+                 {{Protocol::GiCable, 0xA, 0x30}, "gicable 0x0a 0x30\n"},
+                 {{Protocol::TeacK, 0x1020, 0x45}, "teack 0x1020 0x45\n"},
+                 {{Protocol::Velleman, 5, 0x2A}, "velleman 0x05 0x2a\n"}};
+    for (const auto& c : cases) {
+        LearnedKey key;
+        ASSERT_TRUE(key.store(5, irform::toCodeForm(c.code)));
+        EXPECT_EQ(send("05"), c.described);
+        std::string output;
+        EXPECT_EQ(runUrcSim("check", &output), 0) << output;
+        EXPECT_EQ(send("05 --timings"), irform::describeSignal(*irform::encode(
+                                            c.code.protocol, c.code.device, c.code.command)) +
+                                            "\n");
+    }
 }
 
 TEST_F(UrcSimIr, SendGivesTheTimingsOfALearnedRawCode) {
