@@ -94,9 +94,16 @@ std::string repeatText(const FormDefinition& form) {
     return text + " led by " + joinedUs(frame.repeatLeader);
 }
 
+// A switch without a default: a shape the table gains warns here until it is
+// described.
 std::string codingText(const FormDefinition& form) {
-    return form.shape == Shape::Biphase ? biphaseCoding(form.biphaseFrame)
-                                        : symbolCoding(form.symbolFrame);
+    switch (form.shape) {
+    case Shape::Symbols:
+        return symbolCoding(form.symbolFrame);
+    case Shape::Biphase:
+        return biphaseCoding(form.biphaseFrame);
+    }
+    return "shape " + std::to_string(static_cast<int>(form.shape));
 }
 
 int toggleBits(const FormDefinition& form) {
