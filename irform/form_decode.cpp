@@ -176,14 +176,21 @@ std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uin
 }
 
 std::optional<Press> bestFit(const std::vector<uint32_t>& d, std::optional<int> carrierHz) {
+    return bestFit(formDefinitions(), d, carrierHz);
+}
+
+std::optional<Press> bestFit(std::span<const FormDefinition> forms, const std::vector<uint32_t>& d,
+                             std::optional<int> carrierHz) {
     // Fits closer than this are equally good: the form with more checked bits,
     // then the more common form, wins.
     constexpr double kSameFit = 0.05;
     FrameCache cache;
-    cache.reserve(formDefinitions().size());
+    cache.reserve(forms.size());
     std::optional<FormFit> best;
     int bestChecked = 0;
-    for (const auto& form : formDefinitions()) {
+    for (const auto& form : forms) {
+        // A measured carrier rules out the forms far from it before their
+        // timing is read, so that timing cannot outweigh it.
         if (carrierHz && !carrierFits(form.carrierHz, *carrierHz))
             continue;
         const auto fit = fitForm(form, d, &cache);

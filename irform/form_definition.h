@@ -113,8 +113,12 @@ struct FormFit {
 // repeats (or a cut-off part of one at the end). nullopt when it does not fit.
 std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uint32_t>& d);
 // The form that fits best (see decode()) among those whose carrier fits
-// carrierHz; every form when it is nullopt.
+// carrierHz (carrierFits: within kCarrierTolerancePercent); every form when it
+// is nullopt. The first reads the whole table; the second only `forms`, whose
+// order breaks ties as the table's does.
 std::optional<Press> bestFit(const std::vector<uint32_t>& d, std::optional<int> carrierHz);
+std::optional<Press> bestFit(std::span<const FormDefinition> forms, const std::vector<uint32_t>& d,
+                             std::optional<int> carrierHz);
 
 // The carrier of a signal that no form reads but whose start has the shape
 // of a form whose carrier lies far from 38 kHz (a 56 kHz leader, biphase

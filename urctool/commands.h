@@ -3,6 +3,7 @@
 // returns the exit status; failures are thrown as UsageError or ToolError.
 #include "device/urc_library.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,7 @@ int clearCommand(device::UrcLibrary& urc, const Args& args);
 int learnCommand(device::UrcLibrary& urc, const Args& args);
 int plotCommand(device::UrcLibrary& urc, const Args& args);
 int importCommand(device::UrcLibrary& urc, const Args& args);
+// The protocol forms, written to `out`; needs no URC, so it is given none.
+int formsCommand(const Args& args, std::ostream& out);
 
 } // namespace urctool

@@ -1,5 +1,6 @@
 #include "urctool/help_texts.h"
 
+#include "irform/protocols.h"
 #include "irform/signal.h"
 #include "urctool/errors.h"
 
@@ -97,7 +98,7 @@ const std::map<std::string, std::string>& texts() {
                 "URC cannot keep exactly: a mark over 327670 us, a space inside it under 59\n"
                 "or over 218504 us, a capture over 10240 characters (at most 2538\n"
                 "durations), or over 1020 durations of more than 16 lengths. PROTOCOL is one\n"
-                "of:\n" +
+                "of (urc-tool forms describes them):\n" +
                     protocolList()},
         {"learn", "usage: urc-tool learn KEY [--timeout SECONDS] [--wait SECONDS]\n"
                   "Puts the URC into capture mode, says so, and waits for a key of the original\n"
@@ -107,6 +108,18 @@ const std::map<std::string, std::string>& texts() {
                   "Nothing is written when no code comes in time (exit 1), the URC cannot keep\n"
                   "the code (exit 1, naming the storage left) or SIGINT (Ctrl-C), SIGTERM or\n"
                   "SIGHUP stops the wait (exit 128 plus the signal's number).\n"},
+        {"forms",
+         "usage: urc-tool forms [--json]\n"
+         "Lists the protocol forms the URC understands: a code learned or set in one of\n"
+         "them is kept as that form (no storage blocks, replayed exactly); set\n"
+         "--protocol takes them by NAME. Per form its carrier, payload bits, device and\n"
+         "command ranges (from 0) and a line read from its definition: coding, leader,\n"
+         "bit order, repeats, toggle bits and the bits its layout fixes or checks. A\n"
+         "capture whose measured carrier lies more than " +
+             std::to_string(irform::kCarrierTolerancePercent) +
+             " % from a form's is not read\n"
+             "as that form. --json writes them as JSON, one form a line (see JSON below).\n"
+             "Needs no URC.\n"},
         {"clear", "usage: urc-tool clear KEY [--wait SECONDS]\n"
                   "Empties a learned key as deleting it in the window does.\n"},
         {"plot",
@@ -133,15 +146,16 @@ const char kOwnerText[] =
     "restore, set, learn, clear or import (but its --dry-run) while they run. A\n"
     "command that would write while another program owns the URC, or read while\n"
     "another writes, is refused with the other program's name and pid; --wait\n"
-    "SECONDS (0 to 3600, any command) waits that long for it to finish instead.\n";
+    "SECONDS (0 to 3600, any command but forms) waits that long for it to finish\n"
+    "instead.\n";
 
-// The fields of both JSON outputs, for the manual page.
+// The fields of the JSON outputs, for the manual page.
 const char kJsonText[] =
     "JSON fields:\n"
-    "  list --json and export --format json write one object whose \"format\"\n"
-    "  (now 1) is the version of its fields: a later urc-tool adds fields within\n"
-    "  a format and raises it when a field changes or goes; import refuses a\n"
-    "  newer one. Each element of \"keys\" stands on a line of its own.\n"
+    "  list --json, export --format json and forms --json write one object whose\n"
+    "  \"format\" (now 1) is the version of its fields: a later urc-tool adds fields\n"
+    "  within a format and raises it when a field changes or goes; import refuses\n"
+    "  a newer one. Each element of \"keys\" (\"forms\") stands on a line of its own.\n"
     "\n"
     "  list: \"keys\": per key \"code\" (two hex digits), \"label\" (\"TV/MUTE\"; empty\n"
     "  when the key table lacks it), \"state\" (\"no code\", \"not learned\",\n"
@@ -156,7 +170,13 @@ const char kJsonText[] =
     "  \"protocol\", \"device\" and \"command\"), \"carrier\" (Hz) and \"durations\"\n"
     "  (us, mark first). import reads \"code\", \"label\", \"name\", \"carrier\" and\n"
     "  \"durations\" and checks them as set checks a signal; the other fields\n"
-    "  only describe them.\n";
+    "  only describe them.\n"
+    "\n"
+    "  forms: \"forms\": per form \"name\", \"identifier\" (its code identifier in\n"
+    "  the URC), \"carrier\" (Hz), \"bits\", \"max_device\", \"max_command\",\n"
+    "  \"coding\" (\"pulse distance\", \"pulse width\", \"biphase, 889 us half\n"
+    "  bits\", ...), \"repeat\" (\"ditto\" or \"frame\"), \"toggle_bits\",\n"
+    "  \"checked_bits\" and \"description\" (the line forms prints).\n";
 
 } // namespace
 
@@ -164,15 +184,19 @@ std::string usageText(const std::string& subcommand) {
     const auto found = texts().find(subcommand);
     if (found != texts().end() && found->second.find(" KEY") != std::string::npos)
         return found->second + kKeyText + kOwnerText;
+    // forms reads no URC: nothing to own or wait for.
+    if (subcommand == "forms")
+        return found->second;
     if (found != texts().end())
         return found->second + kOwnerText;
     // The whole help, which the manual page is made from: every command's own.
     std::string whole = "usage: urc-tool COMMAND [ARGUMENTS]\n"
                         "Backs up, restores, lists, exports, sets and learns the codes of the\n"
-                        "QZT-617 URC, and imports whole remotes onto it. urc-tool COMMAND\n"
-                        "--help describes one command; urc-tool --version gives the version.\n";
+                        "QZT-617 URC, imports whole remotes onto it and lists the protocol\n"
+                        "forms it understands. urc-tool COMMAND --help describes one command;\n"
+                        "urc-tool --version gives the version.\n";
     for (const char* command : {"backup", "verify", "restore", "list", "export", "set", "learn",
-                                "clear", "plot", "import"})
+                                "clear", "plot", "import", "forms"})
         whole += "\n" + texts().at(command);
     return whole + "\n" + kKeyText + kOwnerText + "\n" + kJsonText + "\n" +
            "Exit status: 0 done, 1 the URC, its library or a file failed, 2 usage error,\n"

@@ -1,14 +1,36 @@
 // urc-tool: the URC's codes outside the window program. Subcommands back the
 // memory up, compare and restore it, list, export, set, learn, clear and plot
-// keys, and import a whole remote.
+// keys, import a whole remote, and list the protocol forms.
 #include "device/urc_library.h"
 #include "urctool/commands.h"
 #include "urctool/errors.h"
 #include "urctool/help_texts.h"
 #include "urctool/urc_hold.h"
 
+#include <functional>
 #include <iostream>
 #include <map>
+
+namespace {
+
+// The command's exit status, its failures reported as each kind asks.
+int runReporting(const std::string& name, const std::function<int()>& command) {
+    using namespace urctool;
+    try {
+        return command();
+    } catch (const UsageError& e) {
+        std::cerr << "urc-tool " << name << ": " << e.what() << "\n" << usageText(name);
+        return kExitUsage;
+    } catch (const ToolError& e) {
+        std::cerr << "urc-tool " << name << ": " << e.what() << "\n";
+        return kExitFailed;
+    } catch (const std::exception& e) {
+        std::cerr << "urc-tool " << name << ": " << e.what() << "\n";
+        return kExitFailed;
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     using namespace urctool;
@@ -24,6 +46,10 @@ int main(int argc, char* argv[]) {
         std::cout << "urc-tool " << QZT617_VERSION << "\n";
         return kExitOk;
     }
+    const Args rest(all.begin() + 1, all.end());
+    // forms reads the form table only: it neither opens nor holds the URC.
+    if (name == "forms")
+        return runReporting(name, [&] { return formsCommand(rest, std::cout); });
     using Command = int (*)(device::UrcLibrary&, const Args&);
     static const std::map<std::string, Command> commands = {
         {"backup", backupCommand}, {"verify", verifyCommand}, {"restore", restoreCommand},
@@ -36,18 +62,9 @@ int main(int argc, char* argv[]) {
         return kExitUsage;
     }
     device::LinkedUrcLibrary urc;
-    try {
+    return runReporting(name, [&] {
         // Held until the command has returned: after its last write.
-        const HeldUrc held = holdUrcFor(name, Args(all.begin() + 1, all.end()));
+        const HeldUrc held = holdUrcFor(name, rest);
         return command->second(urc, held.arguments);
-    } catch (const UsageError& e) {
-        std::cerr << "urc-tool " << name << ": " << e.what() << "\n" << usageText(name);
-        return kExitUsage;
-    } catch (const ToolError& e) {
-        std::cerr << "urc-tool " << name << ": " << e.what() << "\n";
-        return kExitFailed;
-    } catch (const std::exception& e) {
-        std::cerr << "urc-tool " << name << ": " << e.what() << "\n";
-        return kExitFailed;
-    }
+    });
 }

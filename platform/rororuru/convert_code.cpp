@@ -18,8 +18,8 @@ constexpr int32_t kTimingBodyMode = 2;
 constexpr std::size_t kMaxInput = 1 << 20;
 
 // carrierHz 0: not measured. Then every form is tried and a raw code gets the
-// carrier its shape suggests; otherwise only the forms near the carrier are
-// tried and a raw code keeps it.
+// carrier its shape suggests; otherwise only the forms whose carrier fits it
+// (irform::carrierFits) are tried and a raw code keeps it.
 std::string convert(const char* text, int32_t mode, int32_t carrierHz) {
     if (text == nullptr || mode != kTimingBodyMode || carrierHz < 0)
         return {};

@@ -57,19 +57,30 @@ TEST(MeasuredCarrier, ARawCodeReplaysWithinOneKilohertzOfIt) {
 
 // Each form whose carrier lies away from 38 kHz (and NEC's), pressed at its
 // own carrier, near it, far from it, and with no measurement (then timing
-// alone decides).
+// alone decides). The capture's carrier words hold whole kHz: a row's carrier
+// is measured to the nearest kHz, and irform::carrierFits compares that with
+// the form's own (within kCarrierTolerancePercent, the edge included).
 TEST(MeasuredCarrier, AFormIsThatFormOnlyNearItsCarrier) {
     struct Case {
         Protocol protocol;
         std::vector<int> formAt; // measured carriers (0: none) at which it is that form
-        int rawAt;               // one far from its own, at which it is a raw code
+        std::vector<int> rawAt;  // ones far from its own, at which it is a raw code
     };
     const Case cases[] = {
-        {Protocol::Rca, {56000, 0}, 38000},       {Protocol::Rc5, {36000, 38000}, 56000},
-        {Protocol::Rc6, {36000}, 56000},          {Protocol::Sirc12, {40000}, 56000},
-        {Protocol::Nec, {38000, 40000}, 56000},   {Protocol::Dish, {57000}, 38000},
-        {Protocol::PanasonicOld, {57000}, 36000}, {Protocol::Thomson, {33000}, 40000},
-        {Protocol::Mitsubishi, {33000}, 38000}};
+        // 9 % off reads as 51 and 61 kHz (8.9 %), 11 % off as 50 and 62 (10.7 %).
+        {Protocol::Rca, {56000, 0, 50960, 61040}, {38000, 49840, 62160}},
+        // 9 % off: 33 and 39 kHz (8.3 %); 11 % off: 32 and 40 kHz (11.1 %).
+        {Protocol::Rc5, {36000, 38000, 32760, 39240, 0}, {56000, 32040, 39960}},
+        {Protocol::Rc6, {36000}, {56000}},
+        // 9 % and 11 % off both read as 36 and 44 kHz, exactly 10 % off: a
+        // fit; 35 and 45 kHz are 12.5 % off.
+        {Protocol::Sirc12, {40000, 36400, 43600, 35600, 44400, 0}, {56000, 35000, 45000}},
+        // 9 % off: 35 and 41 kHz (7.9 %); 11 % off: 34 and 42 kHz (10.5 %).
+        {Protocol::Nec, {38000, 40000, 34580, 41420, 0}, {56000, 33820, 42180}},
+        {Protocol::Dish, {57000}, {38000}},
+        {Protocol::PanasonicOld, {57000}, {36000}},
+        {Protocol::Thomson, {33000}, {40000}},
+        {Protocol::Mitsubishi, {33000}, {38000}}};
     for (const Case& c : cases) {
         const std::string name(irform::protocolName(c.protocol));
         const irform::Signal pressed = *irform::encode(c.protocol, 3, 0x21);
@@ -80,11 +91,13 @@ TEST(MeasuredCarrier, AFormIsThatFormOnlyNearItsCarrier) {
             ASSERT_TRUE(sent) << name;
             EXPECT_EQ(sent->carrierHz, irform::protocolCarrierHz(c.protocol)) << name;
         }
-        const std::string capture = captureAt(pressed, c.rawAt);
-        EXPECT_EQ(formOf(capture), "raw") << name << " at " << c.rawAt;
-        const auto sent = replayOf(capture);
-        ASSERT_TRUE(sent) << name;
-        EXPECT_NEAR(sent->carrierHz, c.rawAt, 1000) << name;
+        for (const int measuredHz : c.rawAt) {
+            const std::string capture = captureAt(pressed, measuredHz);
+            EXPECT_EQ(formOf(capture), "raw") << name << " at " << measuredHz;
+            const auto sent = replayOf(capture);
+            ASSERT_TRUE(sent) << name;
+            EXPECT_NEAR(sent->carrierHz, measuredHz, 1000) << name;
+        }
     }
 }
 
