@@ -58,8 +58,13 @@ uint64_t rawDigest(std::string_view carrierDigits, std::string_view data) {
 
 std::string rawId(uint64_t digest) {
     // The first byte stays at 0x22 or more, which marks a code kept in storage.
+    // The forms from number 0x22 on share that range but end in 0001: a raw
+    // code's identifier never ends in 0000 or 0001, so it never names a form.
     const uint32_t first = 0x22 + static_cast<uint32_t>((digest >> 32) % (0x100 - 0x22));
-    return hextext::hexText(first, 2) + hextext::hexText(static_cast<uint32_t>(digest & 0xFFFF), 4);
+    uint32_t low = static_cast<uint32_t>(digest & 0xFFFF);
+    if (low <= 1)
+        low += 2;
+    return hextext::hexText(first, 2) + hextext::hexText(low, 4);
 }
 
 static_assert(kLongestStoredDurationUs == 0x7FFF * kLongDurationStepUs);
@@ -87,6 +92,13 @@ std::string builtinId(Protocol protocol) {
     const int number = detail::protocolNumber(protocol);
     return hextext::hexText(static_cast<uint32_t>(number), 2) +
            (number <= kFirstFormsWithoutStorage ? "0000" : "0001");
+}
+
+std::optional<Protocol> protocolOfBuiltinId(std::string_view id) {
+    for (Protocol protocol : kAllProtocols)
+        if (hextext::equalsIgnoringCase(id, builtinId(protocol)))
+            return protocol;
+    return std::nullopt;
 }
 
 CodeForm toCodeForm(const Decoded& decoded) {

@@ -52,6 +52,9 @@ inline constexpr int kMaxRawCarrierKhz = 255;
 inline constexpr int kMaxPressFrames = 255;
 
 std::string builtinId(Protocol protocol);
+// The form an identifier names (in any case); nullopt for any other, such as
+// a raw code's.
+std::optional<Protocol> protocolOfBuiltinId(std::string_view id);
 // A code as the form table renders a press of it.
 CodeForm toCodeForm(const Decoded& decoded);
 // A press as it was read: its frames and toggle bit are sent again.

@@ -4,10 +4,10 @@
 // best-fit decoder work from it, so a form is added by adding a row.
 //
 // Two frame shapes:
-//  - symbol frames: a leader, then the payload as symbols of one or two bits,
-//    each a pair of durations (mark then space, or space then mark when the
-//    leader ends with a mark: pulse distance and pulse width alike), an
-//    optional separator after some bits, and a trailer;
+//  - symbol frames: a leader, then the payload as symbols of one, two or four
+//    bits (a table of 2, 4 or 16 entries), each a pair of durations (mark then space, or space then
+//    mark when the leader ends with a mark: pulse distance and pulse width alike), an optional
+//    separator after some bits, and a trailer;
 //  - biphase frames: a pattern of half-bit slots of `unit` us ('+' a fixed
 //    mark slot, '-' a fixed space slot, 'b' a bit of one slot per half, 'B' a
 //    bit of two slots per half) read as runs of equal slots.
@@ -40,7 +40,7 @@ enum class Repeat { Ditto, Frame };
 struct SymbolFrame {
     std::span<const uint32_t> leader{};       // first frame
     std::span<const uint32_t> repeatLeader{}; // later frames (may be empty)
-    std::span<const Pair> symbols{};          // 2 or 4 entries: 1 or 2 bits a symbol
+    std::span<const Pair> symbols{};          // 2, 4 or 16 entries: 1, 2 or 4 bits a symbol
     int separatorAfter = 0;                   // payload bits before the separator, 0 = none
     Pair separator{};
     std::span<const uint32_t> trailer{};
@@ -82,7 +82,19 @@ struct FormDefinition {
     uint64_t (*laterFrame)(uint64_t first, int n) = nullptr;
     uint64_t toggleMask = 0; // payload bits that may change between presses
     int checkedBits = 0;     // bits the layout fixes or checks: breaks ties
+    // Symbols the decoder may read as their runner-up when the nearest break
+    // the layout's checks: for symbol tables of steps finer than a
+    // receiver's jitter over the longest symbol.
+    int repairableSymbols = 0;
 };
+
+// Payload bits one symbol of the form carries (log2 of its table's size).
+constexpr int symbolBits(const FormDefinition& form) {
+    int bits = 0;
+    while ((std::size_t{1} << bits) < form.symbolFrame.symbols.size())
+        ++bits;
+    return bits;
+}
 
 std::span<const FormDefinition> formDefinitions();
 const FormDefinition& formDefinition(Protocol protocol);

@@ -1,9 +1,10 @@
 // The protocol forms. Timings, layouts and repeat rules follow the published
 // definitions of each protocol (the rows are in form_rows_nec.h and
-// form_rows_others.h). The order of the rows is the order of the URC's code
+// form_rows_others.h, form_rows_more.h). The order of the rows is the order of the URC's code
 // identifiers; it follows how common the form is on consumer remotes, which
 // also decides ties between forms that fit a signal equally well.
 #include "irform/form_definition.h"
+#include "irform/form_rows_more.h"
 #include "irform/form_rows_nec.h"
 #include "irform/form_rows_others.h"
 
@@ -45,6 +46,10 @@ constexpr FormDefinition kTable[] = {
     kNec2Form,         // 28
     kNec32Form,        // 29
     kJvc48Form,        // 30
+    kXmpForm,          // 31
+    kNokia12Form,      // 32
+    kNokia24Form,      // 33
+    kRecs80Form,       // 34
 };
 
 // A row's position is its identifier number less one, and kAllProtocols

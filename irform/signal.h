@@ -47,6 +47,10 @@ enum class Protocol {
     Nec2,
     Nec32,
     Jvc48,
+    Xmp,
+    Nokia12,
+    Nokia24,
+    Recs80,
 };
 
 inline constexpr Protocol kAllProtocols[] = {
@@ -57,7 +61,8 @@ inline constexpr Protocol kAllProtocols[] = {
     Protocol::Pioneer,   Protocol::Mitsubishi,  Protocol::Nokia32,      Protocol::Nrc17,
     Protocol::Thomson,   Protocol::Dish,        Protocol::DirecTv,      Protocol::Bose,
     Protocol::Apple,     Protocol::Rca,         Protocol::PanasonicOld, Protocol::Nec2,
-    Protocol::Nec32,     Protocol::Jvc48};
+    Protocol::Nec32,     Protocol::Jvc48,       Protocol::Xmp,          Protocol::Nokia12,
+    Protocol::Nokia24,   Protocol::Recs80};
 
 struct Decoded {
     Protocol protocol = Protocol::Nec;

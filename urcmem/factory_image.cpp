@@ -142,6 +142,10 @@ std::vector<uint32_t> factoryCodeIdentifiers() {
         0x1C0001, // NEC, whole-frame repeats
         0x1D0001, // NEC, 16-bit command
         0x1E0001, // JVC 48 (Kaseikyo)
+        0x1F0001, // XMP
+        0x200001, // Nokia 12
+        0x210001, // Nokia 24
+        0x220001, // RECS80
     };
 }
 

@@ -14,8 +14,7 @@ namespace urctool {
 namespace {
 
 constexpr std::size_t kBlockDigits = 16;
-constexpr int kFirstRawIdByte = 0x22; // identifiers from 22xxxx name raw data
-constexpr uint8_t kInUseBit = 0x80;   // of an allocation record's fifth byte
+constexpr uint8_t kInUseBit = 0x80; // of an allocation record's fifth byte
 
 // A memory image answering the reads of start-up, so the copy's tables come
 // from the same reader as the URC's own.
@@ -107,8 +106,7 @@ Need storageNeed(const device::UrcTables& tables, const std::vector<KeyCode>& co
         const auto split = learning::splitConvertedText(code.converted);
         if (!split || learning::storageFlag(tables, split->id) != "80")
             continue;
-        const auto first = device::parseHex(split->id.substr(0, 2));
-        const bool raw = first && *first >= kFirstRawIdByte;
+        const bool raw = learning::isRawId(tables, split->id);
         if (!raw &&
             (learning::isStoredCode(tables, split->id) || !counted.insert(split->id).second))
             continue;

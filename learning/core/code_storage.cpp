@@ -1,6 +1,7 @@
 #include "learning/core/code_storage.h"
 
 #include "device/core/hex_text.h"
+#include "irform/code_form.h"
 #include "irform/converted_text.h"
 
 #include <algorithm>
@@ -90,11 +91,6 @@ bool idHeld(const device::UrcTables& tables, std::string_view id) {
     return false;
 }
 
-bool isRawId(const device::UrcTables& tables, std::string_view id) {
-    const auto first = device::parseHex(id.substr(0, 2));
-    return first && *first >= kFirstStoredIdByte && !IsBuiltinCode(tables, id);
-}
-
 // A raw code's identifier is a 24-bit digest of its carrier and data, so two
 // different codes can get the same one (about 1.7e-4 for 70 keys), and the
 // second key would then send the first key's code. The first identifier from
@@ -106,7 +102,7 @@ std::string newRawId(const device::UrcTables& tables, const std::string& id) {
     constexpr uint32_t kLastRawId = 0xFFFFFF;
     uint32_t value = *device::parseHex(id);
     std::string candidate = id;
-    while (idHeld(tables, candidate)) {
+    while (idHeld(tables, candidate) || irform::protocolOfBuiltinId(candidate)) {
         value = value >= kLastRawId ? kFirstRawId : value + 1;
         candidate = device::hexText(value, kIdDigits);
     }
@@ -133,6 +129,14 @@ std::optional<ConvertedCode> splitConvertedText(std::string_view text) {
 
 bool IsBuiltinCode(const device::UrcTables& tables, std::string_view id) {
     return containsIgnoringCase(tables.BuiltinCodeIds, id);
+}
+
+// The forms numbered from 0x22 on share the raw range; their identifier still
+// names the form, shared by every key that holds it.
+bool isRawId(const device::UrcTables& tables, std::string_view id) {
+    const auto first = device::parseHex(id.substr(0, 2));
+    return first && *first >= kFirstStoredIdByte && !IsBuiltinCode(tables, id) &&
+           !irform::protocolOfBuiltinId(id);
 }
 
 bool isStoredCode(const device::UrcTables& tables, std::string_view id) {

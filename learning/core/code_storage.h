@@ -29,6 +29,8 @@ std::optional<ConvertedCode> splitConvertedText(std::string_view text);
 
 bool IsBuiltinCode(const device::UrcTables& tables, std::string_view id);
 bool isStoredCode(const device::UrcTables& tables, std::string_view id);
+// A raw code's identifier (0x22 or more, naming no form): its data is its own.
+bool isRawId(const device::UrcTables& tables, std::string_view id);
 // "00" when the code lives in the URC itself, "80" when its data lies in the
 // code storage.
 std::string storageFlag(const device::UrcTables& tables, std::string_view id);

@@ -11,7 +11,7 @@ namespace urcsim {
 namespace {
 
 // clang-format off
-constexpr std::array<RemoteKey, 36> kRemoteKeys = {{
+constexpr std::array<RemoteKey, 40> kRemoteKeys = {{
     {"Power", "power", "nec",    0x04,   0x08},
     {"Vol +", "volup", "nec",    0x04,   0x02},
     {"Vol -", "voldown", "nec",  0x04,   0x03},
@@ -49,6 +49,10 @@ constexpr std::array<RemoteKey, 36> kRemoteKeys = {{
     {"NEC2 Vol",   "nec2_vol",   "nec2",      0x20,   0x12},
     {"NEC32 Up",   "nec32_up",   "nec32",     0x7F80, 0x1E61},
     {"JVC48 Stop", "jvc48_stop", "jvc48",     0x0230, 0x07},
+    {"XMP Guide",  "xmp_guide",  "xmp",       0x2B1C, 0x4A00},
+    {"Nokia12 Ch", "nokia12_ch", "nokia12",   0x6,    0x31},
+    {"Nokia24 OK", "nokia24_ok", "nokia24",   0x1A40, 0x5C},
+    {"RECS80 Vol", "recs80_vol", "recs80",    0x2,    0x15},
 }};
 // clang-format on
 

@@ -1,5 +1,7 @@
 #include "learning/core/code_storage.h"
 
+#include "irform/code_form.h"
+
 #include <gtest/gtest.h>
 
 using namespace learning;
@@ -96,6 +98,27 @@ TEST(PlanLearnedCode, SameFormIdentifierLearnedTwiceIsStoredOnce) {
     EXPECT_EQ(second.writes[0].address, 0x1000 + 44);
     EXPECT_EQ(second.after.AllocRecords, first.after.AllocRecords);
     EXPECT_EQ(second.after.LearnedKeys, (std::vector<std::string>{"01|2", "02|1", "03|2"}));
+}
+
+// The forms numbered from 0x22 on have identifiers in the raw range (0x22
+// or more), yet each names its form: learned twice on a URC whose table
+// lacks it, it is stored once; and a raw code never takes one.
+TEST(PlanLearnedCode, AFormNumberedInTheRawRangeKeepsItsIdentifier) {
+    ASSERT_GT(std::size(irform::kAllProtocols), 0x21u);
+    const std::string formId = irform::builtinId(irform::kAllProtocols[0x21]);
+    ASSERT_EQ(formId, "220001");
+    const auto first = planOk(sampleTables(), 0, converted(formId));
+    ASSERT_EQ(first.writes.size(), 3u);
+    const auto second = planOk(first.after, 2, converted(formId));
+    ASSERT_EQ(second.writes.size(), 1u);
+    EXPECT_EQ(second.writes[0].hex.substr(6, 6), formId);
+
+    auto tables = sampleTables();
+    tables.AllocRecords = "220000008002";
+    tables.StoredCodeIds = {"220000"};
+    const auto raw = planOk(tables, 2, converted("220000"));
+    ASSERT_EQ(raw.writes.size(), 3u);
+    EXPECT_EQ(raw.writes[2].hex.substr(6, 6), "220002") << "the form's identifier is skipped";
 }
 
 // A raw code's identifier is a digest of its data, and two codes can share it:

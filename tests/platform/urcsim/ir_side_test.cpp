@@ -3,13 +3,13 @@
 #include "irform/capture_render.h"
 #include "irform/code_form.h"
 #include "irform/raw_example.h"
-#include "urcmem/image_check.h"
-#include "urcmem/memory_map.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/factory_keys.h"
 #include "platform/urcsim/press.h"
 #include "platform/urcsim/remote_keys.h"
+#include "urcmem/image_check.h"
+#include "urcmem/memory_map.h"
 
 #include <gtest/gtest.h>
 #include <set>
@@ -45,7 +45,12 @@ TEST(ProtocolCapture, RendersValidPressesAndRefusesTheRest) {
         {"nec", "99999999999", "0", 0, 0, "DEVICE must be"},
         {"nec", "", "0", 0, 0, "DEVICE must be"},
         {"NEC", "4", "8", 0, 0, "unknown protocol NEC"},
-        {"xmp", "4", "8", 0, 0, "unknown protocol xmp"},
+        {"xmp", "0xFFFF", "0xffff", 0xFFFF, 0xFFFF, nullptr},
+        {"nokia12", "0xF", "0xFF", 0xF, 0xFF, nullptr},
+        {"recs80", "7", "0x3F", 7, 0x3F, nullptr},
+        {"recs80", "8", "0", 0, 0, "DEVICE must be a number from 0 to"},
+        {"nokia24", "0", "0x100", 0, 0, "COMMAND must be a number from 0 to 0xFF for nokia24"},
+        {"nosuchform", "4", "8", 0, 0, "unknown protocol nosuchform"},
     };
     for (const auto& c : cases) {
         const auto result = urcsim::protocolCapture(c.protocol, c.device, c.command);

@@ -4,9 +4,9 @@
 #include "irform/code_form.h"
 #include "irform/protocols.h"
 #include "irform/raw_example.h"
-#include "urcmem/memory_map.h"
 #include "platform/urcsim/factory_keys.h"
 #include "tests/support/server_fixture.h"
+#include "urcmem/memory_map.h"
 
 #include <chrono>
 #include <cstdio>
@@ -57,6 +57,9 @@ TEST_F(UrcSimIr, APressedProtocolKeyIsCollectedAsRendered) {
         {"sirc12 1 21", "sirc12", 1, 21},
         {"sirc15 0x97 0x25", "sirc15", 0x97, 0x25},
         {"sirc20 0x1ABC 3", "sirc20", 0x1ABC, 3},
+        {"xmp 0x2B1C 0x4A00", "xmp", 0x2B1C, 0x4A00},
+        {"nokia24 0x1A40 0x5C", "nokia24", 0x1A40, 0x5C},
+        {"recs80 2 0x15", "recs80", 2, 0x15},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(SetCodeCarrierWave());
@@ -139,13 +142,19 @@ private:
 };
 
 TEST_F(UrcSimIr, SendDescribesALearnedBuiltInCode) {
-    LearnedKey key;
-    ASSERT_TRUE(key.store(5, irform::toCodeForm(irform::Decoded{irform::Protocol::Rc5, 3, 0x41})));
-    EXPECT_EQ(send("05"), "rc5 0x03 0x41\n");
-    std::string output;
-    EXPECT_EQ(runUrcSim("check", &output), 0) << output;
-    EXPECT_EQ(send("05 --timings"),
-              irform::describeSignal(*irform::encode(irform::Protocol::Rc5, 3, 0x41)) + "\n");
+    const irform::Decoded codes[] = {{irform::Protocol::Rc5, 3, 0x41},
+                                     {irform::Protocol::Xmp, 0x2B1C, 0x4A00},
+                                     {irform::Protocol::Recs80, 2, 0x15}};
+    for (const auto& code : codes) {
+        LearnedKey key;
+        ASSERT_TRUE(key.store(5, irform::toCodeForm(code)));
+        EXPECT_EQ(send("05"), irform::describeDecoded(code) + "\n");
+        std::string output;
+        EXPECT_EQ(runUrcSim("check", &output), 0) << output;
+        EXPECT_EQ(send("05 --timings"), irform::describeSignal(*irform::encode(
+                                            code.protocol, code.device, code.command)) +
+                                            "\n");
+    }
 }
 
 TEST_F(UrcSimIr, SendGivesTheTimingsOfALearnedRawCode) {
@@ -190,7 +199,8 @@ TEST_F(UrcSimIr, BadArgumentsGetAMessageAndNothingIsPressed) {
     const UsageCase cases[] = {
         {"press nec 4", 2, "press needs PROTOCOL DEVICE COMMAND or --raw FILE"},
         {"press nec 4 8 9", 2, "press needs PROTOCOL DEVICE COMMAND or --raw FILE"},
-        {"press xmp 4 8", 2, "unknown protocol xmp"},
+        {"press nosuchform 4 8", 2, "unknown protocol nosuchform"},
+        {"press xmp 0x10000 8", 2, "DEVICE must be a number from 0 to 0xFFFF for xmp"},
         {"press nec 0x100 8", 2, "DEVICE must be a number from 0 to 0xFF for nec"},
         {"press sirc12 1 0x80", 2, "COMMAND must be a number from 0 to 0x7F for sirc12"},
         {"press nec 4 8 --hold-ms 700000", 2, "--hold-ms must be a whole number"},

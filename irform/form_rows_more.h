@@ -1,0 +1,87 @@
+#pragma once
+// Rows of the form table (form_table.cpp includes this, nothing else does):
+// the forms of cable boxes and of older European sets added after the first
+// thirty (XMP, Nokia 12 and 24, RECS80).
+// Units in microseconds.
+#include "irform/form_definition.h"
+#include "irform/form_layouts.h"
+#include "irform/form_rows_others.h"
+
+namespace irform::detail {
+
+// XMP: a nibble a symbol, a 210 us mark and a space of 760 us plus 136 us a
+// step; a 13.8 ms space parts the two halves of a frame.
+inline constexpr Pair kXmpSymbols[] = {{210, 760},  {210, 896},  {210, 1032}, {210, 1168},
+                                       {210, 1304}, {210, 1440}, {210, 1576}, {210, 1712},
+                                       {210, 1848}, {210, 1984}, {210, 2120}, {210, 2256},
+                                       {210, 2392}, {210, 2528}, {210, 2664}, {210, 2800}};
+inline constexpr uint32_t kXmpTrailer[] = {210};
+// RECS80 (unit 158): 31 or 47 units of space after each mark, no leader.
+inline constexpr Pair kRecs80Symbols[] = {{158, 4898}, {158, 7426}};
+inline constexpr uint32_t kRecs80Trailer[] = {158};
+
+inline constexpr SymbolFrame kNokiaFrame{.leader = kNokiaLeader,
+                                         .repeatLeader = kNokiaLeader,
+                                         .symbols = kNokiaSymbols,
+                                         .trailer = kNokiaTrailer};
+
+// Every frame after a press's first sends 8 in its toggle nibble.
+inline constexpr FormDefinition kXmpForm{.protocol = Protocol::Xmp,
+                                         .name = "xmp",
+                                         .carrierHz = 38000,
+                                         .bits = 64,
+                                         .msbFirst = true,
+                                         .maxDevice = 0xFFFF,
+                                         .maxCommand = 0xFFFF,
+                                         .symbolFrame = {.symbols = kXmpSymbols,
+                                                         .separatorAfter = 32,
+                                                         .separator = {210, 13800},
+                                                         .trailer = kXmpTrailer},
+                                         .gapUs = 80400,
+                                         .pack = packXmp,
+                                         .unpack = unpackXmp,
+                                         .laterFrame = xmpLaterFrame,
+                                         .checkedBits = 28,
+                                         .repairableSymbols = 3};
+
+inline constexpr FormDefinition kNokia12Form{.protocol = Protocol::Nokia12,
+                                             .name = "nokia12",
+                                             .carrierHz = 36000,
+                                             .bits = 12,
+                                             .msbFirst = true,
+                                             .maxDevice = 0xF,
+                                             .maxCommand = 0xFF,
+                                             .symbolFrame = kNokiaFrame,
+                                             .periodUs = 100000,
+                                             .pack = packDeviceThenCommand<8>,
+                                             .unpack = unpackDeviceThenCommand<8>};
+
+inline constexpr FormDefinition kNokia24Form{.protocol = Protocol::Nokia24,
+                                             .name = "nokia24",
+                                             .carrierHz = 36000,
+                                             .bits = 24,
+                                             .msbFirst = true,
+                                             .maxDevice = 0xFFFF,
+                                             .maxCommand = 0xFF,
+                                             .symbolFrame = kNokiaFrame,
+                                             .periodUs = 100000,
+                                             .pack = packDeviceThenCommand<8>,
+                                             .unpack = unpackDeviceThenCommand<8>};
+
+// The second bit toggles from press to press.
+inline constexpr FormDefinition kRecs80Form{
+    .protocol = Protocol::Recs80,
+    .name = "recs80",
+    .carrierHz = 38000,
+    .bits = 11,
+    .msbFirst = true,
+    .maxDevice = 0x7,
+    .maxCommand = 0x3F,
+    .symbolFrame = {.symbols = kRecs80Symbols, .trailer = kRecs80Trailer},
+    .gapUs = 45000,
+    .pack = packRecs80,
+    .unpack = unpackRecs80,
+    .toggleMask = 1u << 9,
+    .checkedBits = 1};
+
+} // namespace irform::detail
