@@ -142,8 +142,15 @@ void addCandidates(const FormDefinition& form, uint64_t payload, double extra,
 }
 
 std::vector<Candidate> candidatesFor(const FormDefinition& form, uint64_t payload,
-                                     const std::vector<Alternative>& alternatives) {
-    constexpr std::size_t kMaxCandidates = 8;
+                                     std::vector<Alternative> alternatives) {
+    // The closest calls only, so that a frame costs a few dozen checks and
+    // its repeats are read for a few candidates.
+    constexpr std::size_t kMaxAlternatives = 6;
+    constexpr std::size_t kMaxCandidates = 4;
+    std::sort(alternatives.begin(), alternatives.end(),
+              [](const Alternative& a, const Alternative& b) { return a.extra < b.extra; });
+    if (alternatives.size() > kMaxAlternatives)
+        alternatives.resize(kMaxAlternatives);
     std::vector<Candidate> found;
     if (layoutHolds(form, payload))
         found.push_back({payload, 0});
@@ -343,7 +350,9 @@ std::optional<FrameRead> readFineSymbolFrame(const FormDefinition& form,
                                              const std::vector<uint32_t>& d, std::size_t start,
                                              bool first, Score& score) {
     Score rough = score;
-    if (!readSymbolFrame(form, d, start, first, rough, false) || rough.marks == 0)
+    if (!readSymbolFrame(form, d, start, first, rough, false))
+        return std::nullopt;
+    if (rough.marks == score.marks)
         return readSymbolFrame(form, d, start, first, score);
     Score fitted = score;
     fitted.shift = static_cast<int>((rough.markExcess - score.markExcess) /
