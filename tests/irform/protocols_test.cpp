@@ -1,5 +1,7 @@
 #include "irform/protocols.h"
 
+#include "irform/form_definition.h"
+
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -121,6 +123,9 @@ TEST(ProtocolNames, RoundTrip) {
     for (Protocol p : kAllProtocols)
         EXPECT_EQ(protocolFromName(protocolName(p)), p);
     EXPECT_EQ(protocolFromName("sanyo"), Protocol::Aiwa);
+    EXPECT_EQ(protocolFromName("rcmm12"), Protocol::Nokia12);
+    EXPECT_EQ(protocolFromName("rcmm24"), Protocol::Nokia24);
+    EXPECT_EQ(protocolFromName("rcmm32"), Protocol::Nokia32);
     EXPECT_FALSE(protocolFromName("NEC"));
     EXPECT_FALSE(protocolFromName(""));
 }
@@ -180,6 +185,65 @@ INSTANTIATE_TEST_SUITE_P(
         // Device 0xC: symbols "11" then "00".
         StartCase{Protocol::DirecTv, 0xC, 0, 38000, {6000, 1200, 1200, 1200, 600, 600}},
         StartCase{Protocol::Samsung32, 0x0707, 2, 38000, {4500, 4500, 560, 1690, 560, 1690}},
-        StartCase{Protocol::Jvc, 1, 0, 38000, {8400, 4200, 525, 1575, 525, 525}}));
+        StartCase{Protocol::Jvc, 1, 0, 38000, {8400, 4200, 525, 1575, 525, 525}},
+        // S 0x2B, checksum 15 (2 + 11 + 15 + 4 + 4 + 1 + 12 = 49), S low, the
+        // fixed 15: spaces of 760 us plus 136 us a step.
+        StartCase{Protocol::Xmp,
+                  0x2B1C,
+                  0x4A00,
+                  38000,
+                  {210, 1032, 210, 2800, 210, 2256, 210, 2800, 210, 1304, 210, 1304}},
+        // D 6, F 0x31: symbols 01 10 00 11 00 01.
+        StartCase{Protocol::Nokia12, 6, 0x31, 36000, {412, 276, 164, 445, 164, 614, 164, 276}},
+        StartCase{Protocol::Nokia24,
+                  0x1B00,
+                  0,
+                  36000,
+                  {412, 276, 164, 276, 164, 445, 164, 614, 164, 783}},
+        // Start bit 1, toggle 0, device 5 (101).
+        StartCase{Protocol::Recs80, 5, 0, 38000, {158, 7426, 158, 4898, 158, 7426, 158, 4898}}));
+
+} // namespace
+
+namespace {
+
+// XMP's nibbles lie 136 us apart on spaces up to 2.8 ms, so a receiver's few
+// per cent can carry one past half a step. The checksums then tell which
+// close call was wrong, the repeat tells apart readings that both pass them,
+// and a lone frame with two such readings is kept raw rather than guessed.
+TEST(Xmp, ChecksumsRepairCloseCallsAndALoneGuessStaysRaw) {
+    const auto& form = detail::formDefinition(Protocol::Xmp);
+    const Decoded code{Protocol::Xmp, 0x2B1C, 0x4A00};
+    const uint64_t payload = form.pack({code.device, code.command});
+    ASSERT_TRUE(form.unpack(payload));
+    EXPECT_FALSE(form.unpack(payload ^ uint64_t{1} << 56)) << "first checksum";
+    EXPECT_FALSE(form.unpack(payload ^ uint64_t{1} << 24)) << "second checksum";
+    EXPECT_FALSE(form.unpack(payload ^ uint64_t{0x11} << 20)) << "toggle and S nibble";
+    EXPECT_TRUE(form.unpack(form.laterFrame(payload, 1))) << "the repeats' toggle nibble";
+
+    // The space of nibble k of the first frame (the second half follows the
+    // 13.8 ms separator).
+    auto space = [](std::size_t k) { return k < 8 ? 2 * k + 1 : 2 * k + 3; };
+    struct Case {
+        const char* what;
+        int frames;
+        std::vector<std::pair<std::size_t, int>> moves; // nibble, us
+        std::optional<Decoded> read;
+    };
+    const Case cases[] = {
+        {"exact, one frame", 1, {}, code},
+        {"one nibble 80 us past half a step", 2, {{12, 80}}, code},
+        {"the fixed nibble read a step short", 2, {{3, -90}}, code},
+        {"two calls that cancel in the checksum", 2, {{12, 68}, {13, -68}}, code},
+        {"the same, a lone frame", 1, {{12, 68}, {13, -68}}, std::nullopt},
+        {"a whole step off: no close call, no code", 2, {{6, 136}}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        Signal signal = detail::renderPress(form, payload, c.frames);
+        for (const auto& [nibble, us] : c.moves)
+            signal.durations[space(nibble)] += us;
+        EXPECT_EQ(decode(signal), c.read) << c.what;
+    }
+}
 
 } // namespace
