@@ -1,15 +1,15 @@
 #include "platform/urcsim/commands.h"
 
-#include "urcmem/factory_image.h"
-#include "urcmem/image_check.h"
-#include "urcmem/image_file.h"
-#include "platform/urcwire/socket_path.h"
-#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/command_line.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/server.h"
 #include "platform/urcsim/usb_gadget.h"
+#include "platform/urcwire/socket_path.h"
+#include "platform/urcwire/wire_protocol.h"
+#include "urcmem/factory_image.h"
+#include "urcmem/image_check.h"
+#include "urcmem/image_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -80,8 +80,8 @@ std::vector<std::string> takeUsbOptions(std::vector<std::string> args, ServeOpti
 int serveCommand(const std::vector<std::string>& givenArgs) {
     ServeOptions options;
     const auto args = takeUsbOptions(givenArgs, options);
-    auto p = parse(args, {"--image", "--socket", "--profile", "--latency-ms", "--ir",
-                           "--ir-rx", "--ir-tx"});
+    auto p = parse(
+        args, {"--image", "--socket", "--profile", "--latency-ms", "--ir", "--ir-rx", "--ir-tx"});
     expectWords(p, 0, "serve");
     options.imagePath = option(p, "--image").value_or("");
     options.socketPath = option(p, "--socket").value_or("");
@@ -224,7 +224,7 @@ std::string usage() {
            "                    plug and unplug bind and unbind it; removed at the end\n"
            "  dump ADDR LEN     ADDR and LEN are hexadecimal\n"
            "  fail ...          the next N such operations fail, after K more succeed\n"
-           "  press ...         PROTOCOL: one of the 30 forms (nec, necx, rc5, sirc12, ...);\n"
+           "  press ...         PROTOCOL: a protocol form (nec, necx, rc5, ..., xmp, recs80);\n"
            "                    DEVICE and COMMAND decimal or 0x hex; --raw FILE: capture hex\n"
            "                    text, or \"raw 38000 +9000 -4500 ...\"; RECEIVER:\n"
            "                    [--delay-us US] [--jitter PCT] [--seed N], the receiver's\n"
