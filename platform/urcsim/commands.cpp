@@ -1,15 +1,15 @@
 #include "platform/urcsim/commands.h"
 
+#include "urcmem/factory_image.h"
+#include "urcmem/image_check.h"
+#include "urcmem/image_file.h"
+#include "platform/urcwire/socket_path.h"
+#include "platform/urcwire/wire_protocol.h"
 #include "platform/urcsim/client.h"
 #include "platform/urcsim/command_line.h"
 #include "platform/urcsim/device.h"
 #include "platform/urcsim/server.h"
 #include "platform/urcsim/usb_gadget.h"
-#include "platform/urcwire/socket_path.h"
-#include "platform/urcwire/wire_protocol.h"
-#include "urcmem/factory_image.h"
-#include "urcmem/image_check.h"
-#include "urcmem/image_file.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -80,8 +80,8 @@ std::vector<std::string> takeUsbOptions(std::vector<std::string> args, ServeOpti
 int serveCommand(const std::vector<std::string>& givenArgs) {
     ServeOptions options;
     const auto args = takeUsbOptions(givenArgs, options);
-    auto p = parse(
-        args, {"--image", "--socket", "--profile", "--latency-ms", "--ir", "--ir-rx", "--ir-tx"});
+    auto p = parse(args, {"--image", "--socket", "--profile", "--latency-ms", "--ir",
+                           "--ir-rx", "--ir-tx"});
     expectWords(p, 0, "serve");
     options.imagePath = option(p, "--image").value_or("");
     options.socketPath = option(p, "--socket").value_or("");
