@@ -1,5 +1,6 @@
 #include "irform/protocols.h"
 
+#include "irform/capture_render.h"
 #include "irform/form_definition.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,20 @@ TEST(Decode, EveryProtocolDecodesItsOwnSignals) {
                 EXPECT_EQ(decode(*s), (Decoded{p, device, command}))
                     << protocolName(p) << " skewed";
             }
+        }
+    }
+}
+
+// Symbols of several bits lie 136 to 170 us apart, so a receiver's delay
+// (here 100 us, no jitter) must be taken off from the first symbol on, not
+// only once a few marks have told it; the device's top bits are sent first.
+TEST(Decode, SymbolsOfSeveralBitsReadThroughTheReceiversDelayFromTheFirstOn) {
+    for (Protocol p : {Protocol::Nokia12, Protocol::Nokia24, Protocol::Nokia32, Protocol::DirecTv,
+                       Protocol::Xmp}) {
+        for (uint32_t device = 0; device <= maxDevice(p); device += 1 + maxDevice(p) / 16) {
+            const Decoded code{p, device, maxCommand(p) / 3};
+            const Signal received = asReceived(*encode(p, device, code.command), {100, 0, 0});
+            EXPECT_EQ(decode(received), code) << protocolName(p) << " " << device;
         }
     }
 }
