@@ -114,8 +114,8 @@ using FrameCache = std::vector<CachedFrame>;
 // read a signal alike.
 bool sameSymbolTables(const SymbolFrame& a, const SymbolFrame& b) {
     return a.leader.data() == b.leader.data() && a.leader.size() == b.leader.size() &&
-           a.symbols.data() == b.symbols.data() && a.trailer.data() == b.trailer.data() &&
-           a.separatorAfter == b.separatorAfter;
+           a.symbols.data() == b.symbols.data() && a.symbolTails.data() == b.symbolTails.data() &&
+           a.trailer.data() == b.trailer.data() && a.separatorAfter == b.separatorAfter;
 }
 
 bool sameBiphase(const BiphaseFrame& a, const BiphaseFrame& b) {

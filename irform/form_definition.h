@@ -41,7 +41,10 @@ struct SymbolFrame {
     std::span<const uint32_t> leader{};       // first frame
     std::span<const uint32_t> repeatLeader{}; // later frames (may be empty)
     std::span<const Pair> symbols{};          // 2, 4 or 16 entries: 1, 2 or 4 bits a symbol
-    int separatorAfter = 0;                   // payload bits before the separator, 0 = none
+    // A second pair some symbols send after their first ({0, 0}: none), one
+    // entry a symbol; empty when every symbol is one pair.
+    std::span<const Pair> symbolTails{};
+    int separatorAfter = 0; // payload bits before the separator, 0 = none
     Pair separator{};
     std::span<const uint32_t> trailer{};
 };
@@ -87,6 +90,15 @@ struct FormDefinition {
     // receiver's jitter over the longest symbol.
     int repairableSymbols = 0;
 };
+
+// The second pair of symbol i ({0, 0} when it has none), and the durations
+// the symbol takes.
+constexpr Pair symbolTail(const SymbolFrame& frame, std::size_t i) {
+    return i < frame.symbolTails.size() ? frame.symbolTails[i] : Pair{};
+}
+constexpr std::size_t symbolLength(const SymbolFrame& frame, std::size_t i) {
+    return symbolTail(frame, i).first != 0 ? 4 : 2;
+}
 
 // Payload bits one symbol of the form carries (log2 of its table's size).
 constexpr int symbolBits(const FormDefinition& form) {

@@ -56,8 +56,11 @@ std::optional<SymbolChoice> chooseSymbol(const FormDefinition& form, const std::
     for (std::size_t i = 0; i < form.symbolFrame.symbols.size(); ++i) {
         Score trial;
         trial.shift = score.shift;
+        const Pair tail = symbolTail(form.symbolFrame, i);
         if (!trial.add(d[at], form.symbolFrame.symbols[i].first, at) ||
-            !trial.add(d[at + 1], form.symbolFrame.symbols[i].second, at + 1))
+            !trial.add(d[at + 1], form.symbolFrame.symbols[i].second, at + 1) ||
+            (tail.first != 0 && (at + 3 >= d.size() || !trial.add(d[at + 2], tail.first, at + 2) ||
+                                 !trial.add(d[at + 3], tail.second, at + 3))))
             continue;
         if (!choice) {
             choice = SymbolChoice{i, trial, std::nullopt, 0};
@@ -81,8 +84,10 @@ std::optional<SymbolChoice> chooseSymbol(const FormDefinition& form, const std::
 // not sent.
 constexpr double kCloseCallExtra = 0.25;
 
-bool closeCall(const SymbolChoice& choice) {
-    return choice.second && choice.secondExtra < kCloseCallExtra;
+bool closeCall(const FormDefinition& form, const SymbolChoice& choice) {
+    return choice.second && choice.secondExtra < kCloseCallExtra &&
+           symbolLength(form.symbolFrame, *choice.second) ==
+               symbolLength(form.symbolFrame, choice.best);
 }
 
 void take(Score& score, const Score& symbol) {
@@ -200,11 +205,11 @@ std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::
             return std::nullopt;
         take(score, choice->bestScore);
         frame.payload |= symbolBitsAt(form, i, choice->best);
-        if (form.repairableSymbols > 0 && closeCall(*choice))
+        if (form.repairableSymbols > 0 && closeCall(form, *choice))
             alternatives.push_back(
                 {symbolBitsAt(form, i, choice->best) ^ symbolBitsAt(form, i, *choice->second),
                  choice->secondExtra});
-        at += 2;
+        at += symbolLength(form.symbolFrame, choice->best);
     }
     if (!readFixed(d, at, form.symbolFrame.trailer, score) || !endsFrame(d, at))
         return std::nullopt;
@@ -246,12 +251,12 @@ std::optional<FrameRead> readExpectedFrame(const FormDefinition& form,
         take(score, choice->bestScore);
         const uint64_t want = expected & symbolBitsAt(form, i, (std::size_t{1} << width) - 1);
         if (symbolBitsAt(form, i, choice->best) != want) {
-            if (!closeCall(*choice) || symbolBitsAt(form, i, *choice->second) != want ||
+            if (!closeCall(form, *choice) || symbolBitsAt(form, i, *choice->second) != want ||
                 ++runnersUp > form.repairableSymbols)
                 return std::nullopt;
             score.sum += choice->secondExtra;
         }
-        at += 2;
+        at += symbolLength(form.symbolFrame, choice->best);
     }
     if (!readFixed(d, at, form.symbolFrame.trailer, score) || !endsFrame(d, at))
         return std::nullopt;
@@ -344,7 +349,9 @@ uint32_t nominalLength(const FormDefinition& form, uint64_t payload, bool first)
             const int bit = i + k;
             symbol = symbol << 1 | ((payload >> (form.msbFirst ? form.bits - 1 - bit : bit)) & 1);
         }
-        length += form.symbolFrame.symbols[symbol].first + form.symbolFrame.symbols[symbol].second;
+        const Pair tail = symbolTail(form.symbolFrame, symbol);
+        length += form.symbolFrame.symbols[symbol].first + form.symbolFrame.symbols[symbol].second +
+                  tail.first + tail.second;
     }
     return length;
 }

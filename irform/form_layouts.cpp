@@ -307,6 +307,13 @@ std::optional<Fields> unpackXmp(uint64_t v) {
 uint64_t xmpLaterFrame(uint64_t first, int) {
     return withChecksums(withNibble(first, 10, kXmpRepeatToggle));
 }
+// Grundig 16 (most significant first): toggle, F:8, D:7.
+uint64_t packGrundig16(Fields f) {
+    return f.command << 7 | f.device;
+}
+std::optional<Fields> unpackGrundig16(uint64_t v) {
+    return Fields{static_cast<uint32_t>(bitsOf(v, 0, 7)), static_cast<uint32_t>(bitsOf(v, 7, 8))};
+}
 // RECS80 (most significant first): start 1, toggle, D:3, F:6.
 uint64_t packRecs80(Fields f) {
     return 1u << 10 | f.device << 6 | f.command;

@@ -29,6 +29,10 @@ void appendSymbols(const FormDefinition& form, uint64_t payload, std::vector<uin
             symbol = symbol << 1 | bits[static_cast<std::size_t>(i + k)];
         d.push_back(form.symbolFrame.symbols[symbol].first);
         d.push_back(form.symbolFrame.symbols[symbol].second);
+        if (const Pair tail = symbolTail(form.symbolFrame, symbol); tail.first != 0) {
+            d.push_back(tail.first);
+            d.push_back(tail.second);
+        }
     }
 }
 

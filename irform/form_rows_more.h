@@ -1,7 +1,7 @@
 #pragma once
 // Rows of the form table (form_table.cpp includes this, nothing else does):
 // the forms of cable boxes and of older European sets added after the first
-// thirty (XMP, Nokia 12 and 24, RECS80).
+// thirty (XMP, Nokia 12 and 24, RECS80, Grundig 16).
 // Units in microseconds.
 #include "irform/form_definition.h"
 #include "irform/form_layouts.h"
@@ -16,6 +16,11 @@ inline constexpr Pair kXmpSymbols[] = {{210, 760},  {210, 896},  {210, 1032}, {2
                                        {210, 1848}, {210, 1984}, {210, 2120}, {210, 2256},
                                        {210, 2392}, {210, 2528}, {210, 2664}, {210, 2800}};
 inline constexpr uint32_t kXmpTrailer[] = {210};
+// Grundig 16 (unit 578): two bits a symbol, a space and a mark, three of the
+// four symbols followed by a second space and mark; a leader of its own.
+inline constexpr uint32_t kGrundig16Leader[] = {806, 2960, 1346};
+inline constexpr Pair kGrundig16Symbols[] = {{2312, 1156}, {1734, 578}, {1156, 578}, {578, 578}};
+inline constexpr Pair kGrundig16Tails[] = {{0, 0}, {578, 578}, {1156, 578}, {1734, 578}};
 // RECS80 (unit 158): 31 or 47 units of space after each mark, no leader.
 inline constexpr Pair kRecs80Symbols[] = {{158, 4898}, {158, 7426}};
 inline constexpr uint32_t kRecs80Trailer[] = {158};
@@ -83,5 +88,22 @@ inline constexpr FormDefinition kRecs80Form{
     .unpack = unpackRecs80,
     .toggleMask = 1u << 9,
     .checkedBits = 1};
+
+// The first bit is the toggle bit; the command goes before the device.
+inline constexpr FormDefinition kGrundig16Form{.protocol = Protocol::Grundig16,
+                                               .name = "grundig16",
+                                               .carrierHz = 35700,
+                                               .bits = 16,
+                                               .msbFirst = true,
+                                               .maxDevice = 0x7F,
+                                               .maxCommand = 0xFF,
+                                               .symbolFrame = {.leader = kGrundig16Leader,
+                                                               .repeatLeader = kGrundig16Leader,
+                                                               .symbols = kGrundig16Symbols,
+                                                               .symbolTails = kGrundig16Tails},
+                                               .gapUs = 57800,
+                                               .pack = packGrundig16,
+                                               .unpack = unpackGrundig16,
+                                               .toggleMask = 1u << 15};
 
 } // namespace irform::detail

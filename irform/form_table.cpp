@@ -50,6 +50,7 @@ constexpr FormDefinition kTable[] = {
     kNokia12Form,      // 32
     kNokia24Form,      // 33
     kRecs80Form,       // 34
+    kGrundig16Form,    // 35
 };
 
 // A row's position is its identifier number less one, and kAllProtocols

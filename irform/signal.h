@@ -51,6 +51,7 @@ enum class Protocol {
     Nokia12,
     Nokia24,
     Recs80,
+    Grundig16,
 };
 
 inline constexpr Protocol kAllProtocols[] = {
@@ -62,7 +63,7 @@ inline constexpr Protocol kAllProtocols[] = {
     Protocol::Thomson,   Protocol::Dish,        Protocol::DirecTv,      Protocol::Bose,
     Protocol::Apple,     Protocol::Rca,         Protocol::PanasonicOld, Protocol::Nec2,
     Protocol::Nec32,     Protocol::Jvc48,       Protocol::Xmp,          Protocol::Nokia12,
-    Protocol::Nokia24,   Protocol::Recs80};
+    Protocol::Nokia24,   Protocol::Recs80,      Protocol::Grundig16};
 
 struct Decoded {
     Protocol protocol = Protocol::Nec;

@@ -146,6 +146,7 @@ std::vector<uint32_t> factoryCodeIdentifiers() {
         0x200001, // Nokia 12
         0x210001, // Nokia 24
         0x220001, // RECS80
+        0x230001, // Grundig 16
     };
 }
 

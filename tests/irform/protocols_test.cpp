@@ -215,6 +215,13 @@ INSTANTIATE_TEST_SUITE_P(
                   0,
                   36000,
                   {412, 276, 164, 276, 164, 445, 164, 614, 164, 783}},
+        // Toggle 0, then command 0x80: symbol 01 is a space and a mark twice,
+        // symbol 00 one longer space and mark.
+        StartCase{Protocol::Grundig16,
+                  0,
+                  0x80,
+                  35700,
+                  {806, 2960, 1346, 1734, 578, 578, 578, 2312, 1156}},
         // Start bit 1, toggle 0, device 5 (101).
         StartCase{Protocol::Recs80, 5, 0, 38000, {158, 7426, 158, 4898, 158, 7426, 158, 4898}}));
 

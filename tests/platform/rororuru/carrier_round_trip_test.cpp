@@ -70,7 +70,8 @@ TEST(MeasuredCarrier, AFormIsThatFormOnlyNearItsCarrier) {
         {Protocol::Nec, {38000, 40000}, 56000},   {Protocol::Dish, {57000}, 38000},
         {Protocol::PanasonicOld, {57000}, 36000}, {Protocol::Thomson, {33000}, 40000},
         {Protocol::Mitsubishi, {33000}, 38000},   {Protocol::Xmp, {38000, 0}, 56000},
-        {Protocol::Nokia12, {36000}, 56000},      {Protocol::Recs80, {38000}, 56000}};
+        {Protocol::Nokia12, {36000}, 56000},      {Protocol::Recs80, {38000}, 56000},
+        {Protocol::Grundig16, {36000, 0}, 56000}};
     for (const Case& c : cases) {
         const std::string name(irform::protocolName(c.protocol));
         const irform::Signal pressed = *irform::encode(c.protocol, 3, 0x21);
@@ -111,6 +112,7 @@ TEST(PressedFrames, AreTheFramesReplayed) {
                           {"sirc12, five frames", Protocol::Sirc12, 5, 0},
                           {"denon, one frame", Protocol::Denon, 1, 0},
                           {"recs80, toggled", Protocol::Recs80, 2, uint64_t{1} << 9},
+                          {"grundig16, toggled", Protocol::Grundig16, 2, uint64_t{1} << 15},
                           {"xmp, three frames", Protocol::Xmp, 3, 0},
                           {"xmp, one frame", Protocol::Xmp, 1, 0},
                           {"nokia24, one frame", Protocol::Nokia24, 1, 0}};

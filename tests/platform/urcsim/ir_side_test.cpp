@@ -50,6 +50,7 @@ TEST(ProtocolCapture, RendersValidPressesAndRefusesTheRest) {
         {"recs80", "7", "0x3F", 7, 0x3F, nullptr},
         {"recs80", "8", "0", 0, 0, "DEVICE must be a number from 0 to"},
         {"nokia24", "0", "0x100", 0, 0, "COMMAND must be a number from 0 to 0xFF for nokia24"},
+        {"grundig16", "0x80", "0", 0, 0, "DEVICE must be a number from 0 to 0x7F for grundig16"},
         {"nosuchform", "4", "8", 0, 0, "unknown protocol nosuchform"},
     };
     for (const auto& c : cases) {

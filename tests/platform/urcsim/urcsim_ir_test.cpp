@@ -60,6 +60,7 @@ TEST_F(UrcSimIr, APressedProtocolKeyIsCollectedAsRendered) {
         {"xmp 0x2B1C 0x4A00", "xmp", 0x2B1C, 0x4A00},
         {"nokia24 0x1A40 0x5C", "nokia24", 0x1A40, 0x5C},
         {"recs80 2 0x15", "recs80", 2, 0x15},
+        {"grundig16 0x61 0x2C", "grundig16", 0x61, 0x2C},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(SetCodeCarrierWave());
