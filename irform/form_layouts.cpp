@@ -307,6 +307,13 @@ std::optional<Fields> unpackXmp(uint64_t v) {
 uint64_t xmpLaterFrame(uint64_t first, int) {
     return withChecksums(withNibble(first, 10, kXmpRepeatToggle));
 }
+// Sony 8: the command alone.
+uint64_t packCommandOnly(Fields f) {
+    return f.command;
+}
+std::optional<Fields> unpackCommandOnly(uint64_t v) {
+    return Fields{0, static_cast<uint32_t>(v)};
+}
 // Grundig 16 (most significant first): toggle, F:8, D:7.
 uint64_t packGrundig16(Fields f) {
     return f.command << 7 | f.device;

@@ -1,7 +1,7 @@
 #pragma once
 // Rows of the form table (form_table.cpp includes this, nothing else does):
 // the forms of cable boxes and of older European sets added after the first
-// thirty (XMP, Nokia 12 and 24, RECS80, Grundig 16).
+// thirty (XMP, Nokia 12 and 24, RECS80, Grundig 16, Sony 8).
 // Units in microseconds.
 #include "irform/form_definition.h"
 #include "irform/form_layouts.h"
@@ -105,5 +105,18 @@ inline constexpr FormDefinition kGrundig16Form{.protocol = Protocol::Grundig16,
                                                .pack = packGrundig16,
                                                .unpack = unpackGrundig16,
                                                .toggleMask = 1u << 15};
+
+// SIRC's frame with eight command bits and no device.
+inline constexpr FormDefinition kSony8Form{.protocol = Protocol::Sony8,
+                                           .name = "sony8",
+                                           .carrierHz = 40000,
+                                           .bits = 8,
+                                           .maxDevice = 0,
+                                           .maxCommand = 0xFF,
+                                           .symbolFrame = kSircFrame,
+                                           .periodUs = 45000,
+                                           .framesPerPress = 3,
+                                           .pack = packCommandOnly,
+                                           .unpack = unpackCommandOnly};
 
 } // namespace irform::detail

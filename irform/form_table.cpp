@@ -51,6 +51,7 @@ constexpr FormDefinition kTable[] = {
     kNokia24Form,      // 33
     kRecs80Form,       // 34
     kGrundig16Form,    // 35
+    kSony8Form,        // 36
 };
 
 // A row's position is its identifier number less one, and kAllProtocols

@@ -52,6 +52,7 @@ enum class Protocol {
     Nokia24,
     Recs80,
     Grundig16,
+    Sony8,
 };
 
 inline constexpr Protocol kAllProtocols[] = {
@@ -63,7 +64,7 @@ inline constexpr Protocol kAllProtocols[] = {
     Protocol::Thomson,   Protocol::Dish,        Protocol::DirecTv,      Protocol::Bose,
     Protocol::Apple,     Protocol::Rca,         Protocol::PanasonicOld, Protocol::Nec2,
     Protocol::Nec32,     Protocol::Jvc48,       Protocol::Xmp,          Protocol::Nokia12,
-    Protocol::Nokia24,   Protocol::Recs80,      Protocol::Grundig16};
+    Protocol::Nokia24,   Protocol::Recs80,      Protocol::Grundig16,    Protocol::Sony8};
 
 struct Decoded {
     Protocol protocol = Protocol::Nec;

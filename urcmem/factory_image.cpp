@@ -147,6 +147,7 @@ std::vector<uint32_t> factoryCodeIdentifiers() {
         0x210001, // Nokia 24
         0x220001, // RECS80
         0x230001, // Grundig 16
+        0x240001, // Sony 8
     };
 }
 

@@ -11,7 +11,7 @@ namespace urcsim {
 namespace {
 
 // clang-format off
-constexpr std::array<RemoteKey, 41> kRemoteKeys = {{
+constexpr std::array<RemoteKey, 42> kRemoteKeys = {{
     {"Power", "power", "nec",    0x04,   0x08},
     {"Vol +", "volup", "nec",    0x04,   0x02},
     {"Vol -", "voldown", "nec",  0x04,   0x03},
@@ -54,6 +54,7 @@ constexpr std::array<RemoteKey, 41> kRemoteKeys = {{
     {"Nokia24 OK", "nokia24_ok", "nokia24",   0x1A40, 0x5C},
     {"RECS80 Vol", "recs80_vol", "recs80",    0x2,    0x15},
     {"Grundig Ch", "grundig_ch", "grundig16", 0x61,   0x2C},
+    {"Sony8 Play", "sony8_play", "sony8",     0x00,   0x1A},
 }};
 // clang-format on
 

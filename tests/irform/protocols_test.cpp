@@ -222,6 +222,8 @@ INSTANTIATE_TEST_SUITE_P(
                   0x80,
                   35700,
                   {806, 2960, 1346, 1734, 578, 578, 578, 2312, 1156}},
+        // Command 0x05 least significant bit first: marks 1200, 600, 1200.
+        StartCase{Protocol::Sony8, 0, 0x05, 40000, {2400, 600, 1200, 600, 600, 600, 1200}},
         // Start bit 1, toggle 0, device 5 (101).
         StartCase{Protocol::Recs80, 5, 0, 38000, {158, 7426, 158, 4898, 158, 7426, 158, 4898}}));
 

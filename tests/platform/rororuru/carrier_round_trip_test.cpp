@@ -111,6 +111,7 @@ TEST(PressedFrames, AreTheFramesReplayed) {
                           {"nec, three dittos", Protocol::Nec, 4, 0},
                           {"sirc12, five frames", Protocol::Sirc12, 5, 0},
                           {"denon, one frame", Protocol::Denon, 1, 0},
+                          {"sony8, four frames", Protocol::Sony8, 4, 0},
                           {"recs80, toggled", Protocol::Recs80, 2, uint64_t{1} << 9},
                           {"grundig16, toggled", Protocol::Grundig16, 2, uint64_t{1} << 15},
                           {"xmp, three frames", Protocol::Xmp, 3, 0},
