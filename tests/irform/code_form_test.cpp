@@ -1,4 +1,5 @@
 #include "irform/code_form.h"
+#include "irform/code_form_detail.h"
 #include "irform/protocols.h"
 #include "irform/raw_example.h"
 
@@ -89,6 +90,22 @@ TEST(CodeForm, SameSignalSameIdentifierOtherSignalOtherIdentifier) {
     ASSERT_TRUE(a && b && c);
     EXPECT_EQ(a->id, b->id);
     EXPECT_NE(a->id, c->id);
+}
+
+// The forms numbered from 0x22 on have identifiers in the raw range; a raw
+// code's digest whose low word is 0 or 1 must not come out as one of them
+// (its key would then send that form).
+TEST(CodeForm, ARawIdentifierNeverNamesAForm) {
+    for (uint64_t high = 0; high < 0x100; ++high) {
+        for (uint64_t low : {0x0000u, 0x0001u, 0x0002u, 0xFFFFu}) {
+            const std::string id = irform::detail::rawId(high << 32 | low);
+            EXPECT_FALSE(irform::protocolOfBuiltinId(id)) << id;
+            EXPECT_NE(id.substr(2), "0000") << id;
+            EXPECT_NE(id.substr(2), "0001") << id;
+        }
+    }
+    for (irform::Protocol p : irform::kAllProtocols)
+        EXPECT_EQ(irform::protocolOfBuiltinId(irform::builtinId(p)), p);
 }
 
 TEST(CodeForm, RawSignalsStayRaw) {
