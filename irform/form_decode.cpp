@@ -14,13 +14,16 @@ namespace {
 // remotes do that) but raises the mean error by this much, so that a form
 // that repeats whole frames (nec2) fits such a signal better.
 constexpr double kForeignRepeatPenalty = 0.1;
+// Candidates of a frame whose extra costs lie closer than this are close calls.
+constexpr double kCloseCall = 0.05;
 
 // A repeat frame cut off by the end of the signal: what there is of it (all
 // but the final silence) matches the start of the nominal frame.
 bool partialFrame(const std::vector<uint32_t>& d, std::size_t start,
                   const std::vector<uint32_t>& nominal, Score& score) {
+    // A whole frame that did not read as the form's is no cut-off one.
     const std::size_t count = d.size() - 1 - start;
-    if (count > nominal.size())
+    if (count >= nominal.size())
         return false;
     for (std::size_t i = 0; i < count; ++i)
         if (!score.add(d[start + i], nominal[i], start + i))
@@ -30,6 +33,20 @@ bool partialFrame(const std::vector<uint32_t>& d, std::size_t start,
 
 bool sameCode(const FormDefinition& form, uint64_t a, uint64_t b) {
     return ((a ^ b) & ~form.toggleMask) == 0;
+}
+
+// Whether a frame read holds the expected code: as its nearest reading, or
+// as one of its candidates, whose extra cost is then counted.
+bool offers(const FormDefinition& form, const FrameRead& frame, uint64_t expected, Score& score) {
+    if (sameCode(form, frame.payload, expected))
+        return true;
+    for (const Candidate& candidate : frame.candidates) {
+        if (sameCode(form, candidate.payload, expected)) {
+            score.sum += candidate.extra - frame.candidates.front().extra;
+            return true;
+        }
+    }
+    return false;
 }
 
 // One repeat after the frame that ends at `gapAt`; advances gapAt past it.
@@ -63,13 +80,21 @@ Next readRepeat(const FormDefinition& form, const std::vector<uint32_t>& d, std:
     Score again = trial;
     const bool first = form.repeat == Repeat::Ditto;
     if (auto frame = readFrame(form, d, start, first, again);
-        frame && sameCode(form, frame->payload, expected)) {
+        frame && offers(form, *frame, expected, again)) {
         score = again;
         if (form.repeat == Repeat::Ditto)
             score.sum += kForeignRepeatPenalty * score.count;
         last = {frame->lengthUs, false, frame->spaceInGapUs};
         gapAt = frame->end;
         return Next::Repeat;
+    }
+    if (Score expectedScore = trial; form.repairableSymbols > 0) {
+        if (auto frame = readExpectedFrame(form, d, start, first, expected, expectedScore)) {
+            score = expectedScore;
+            last = {frame->lengthUs, false, frame->spaceInGapUs};
+            gapAt = frame->end;
+            return Next::Repeat;
+        }
     }
     const std::vector<uint32_t> nominal =
         form.repeat == Repeat::Ditto ? std::vector<uint32_t>(form.ditto.begin(), form.ditto.end())
@@ -97,8 +122,9 @@ using FrameCache = std::vector<CachedFrame>;
 // read a signal alike.
 bool sameSymbolTables(const SymbolFrame& a, const SymbolFrame& b) {
     return a.leader.data() == b.leader.data() && a.leader.size() == b.leader.size() &&
-           a.symbols.data() == b.symbols.data() && a.trailer.data() == b.trailer.data() &&
-           a.separatorAfter == b.separatorAfter;
+           a.symbols.data() == b.symbols.data() && a.symbolTails.data() == b.symbolTails.data() &&
+           a.trailer.data() == b.trailer.data() && a.separatorAfter == b.separatorAfter &&
+           a.lastSpaceInGap == b.lastSpaceInGap;
 }
 
 bool sameBiphase(const BiphaseFrame& a, const BiphaseFrame& b) {
@@ -113,7 +139,8 @@ bool sameFrameShape(const FormDefinition& a, const FormDefinition& b) {
 
 std::optional<FrameRead> readFirstFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
                                         Score& score, FrameCache* cache) {
-    if (cache == nullptr || !score.adaptive)
+    // A repaired frame depends on the form's own checks: never shared.
+    if (cache == nullptr || !score.adaptive || form.repairableSymbols > 0)
         return readFrame(form, d, 0, true, score);
     for (const auto& entry : *cache) {
         if (sameFrameShape(*entry.form, form)) {
@@ -126,6 +153,27 @@ std::optional<FrameRead> readFirstFrame(const FormDefinition& form, const std::v
     return frame;
 }
 
+// The press whose first frame holds `payload`, its repeats read after it.
+std::optional<FormFit> fitFrom(const FormDefinition& form, const std::vector<uint32_t>& d,
+                               const FrameRead& first, uint64_t payload, Score& score) {
+    const auto fields = form.unpack(payload);
+    std::size_t gapAt = first.end;
+    LastFrame last{first.lengthUs, false, spaceInGap(form, payload)};
+    int frames = 1;
+    for (int n = 1; gapAt + 1 < d.size(); ++n) {
+        const uint64_t expected = form.laterFrame ? form.laterFrame(payload, n) : payload;
+        const Next next = readRepeat(form, d, gapAt, last, expected, score);
+        if (next == Next::Partial)
+            break;
+        if (next != Next::Repeat)
+            return std::nullopt;
+        ++frames;
+    }
+    const Press press{Decoded{form.protocol, fields->device, fields->command}, frames,
+                      (payload & form.toggleMask) != 0};
+    return FormFit{press, score.count == 0 ? 0.0 : score.sum / score.count};
+}
+
 // layoutFailed: the durations were read but the layout's checks failed.
 std::optional<FormFit> fitWithShift(const FormDefinition& form, const std::vector<uint32_t>& d,
                                     Score& score, bool& layoutFailed, FrameCache* cache) {
@@ -136,22 +184,26 @@ std::optional<FormFit> fitWithShift(const FormDefinition& form, const std::vecto
     layoutFailed = !fields || fields->device > form.maxDevice || fields->command > form.maxCommand;
     if (layoutFailed)
         return std::nullopt;
-    std::size_t gapAt = first->end;
-    LastFrame last{first->lengthUs, false, first->spaceInGapUs};
-    int frames = 1;
-    for (int n = 1; gapAt + 1 < d.size(); ++n) {
-        const uint64_t expected =
-            form.laterFrame ? form.laterFrame(first->payload, n) : first->payload;
-        const Next next = readRepeat(form, d, gapAt, last, expected, score);
-        if (next == Next::Partial)
-            break;
-        if (next != Next::Repeat)
-            return std::nullopt;
-        ++frames;
+    if (first->candidates.size() <= 1)
+        return fitFrom(form, d, *first, first->payload, score);
+    // Several payloads pass the checks: the one the whole press fits best.
+    std::optional<FormFit> best;
+    Score bestScore;
+    for (const Candidate& candidate : first->candidates) {
+        Score trial = score;
+        trial.sum += candidate.extra - first->candidates.front().extra;
+        auto fit = fitFrom(form, d, *first, candidate.payload, trial);
+        if (fit && (!best || fit->error < best->error)) {
+            best = fit;
+            bestScore = trial;
+        }
     }
-    const Press press{Decoded{form.protocol, fields->device, fields->command}, frames,
-                      (first->payload & form.toggleMask) != 0};
-    return FormFit{press, score.count == 0 ? 0.0 : score.sum / score.count};
+    // A lone frame with another payload almost as near is a guess: kept raw.
+    if (!best || (best->press.frames == 1 &&
+                  first->candidates[1].extra - first->candidates[0].extra < kCloseCall))
+        return std::nullopt;
+    score = bestScore;
+    return best;
 }
 
 std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uint32_t>& d,

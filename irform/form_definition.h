@@ -4,10 +4,10 @@
 // best-fit decoder work from it, so a form is added by adding a row.
 //
 // Two frame shapes:
-//  - symbol frames: a leader, then the payload as symbols of one or two bits,
-//    each a pair of durations (mark then space, or space then mark when the
-//    leader ends with a mark: pulse distance and pulse width alike), an
-//    optional separator after some bits, and a trailer;
+//  - symbol frames: a leader, then the payload as symbols of one, two or four
+//    bits (a table of 2, 4 or 16 entries), each a pair of durations (mark then space, or space then
+//    mark when the leader ends with a mark: pulse distance and pulse width alike), an optional
+//    separator after some bits, and a trailer;
 //  - biphase frames: a pattern of half-bit slots of `unit` us ('+' a fixed
 //    mark slot, '-' a fixed space slot, 'b' a bit of one slot per half, 'B' a
 //    bit of two slots per half) read as runs of equal slots.
@@ -40,8 +40,11 @@ enum class Repeat { Ditto, Frame };
 struct SymbolFrame {
     std::span<const uint32_t> leader{};       // first frame
     std::span<const uint32_t> repeatLeader{}; // later frames (may be empty)
-    std::span<const Pair> symbols{};          // 2 or 4 entries: 1 or 2 bits a symbol
-    int separatorAfter = 0;                   // payload bits before the separator, 0 = none
+    std::span<const Pair> symbols{};          // 2, 4 or 16 entries: 1, 2 or 4 bits a symbol
+    // A second pair some symbols send after their first ({0, 0}: none), one
+    // entry a symbol; empty when every symbol is one pair.
+    std::span<const Pair> symbolTails{};
+    int separatorAfter = 0; // payload bits before the separator, 0 = none
     Pair separator{};
     std::span<const uint32_t> trailer{};
     // No trailer: the last symbol's space runs into the gap, which lasts that
@@ -86,7 +89,28 @@ struct FormDefinition {
     uint64_t (*laterFrame)(uint64_t first, int n) = nullptr;
     uint64_t toggleMask = 0; // payload bits that may change between presses
     int checkedBits = 0;     // bits the layout fixes or checks: breaks ties
+    // Symbols the decoder may read as their runner-up when the nearest break
+    // the layout's checks: for symbol tables of steps finer than a
+    // receiver's jitter over the longest symbol.
+    int repairableSymbols = 0;
 };
+
+// The second pair of symbol i ({0, 0} when it has none), and the durations
+// the symbol takes.
+constexpr Pair symbolTail(const SymbolFrame& frame, std::size_t i) {
+    return i < frame.symbolTails.size() ? frame.symbolTails[i] : Pair{};
+}
+constexpr std::size_t symbolLength(const SymbolFrame& frame, std::size_t i) {
+    return symbolTail(frame, i).first != 0 ? 4 : 2;
+}
+
+// Payload bits one symbol of the form carries (log2 of its table's size).
+constexpr int symbolBits(const FormDefinition& form) {
+    int bits = 0;
+    while ((std::size_t{1} << bits) < form.symbolFrame.symbols.size())
+        ++bits;
+    return bits;
+}
 
 std::span<const FormDefinition> formDefinitions();
 const FormDefinition& formDefinition(Protocol protocol);
@@ -99,9 +123,9 @@ Signal renderPress(const FormDefinition& form, uint64_t payload, int frames);
 
 // The gap that follows a frame of the given length (a ditto frame when `ditto`).
 uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs, bool ditto = false);
-// The symbol (0 to 3) that sends payload bits from `firstBit` on (in the
-// order sent), and the space of the frame's last symbol when it runs into
-// the gap (else 0).
+// The symbol (an index into the symbol table) that sends payload bits from
+// `firstBit` on (in the order sent), and the last space of the frame's last
+// symbol when it runs into the gap (else 0).
 std::size_t sentSymbol(const FormDefinition& form, uint64_t payload, int firstBit);
 uint32_t spaceInGap(const FormDefinition& form, uint64_t payload);
 

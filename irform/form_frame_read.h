@@ -57,8 +57,17 @@ struct Score {
     }
 };
 
+// A payload a frame may hold and what it costs more than the nearest reading.
+struct Candidate {
+    uint64_t payload = 0;
+    double extra = 0;
+};
+
 struct FrameRead {
     uint64_t payload = 0;
+    // Forms with repairable symbols: the payloads that keep the layout's
+    // checks within them, cheapest first (payload is the first).
+    std::vector<Candidate> candidates;
     std::size_t end = 0;       // index of the gap after the frame (or the size)
     uint32_t lengthUs = 0;     // nominal: the gap after it is judged by the form's timing
     uint32_t spaceInGapUs = 0; // the last symbol's space, when it runs into the gap
@@ -76,6 +85,13 @@ bool readFixed(const std::vector<uint32_t>& d, std::size_t& at, std::span<const 
 // mark alone when `markOnly`).
 std::optional<std::size_t> nearestSymbol(const FormDefinition& form, const std::vector<uint32_t>& d,
                                          std::size_t at, Score& score, bool markOnly = false);
+
+// A repeat of a form with repairable symbols read as the expected payload:
+// at every symbol the expected one is the nearest, or the runner-up at up to
+// repairableSymbols of them.
+std::optional<FrameRead> readExpectedFrame(const FormDefinition& form,
+                                           const std::vector<uint32_t>& d, std::size_t start,
+                                           bool first, uint64_t expected, Score& score);
 
 // One frame from `start` (a first frame or a repeat), its nominal length set.
 std::optional<FrameRead> readFrame(const FormDefinition& form, const std::vector<uint32_t>& d,

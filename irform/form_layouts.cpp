@@ -241,6 +241,96 @@ std::optional<Fields> unpackPanaOld(uint64_t v) {
     return Fields{static_cast<uint32_t>(d), static_cast<uint32_t>(f)};
 }
 
+// Nokia 12 (D:4, F:8) and 24 (D:8, S:8, F:8), most significant first; the
+// device is D, or D:S.
+template <int CommandBits> uint64_t packDeviceThenCommand(Fields f) {
+    return uint64_t{f.device} << CommandBits | f.command;
+}
+template <int CommandBits> std::optional<Fields> unpackDeviceThenCommand(uint64_t v) {
+    return Fields{static_cast<uint32_t>(v >> CommandBits),
+                  static_cast<uint32_t>(bitsOf(v, 0, CommandBits))};
+}
+
+namespace {
+
+// XMP: sixteen nibbles, the first sent first (the payload's top nibble).
+constexpr int kXmpNibbles = 16;
+constexpr uint32_t kXmpOem = 0x44; // the OEM byte of the cable boxes' remotes
+constexpr uint32_t kXmpRepeatToggle = 8;
+
+uint32_t nibbleAt(uint64_t v, int index) {
+    return static_cast<uint32_t>(bitsOf(v, 4 * (kXmpNibbles - 1 - index), 4));
+}
+uint64_t withNibble(uint64_t v, int index, uint32_t nibble) {
+    const int shift = 4 * (kXmpNibbles - 1 - index);
+    return (v & ~(uint64_t{0xF} << shift)) | uint64_t{nibble & 0xF} << shift;
+}
+// Each half's checksum nibble makes the sum of its eight nibbles 0 mod 16.
+uint64_t withChecksums(uint64_t v) {
+    for (const int half : {0, 8}) {
+        uint32_t sum = 0;
+        for (int i = half; i < half + 8; ++i)
+            sum += i == half + 1 ? 0 : nibbleAt(v, i);
+        v = withNibble(v, half + 1, (16 - sum % 16) % 16);
+    }
+    return v;
+}
+// The toggle nibble: 0 in a press's first frame, 8 in the frames after it.
+uint64_t xmpFrame(uint32_t d, uint32_t s, uint32_t f, uint32_t toggle) {
+    const uint32_t first[8] = {s >> 4,        0,      s & 0xF, 0xF, kXmpOem >> 4,
+                               kXmpOem & 0xF, d >> 4, d & 0xF};
+    const uint32_t second[8] = {s >> 4,       0,      toggle, s & 0xF, f >> 12, f >> 8 & 0xF,
+                                f >> 4 & 0xF, f & 0xF};
+    uint64_t v = 0;
+    for (int i = 0; i < 8; ++i)
+        v = withNibble(withNibble(v, i, first[i]), i + 8, second[i]);
+    return withChecksums(v);
+}
+
+} // namespace
+
+// XMP: S:4:4, C1, S:4, 15, OEM:8, D:8 | S:4:4, C2, T, S:4, F:16; the device is
+// D | S << 8, the command F.
+uint64_t packXmp(Fields f) {
+    return xmpFrame(f.device & 0xFF, f.device >> 8, f.command, 0);
+}
+std::optional<Fields> unpackXmp(uint64_t v) {
+    const uint32_t toggle = nibbleAt(v, 10);
+    if (withChecksums(v) != v || nibbleAt(v, 3) != 0xF ||
+        (nibbleAt(v, 4) << 4 | nibbleAt(v, 5)) != kXmpOem || nibbleAt(v, 8) != nibbleAt(v, 0) ||
+        nibbleAt(v, 11) != nibbleAt(v, 2) || (toggle != 0 && toggle != kXmpRepeatToggle))
+        return std::nullopt;
+    const uint32_t s = nibbleAt(v, 0) << 4 | nibbleAt(v, 2);
+    const uint32_t d = nibbleAt(v, 6) << 4 | nibbleAt(v, 7);
+    return Fields{d | s << 8, static_cast<uint32_t>(bitsOf(v, 0, 16))};
+}
+uint64_t xmpLaterFrame(uint64_t first, int) {
+    return withChecksums(withNibble(first, 10, kXmpRepeatToggle));
+}
+// Sony 8: the command alone.
+uint64_t packCommandOnly(Fields f) {
+    return f.command;
+}
+std::optional<Fields> unpackCommandOnly(uint64_t v) {
+    return Fields{0, static_cast<uint32_t>(v)};
+}
+// Grundig 16 (most significant first): toggle, F:8, D:7.
+uint64_t packGrundig16(Fields f) {
+    return f.command << 7 | f.device;
+}
+std::optional<Fields> unpackGrundig16(uint64_t v) {
+    return Fields{static_cast<uint32_t>(bitsOf(v, 0, 7)), static_cast<uint32_t>(bitsOf(v, 7, 8))};
+}
+// RECS80 (most significant first): start 1, toggle, D:3, F:6.
+uint64_t packRecs80(Fields f) {
+    return 1u << 10 | f.device << 6 | f.command;
+}
+std::optional<Fields> unpackRecs80(uint64_t v) {
+    if (bitsOf(v, 10, 1) != 1)
+        return std::nullopt;
+    return Fields{static_cast<uint32_t>(bitsOf(v, 6, 3)), static_cast<uint32_t>(bitsOf(v, 0, 6))};
+}
+
 // The parameters the form table's rows use.
 template uint64_t packKaseikyo<0x2002>(Fields);
 template std::optional<Fields> unpackKaseikyo<0x2002>(uint64_t);
@@ -254,5 +344,7 @@ template uint64_t packRc6<0, 16>(Fields);
 template std::optional<Fields> unpackRc6<0, 16>(uint64_t);
 template uint64_t packRc6<6, 32>(Fields);
 template std::optional<Fields> unpackRc6<6, 32>(uint64_t);
+template uint64_t packDeviceThenCommand<8>(Fields);
+template std::optional<Fields> unpackDeviceThenCommand<8>(uint64_t);
 
 } // namespace irform::detail

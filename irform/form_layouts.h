@@ -65,6 +65,18 @@ uint64_t packNrc17(Fields f);
 std::optional<Fields> unpackNrc17(uint64_t v);
 uint64_t packNokia32(Fields f);
 std::optional<Fields> unpackNokia32(uint64_t v);
+// Device bits, then CommandBits of command, most significant first (Nokia 12, 24).
+template <int CommandBits> uint64_t packDeviceThenCommand(Fields f);
+template <int CommandBits> std::optional<Fields> unpackDeviceThenCommand(uint64_t v);
+uint64_t packXmp(Fields f);
+std::optional<Fields> unpackXmp(uint64_t v);
+uint64_t xmpLaterFrame(uint64_t first, int n);
+uint64_t packCommandOnly(Fields f);
+std::optional<Fields> unpackCommandOnly(uint64_t v);
+uint64_t packGrundig16(Fields f);
+std::optional<Fields> unpackGrundig16(uint64_t v);
+uint64_t packRecs80(Fields f);
+std::optional<Fields> unpackRecs80(uint64_t v);
 uint64_t packThomson(Fields f);
 std::optional<Fields> unpackThomson(uint64_t v);
 uint64_t packDish(Fields f);

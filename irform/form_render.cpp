@@ -6,10 +6,6 @@
 namespace irform::detail {
 namespace {
 
-int symbolBits(const FormDefinition& form) {
-    return form.symbolFrame.symbols.size() == 4 ? 2 : 1;
-}
-
 // The payload's bits in the order they are sent.
 std::vector<bool> sentBits(const FormDefinition& form, uint64_t payload) {
     std::vector<bool> bits(static_cast<std::size_t>(form.bits));
@@ -27,12 +23,16 @@ void appendSymbols(const FormDefinition& form, uint64_t payload, std::vector<uin
             d.push_back(form.symbolFrame.separator.first);
             d.push_back(form.symbolFrame.separator.second);
         }
-        // Two-bit symbols: the first bit sent is the symbol's high bit.
-        std::size_t symbol = bits[static_cast<std::size_t>(i)];
-        if (width == 2)
-            symbol = symbol << 1 | bits[static_cast<std::size_t>(i) + 1];
+        // Symbols of several bits: the first bit sent is the symbol's high bit.
+        std::size_t symbol = 0;
+        for (int k = 0; k < width; ++k)
+            symbol = symbol << 1 | bits[static_cast<std::size_t>(i + k)];
         d.push_back(form.symbolFrame.symbols[symbol].first);
         d.push_back(form.symbolFrame.symbols[symbol].second);
+        if (const Pair tail = symbolTail(form.symbolFrame, symbol); tail.first != 0) {
+            d.push_back(tail.first);
+            d.push_back(tail.second);
+        }
     }
 }
 
@@ -102,7 +102,9 @@ std::size_t sentSymbol(const FormDefinition& form, uint64_t payload, int firstBi
 uint32_t spaceInGap(const FormDefinition& form, uint64_t payload) {
     if (form.shape != Shape::Symbols || !form.symbolFrame.lastSpaceInGap)
         return 0;
-    return form.symbolFrame.symbols[sentSymbol(form, payload, form.bits - symbolBits(form))].second;
+    const std::size_t last = sentSymbol(form, payload, form.bits - symbolBits(form));
+    const Pair tail = symbolTail(form.symbolFrame, last);
+    return tail.first != 0 ? tail.second : form.symbolFrame.symbols[last].second;
 }
 
 uint32_t gapAfter(const FormDefinition& form, uint32_t frameLengthUs, bool ditto) {

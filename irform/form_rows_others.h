@@ -1,8 +1,8 @@
 #pragma once
-// Rows of the form table (form_table.cpp includes this, nothing else does):
-// the biphase forms (RC5, RC6, NRC17) and the other symbol forms (SIRC,
-// Denon, Sharp, Mitsubishi, Nokia, Thomson, Dish, DirecTV, Bose, RCA, old
-// Panasonic).
+// Rows of the form table (form_table.cpp includes this, and form_rows_more.h
+// for Nokia's timings): the biphase forms (RC5, RC6, NRC17) and the other
+// symbol forms (SIRC, Denon, Sharp, Mitsubishi, Nokia, Thomson, Dish, DirecTV,
+// Bose, RCA, old Panasonic).
 // Units in microseconds.
 #include "irform/form_definition.h"
 #include "irform/form_layouts.h"

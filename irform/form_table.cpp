@@ -1,10 +1,12 @@
 // The protocol forms. Timings, layouts and repeat rules follow the published
-// definitions of each protocol (the rows are in form_rows_nec.h and
-// form_rows_others.h). The order of the rows is the order of the URC's code
-// identifiers; it follows how common the form is on consumer remotes, which
-// also decides ties between forms that fit a signal equally well.
+// definitions of each protocol (the rows are in form_rows_nec.h,
+// form_rows_others.h, form_rows_added.h and form_rows_more.h). The order of
+// the rows is the order of the URC's code identifiers; it follows how common
+// the form is on consumer remotes, which also decides ties between forms that
+// fit a signal equally well.
 #include "irform/form_definition.h"
 #include "irform/form_rows_added.h"
+#include "irform/form_rows_more.h"
 #include "irform/form_rows_nec.h"
 #include "irform/form_rows_others.h"
 
@@ -64,6 +66,12 @@ constexpr FormDefinition kTable[] = {
     kMetz19Form,       // 46
     kVellemanForm,     // 47
     kEliteScreensForm, // 48
+    kXmpForm,          // 49
+    kNokia12Form,      // 50
+    kNokia24Form,      // 51
+    kRecs80Form,       // 52
+    kGrundig16Form,    // 53
+    kSony8Form,        // 54
 };
 
 // A row's position is its identifier number less one, and kAllProtocols

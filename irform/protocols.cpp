@@ -15,6 +15,13 @@ std::optional<Protocol> protocolFromName(std::string_view name) {
     // Sanyo's 42-bit remotes send exactly Aiwa's frames (the same chip).
     if (name == "sanyo")
         return Protocol::Aiwa;
+    // Nokia's remotes send RC-MM frames: the same 36 kHz timings within 1 %.
+    if (name == "rcmm12")
+        return Protocol::Nokia12;
+    if (name == "rcmm24")
+        return Protocol::Nokia24;
+    if (name == "rcmm32")
+        return Protocol::Nokia32;
     for (const auto& form : detail::formDefinitions())
         if (form.name == name)
             return form.protocol;

@@ -65,6 +65,12 @@ enum class Protocol {
     Metz19,
     Velleman,
     EliteScreens,
+    Xmp,
+    Nokia12,
+    Nokia24,
+    Recs80,
+    Grundig16,
+    Sony8,
 };
 
 inline constexpr Protocol kAllProtocols[] = {
@@ -79,7 +85,9 @@ inline constexpr Protocol kAllProtocols[] = {
     Protocol::Samsung48, Protocol::GiCable,     Protocol::DenonK,       Protocol::Panasonic56,
     Protocol::SharpDvd,  Protocol::MitsubishiK, Protocol::Fujitsu,      Protocol::Konka,
     Protocol::Symphony,  Protocol::Proton,      Protocol::TeacK,        Protocol::Jvc56,
-    Protocol::Fujitsu56, Protocol::Metz19,      Protocol::Velleman,     Protocol::EliteScreens};
+    Protocol::Fujitsu56, Protocol::Metz19,      Protocol::Velleman,     Protocol::EliteScreens,
+    Protocol::Xmp,       Protocol::Nokia12,     Protocol::Nokia24,      Protocol::Recs80,
+    Protocol::Grundig16, Protocol::Sony8};
 
 struct Decoded {
     Protocol protocol = Protocol::Nec;

@@ -161,6 +161,12 @@ std::vector<uint32_t> factoryCodeIdentifiers() {
         0x0D0002, // Metz 19
         0x0E0002, // Velleman
         0x0F0002, // Elite Screens
+        0x100002, // XMP
+        0x110002, // Nokia 12
+        0x120002, // Nokia 24
+        0x130002, // RECS80
+        0x140002, // Grundig 16
+        0x150002, // Sony 8
     };
 }
 

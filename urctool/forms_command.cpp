@@ -45,8 +45,11 @@ std::string symbolCoding(const irform::detail::SymbolFrame& frame) {
     std::string coding = marksDiffer && spacesDiffer ? "pulse width and distance"
                          : marksDiffer               ? "pulse width"
                                                      : "pulse distance";
-    if (frame.symbols.size() == 4)
-        coding += ", 2 bits a symbol";
+    if (frame.symbols.size() > 2)
+        coding +=
+            ", " + std::to_string(std::bit_width(frame.symbols.size()) - 1) + " bits a symbol";
+    if (!frame.symbolTails.empty())
+        coding += ", some symbols two pairs";
     return coding;
 }
 

@@ -224,7 +224,7 @@ std::string usage() {
            "                    plug and unplug bind and unbind it; removed at the end\n"
            "  dump ADDR LEN     ADDR and LEN are hexadecimal\n"
            "  fail ...          the next N such operations fail, after K more succeed\n"
-           "  press ...         PROTOCOL: a built-in form (nec, necx, rc5, sirc12, lg, ...);\n"
+           "  press ...         PROTOCOL: a built-in form (nec, necx, rc5, lg, ..., xmp);\n"
            "                    DEVICE and COMMAND decimal or 0x hex; --raw FILE: capture hex\n"
            "                    text, or \"raw 38000 +9000 -4500 ...\"; RECEIVER:\n"
            "                    [--delay-us US] [--jitter PCT] [--seed N], the receiver's\n"

@@ -11,7 +11,7 @@ namespace urcsim {
 namespace {
 
 // clang-format off
-constexpr std::array<RemoteKey, 54> kRemoteKeys = {{
+constexpr std::array<RemoteKey, 60> kRemoteKeys = {{
     {"Power", "power", "nec",    0x04,   0x08},
     {"Vol +", "volup", "nec",    0x04,   0x02},
     {"Vol -", "voldown", "nec",  0x04,   0x03},
@@ -67,6 +67,12 @@ constexpr std::array<RemoteKey, 54> kRemoteKeys = {{
     {"Metz Vol",   "metz_vol",   "metz19",    0x2,    0x15},
     {"Screen Up",  "screen_up",  "elitescreens", 0x0FDA, 0x2256},
     {"Vell On",    "vell_on",    "velleman",  0x3,    0x2A},
+    {"XMP Guide",  "xmp_guide",  "xmp",       0x2B1C, 0x4A00},
+    {"Nokia12 Ch", "nokia12_ch", "nokia12",   0x6,    0x31},
+    {"Nokia24 OK", "nokia24_ok", "nokia24",   0x1A40, 0x5C},
+    {"RECS80 Vol", "recs80_vol", "recs80",    0x2,    0x15},
+    {"Grundig Ch", "grundig_ch", "grundig16", 0x61,   0x2C},
+    {"Sony8 Play", "sony8_play", "sony8",     0x00,   0x1A},
 }};
 // clang-format on
 

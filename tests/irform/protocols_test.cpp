@@ -1,5 +1,8 @@
 #include "irform/protocols.h"
 
+#include "irform/capture_render.h"
+#include "irform/form_definition.h"
+
 #include <gtest/gtest.h>
 
 #include <numeric>
@@ -103,6 +106,33 @@ TEST(Decode, EveryProtocolDecodesItsOwnSignals) {
     }
 }
 
+// Symbols of several bits lie 136 to 170 us apart, so a receiver's delay
+// (here 100 us, no jitter) must be taken off from the first symbol on, not
+// only once a few marks have told it; the device's top bits are sent first.
+TEST(Decode, SymbolsOfSeveralBitsReadThroughTheReceiversDelayFromTheFirstOn) {
+    for (Protocol p : {Protocol::Nokia12, Protocol::Nokia24, Protocol::Nokia32, Protocol::DirecTv,
+                       Protocol::Xmp}) {
+        for (uint32_t device = 0; device <= maxDevice(p); device += 1 + maxDevice(p) / 16) {
+            const Decoded code{p, device, maxCommand(p) / 3};
+            const Signal received = asReceived(*encode(p, device, code.command), {100, 0, 0});
+            EXPECT_EQ(decode(received), code) << protocolName(p) << " " << device;
+        }
+    }
+}
+
+// A capture's last silence closes its last frame however short it is (a
+// lircd.conf's raw remote closes every key with its shortest gap), also
+// where biphase runs may be longer than that silence (RC5x's eight half bits).
+TEST(Decode, TheLastSilenceClosesTheLastFrameHoweverShort) {
+    for (Protocol p : {Protocol::Rc5, Protocol::Rc5x, Protocol::Rc6, Protocol::Nrc17,
+                       Protocol::Nec2, Protocol::Xmp}) {
+        const Decoded code{p, maxDevice(p) / 3, maxCommand(p) / 5};
+        Signal s = *encode(p, code.device, code.command);
+        s.durations.back() = 5000;
+        EXPECT_EQ(decode(s), code) << protocolName(p);
+    }
+}
+
 TEST(Decode, NecExtendedWithInverseHighByteReadsAsNec) {
     EXPECT_EQ(decode(*encode(Protocol::NecExtended, 0xFB04, 0x08)),
               (Decoded{Protocol::Nec, 0x04, 0x08}));
@@ -132,6 +162,9 @@ TEST(ProtocolNames, RoundTrip) {
     for (Protocol p : kAllProtocols)
         EXPECT_EQ(protocolFromName(protocolName(p)), p);
     EXPECT_EQ(protocolFromName("sanyo"), Protocol::Aiwa);
+    EXPECT_EQ(protocolFromName("rcmm12"), Protocol::Nokia12);
+    EXPECT_EQ(protocolFromName("rcmm24"), Protocol::Nokia24);
+    EXPECT_EQ(protocolFromName("rcmm32"), Protocol::Nokia32);
     EXPECT_FALSE(protocolFromName("NEC"));
     EXPECT_FALSE(protocolFromName(""));
 }
@@ -240,7 +273,32 @@ INSTANTIATE_TEST_SUITE_P(
                   37900,
                   {848, 2332, 424, 954, 424, 954, 424, 954, 424, 954, 424, 1696}},
         // Start bit 1, toggle 0, device 000: no leader.
-        StartCase{Protocol::Velleman, 0, 0, 38000, {700, 7590, 700, 5060, 700, 5060}}));
+        StartCase{Protocol::Velleman, 0, 0, 38000, {700, 7590, 700, 5060, 700, 5060}},
+        // S 0x2B, checksum 15 (2 + 11 + 15 + 4 + 4 + 1 + 12 = 49), S low, the
+        // fixed 15: spaces of 760 us plus 136 us a step.
+        StartCase{Protocol::Xmp,
+                  0x2B1C,
+                  0x4A00,
+                  38000,
+                  {210, 1032, 210, 2800, 210, 2256, 210, 2800, 210, 1304, 210, 1304}},
+        // D 6, F 0x31: symbols 01 10 00 11 00 01.
+        StartCase{Protocol::Nokia12, 6, 0x31, 36000, {412, 276, 164, 445, 164, 614, 164, 276}},
+        StartCase{Protocol::Nokia24,
+                  0x1B00,
+                  0,
+                  36000,
+                  {412, 276, 164, 276, 164, 445, 164, 614, 164, 783}},
+        // Toggle 0, then command 0x80: symbol 01 is a space and a mark twice,
+        // symbol 00 one longer space and mark.
+        StartCase{Protocol::Grundig16,
+                  0,
+                  0x80,
+                  35700,
+                  {806, 2960, 1346, 1734, 578, 578, 578, 2312, 1156}},
+        // Command 0x05 least significant bit first: marks 1200, 600, 1200.
+        StartCase{Protocol::Sony8, 0, 0x05, 40000, {2400, 600, 1200, 600, 600, 600, 1200}},
+        // Start bit 1, toggle 0, device 5 (101).
+        StartCase{Protocol::Recs80, 5, 0, 38000, {158, 7426, 158, 4898, 158, 7426, 158, 4898}}));
 
 struct DamagedCase {
     Protocol protocol;
@@ -290,5 +348,44 @@ INSTANTIATE_TEST_SUITE_P(
                       DamagedCase{Protocol::Metz19, 2 + 2 * 18 + 1, 954, 1696},      // ~F
                       DamagedCase{Protocol::Metz19, 2 + 2 * 5 + 1, 954, 1696},       // ~D
                       DamagedCase{Protocol::Velleman, 1, 5060, 7590}));              // start
+
+// XMP's nibbles lie 136 us apart on spaces up to 2.8 ms, so a receiver's few
+// per cent can carry one past half a step. The checksums then tell which
+// close call was wrong, the repeat tells apart readings that both pass them,
+// and a lone frame with two such readings is kept raw rather than guessed.
+TEST(Xmp, ChecksumsRepairCloseCallsAndALoneGuessStaysRaw) {
+    const auto& form = detail::formDefinition(Protocol::Xmp);
+    const Decoded code{Protocol::Xmp, 0x2B1C, 0x4A00};
+    const uint64_t payload = form.pack({code.device, code.command});
+    ASSERT_TRUE(form.unpack(payload));
+    EXPECT_FALSE(form.unpack(payload ^ uint64_t{1} << 56)) << "first checksum";
+    EXPECT_FALSE(form.unpack(payload ^ uint64_t{1} << 24)) << "second checksum";
+    EXPECT_FALSE(form.unpack(payload ^ uint64_t{0x11} << 20)) << "toggle and S nibble";
+    EXPECT_TRUE(form.unpack(form.laterFrame(payload, 1))) << "the repeats' toggle nibble";
+
+    // The space of nibble k of the first frame (the second half follows the
+    // 13.8 ms separator).
+    auto space = [](std::size_t k) { return k < 8 ? 2 * k + 1 : 2 * k + 3; };
+    struct Case {
+        const char* what;
+        int frames;
+        std::vector<std::pair<std::size_t, int>> moves; // nibble, us
+        std::optional<Decoded> read;
+    };
+    const Case cases[] = {
+        {"exact, one frame", 1, {}, code},
+        {"one nibble 80 us past half a step", 2, {{12, 80}}, code},
+        {"the fixed nibble read a step short", 2, {{3, -90}}, code},
+        {"two calls that cancel in the checksum", 2, {{12, 68}, {13, -68}}, code},
+        {"the same, a lone frame", 1, {{12, 68}, {13, -68}}, std::nullopt},
+        {"a whole step off: no close call, no code", 2, {{6, 136}}, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        Signal signal = detail::renderPress(form, payload, c.frames);
+        for (const auto& [nibble, us] : c.moves)
+            signal.durations[space(nibble)] += us;
+        EXPECT_EQ(decode(signal), c.read) << c.what;
+    }
+}
 
 } // namespace

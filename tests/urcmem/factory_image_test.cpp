@@ -1,10 +1,11 @@
 // The factory image must decode, by the program's own hex-text rules, into the
 // URC the program expects; the read helpers must agree with that decoding.
 #include "device/core/hex_text.h"
+#include "irform/code_form.h"
 #include "keypanel/core/key_table.h"
+#include "platform/urcsim/factory_keys.h"
 #include "urcmem/image_check.h"
 #include "urcmem/memory_map.h"
-#include "platform/urcsim/factory_keys.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
@@ -103,6 +104,11 @@ TEST(FactoryImage, CodeIdentifierTableHoldsTheBuiltInProtocols) {
     const std::vector<std::string> builtIn = {"010000", "020000", "030000",
                                               "040000", "050000", "060000"};
     EXPECT_EQ(std::vector<std::string>(ids.begin(), ids.begin() + 6), builtIn);
+    // Every form of the conversion library, each at its number.
+    ASSERT_EQ(ids.size(), std::size(irform::kAllProtocols));
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        EXPECT_TRUE(device::equalsIgnoringCase(ids[i], irform::builtinId(irform::kAllProtocols[i])))
+            << irform::protocolName(irform::kAllProtocols[i]) << " " << ids[i];
 }
 
 TEST(FactoryImage, AllocationAreaAndStorageAreEmptyAndTheImageChecks) {

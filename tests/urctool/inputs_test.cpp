@@ -55,7 +55,10 @@ TEST(RawAndProtocol, CheckedAndClosedWithASilence) {
               irform::encode(irform::Protocol::NecExtended, 0x1234, 8)->durations);
     EXPECT_THROW(urctool::signalFromProtocol("nec", "256", "1"), UsageError);
     EXPECT_THROW(urctool::signalFromProtocol("nec", "1x", "1"), UsageError);
-    EXPECT_THROW(urctool::signalFromProtocol("xmp", "1", "1"), UsageError);
+    EXPECT_THROW(urctool::signalFromProtocol("nosuchform", "1", "1"), UsageError);
+    EXPECT_THROW(urctool::signalFromProtocol("xmp", "0x10000", "1"), UsageError);
+    EXPECT_EQ(urctool::signalFromProtocol("xmp", "0x2B1C", "0x4A00").durations,
+              irform::encode(irform::Protocol::Xmp, 0x2B1C, 0x4A00)->durations);
     EXPECT_EQ(urctool::signalFromProtocol("rc6", "1", "1").durations,
               irform::encode(irform::Protocol::Rc6, 1, 1)->durations);
 }

@@ -80,7 +80,11 @@ TEST(MeasuredCarrier, AFormIsThatFormOnlyNearItsCarrier) {
         {Protocol::Dish, {57000}, {38000}},
         {Protocol::PanasonicOld, {57000}, {36000}},
         {Protocol::Thomson, {33000}, {40000}},
-        {Protocol::Mitsubishi, {33000}, {38000}}};
+        {Protocol::Mitsubishi, {33000}, {38000}},
+        {Protocol::Xmp, {38000, 0}, {56000}},
+        {Protocol::Nokia12, {36000}, {56000}},
+        {Protocol::Recs80, {38000}, {56000}},
+        {Protocol::Grundig16, {36000, 0}, {56000}}};
     for (const Case& c : cases) {
         const std::string name(irform::protocolName(c.protocol));
         const irform::Signal pressed = *irform::encode(c.protocol, 3, 0x21);
@@ -131,7 +135,13 @@ TEST(PressedFrames, AreTheFramesReplayed) {
                           {"symphony, one frame", Protocol::Symphony, 1, 0},
                           {"elitescreens, three frames", Protocol::EliteScreens, 3, 0},
                           {"metz19, toggled", Protocol::Metz19, 2, uint64_t{1} << 18},
-                          {"velleman, toggled", Protocol::Velleman, 2, uint64_t{1} << 9}};
+                          {"velleman, toggled", Protocol::Velleman, 2, uint64_t{1} << 9},
+                          {"sony8, four frames", Protocol::Sony8, 4, 0},
+                          {"recs80, toggled", Protocol::Recs80, 2, uint64_t{1} << 9},
+                          {"grundig16, toggled", Protocol::Grundig16, 2, uint64_t{1} << 15},
+                          {"xmp, three frames", Protocol::Xmp, 3, 0},
+                          {"xmp, one frame", Protocol::Xmp, 1, 0},
+                          {"nokia24, one frame", Protocol::Nokia24, 1, 0}};
     for (const Case& c : cases) {
         const auto& form = irform::detail::formDefinition(c.protocol);
         for (uint32_t code = 0; code < 12; ++code) {

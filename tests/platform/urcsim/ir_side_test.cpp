@@ -51,7 +51,13 @@ TEST(ProtocolCapture, RendersValidPressesAndRefusesTheRest) {
         {"nec", "99999999999", "0", 0, 0, "DEVICE must be"},
         {"nec", "", "0", 0, 0, "DEVICE must be"},
         {"NEC", "4", "8", 0, 0, "unknown protocol NEC"},
-        {"xmp", "4", "8", 0, 0, "unknown protocol xmp"},
+        {"xmp", "0xFFFF", "0xffff", 0xFFFF, 0xFFFF, nullptr},
+        {"nokia12", "0xF", "0xFF", 0xF, 0xFF, nullptr},
+        {"recs80", "7", "0x3F", 7, 0x3F, nullptr},
+        {"recs80", "8", "0", 0, 0, "DEVICE must be a number from 0 to"},
+        {"nokia24", "0", "0x100", 0, 0, "COMMAND must be a number from 0 to 0xFF for nokia24"},
+        {"grundig16", "0x80", "0", 0, 0, "DEVICE must be a number from 0 to 0x7F for grundig16"},
+        {"nosuchform", "4", "8", 0, 0, "unknown protocol nosuchform"},
     };
     for (const auto& c : cases) {
         const auto result = urcsim::protocolCapture(c.protocol, c.device, c.command);

@@ -60,6 +60,10 @@ TEST_F(UrcSimIr, APressedProtocolKeyIsCollectedAsRendered) {
         {"lg 0x88 0x0834", "lg", 0x88, 0x0834},
         {"gicable 1 0x30", "gicable", 1, 0x30},
         {"mitsubishik 0x0247 58", "mitsubishik", 0x0247, 58},
+        {"xmp 0x2B1C 0x4A00", "xmp", 0x2B1C, 0x4A00},
+        {"nokia24 0x1A40 0x5C", "nokia24", 0x1A40, 0x5C},
+        {"recs80 2 0x15", "recs80", 2, 0x15},
+        {"grundig16 0x61 0x2C", "grundig16", 0x61, 0x2C},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(SetCodeCarrierWave());
@@ -150,7 +154,9 @@ TEST_F(UrcSimIr, SendDescribesALearnedBuiltInCode) {
                  {{Protocol::Lg, 0x88, 0x0834}, "lg 0x88 0x834\n"},
                  {{Protocol::GiCable, 0xA, 0x30}, "gicable 0x0a 0x30\n"},
                  {{Protocol::TeacK, 0x1020, 0x45}, "teack 0x1020 0x45\n"},
-                 {{Protocol::Velleman, 5, 0x2A}, "velleman 0x05 0x2a\n"}};
+                 {{Protocol::Velleman, 5, 0x2A}, "velleman 0x05 0x2a\n"},
+                 {{Protocol::Xmp, 0x2B1C, 0x4A00}, "xmp 0x2b1c 0x4a00\n"},
+                 {{Protocol::Recs80, 2, 0x15}, "recs80 0x02 0x15\n"}};
     for (const auto& c : cases) {
         LearnedKey key;
         ASSERT_TRUE(key.store(5, irform::toCodeForm(c.code)));
@@ -205,7 +211,8 @@ TEST_F(UrcSimIr, BadArgumentsGetAMessageAndNothingIsPressed) {
     const UsageCase cases[] = {
         {"press nec 4", 2, "press needs PROTOCOL DEVICE COMMAND or --raw FILE"},
         {"press nec 4 8 9", 2, "press needs PROTOCOL DEVICE COMMAND or --raw FILE"},
-        {"press xmp 4 8", 2, "unknown protocol xmp"},
+        {"press nosuchform 4 8", 2, "unknown protocol nosuchform"},
+        {"press xmp 0x10000 8", 2, "DEVICE must be a number from 0 to 0xFFFF for xmp"},
         {"press nec 0x100 8", 2, "DEVICE must be a number from 0 to 0xFF for nec"},
         {"press sirc12 1 0x80", 2, "COMMAND must be a number from 0 to 0x7F for sirc12"},
         {"press nec 4 8 --hold-ms 700000", 2, "--hold-ms must be a whole number"},
