@@ -314,6 +314,13 @@ uint64_t packCommandOnly(Fields f) {
 std::optional<Fields> unpackCommandOnly(uint64_t v) {
     return Fields{0, static_cast<uint32_t>(v)};
 }
+// Samsung 20: D:6, S:6 (together the device), F:8.
+uint64_t packSamsung20(Fields f) {
+    return f.device | uint64_t{f.command} << 12;
+}
+std::optional<Fields> unpackSamsung20(uint64_t v) {
+    return Fields{static_cast<uint32_t>(bitsOf(v, 0, 12)), static_cast<uint32_t>(bitsOf(v, 12, 8))};
+}
 // Grundig 16 (most significant first): toggle, F:8, D:7.
 uint64_t packGrundig16(Fields f) {
     return f.command << 7 | f.device;

@@ -73,6 +73,8 @@ std::optional<Fields> unpackXmp(uint64_t v);
 uint64_t xmpLaterFrame(uint64_t first, int n);
 uint64_t packCommandOnly(Fields f);
 std::optional<Fields> unpackCommandOnly(uint64_t v);
+uint64_t packSamsung20(Fields f);
+std::optional<Fields> unpackSamsung20(uint64_t v);
 uint64_t packGrundig16(Fields f);
 std::optional<Fields> unpackGrundig16(uint64_t v);
 uint64_t packRecs80(Fields f);

@@ -1,7 +1,7 @@
 #pragma once
 // Rows of the form table (form_table.cpp includes this, nothing else does):
 // the forms of cable boxes and of older European sets (XMP, Nokia 12 and 24,
-// RECS80, Grundig 16, Sony 8).
+// RECS80, Grundig 16, Sony 8), Samsung 20 and RCA's 38.7 kHz variant.
 // Units in microseconds.
 #include "irform/form_definition.h"
 #include "irform/form_layouts.h"
@@ -24,6 +24,10 @@ inline constexpr Pair kGrundig16Tails[] = {{0, 0}, {578, 578}, {1156, 578}, {173
 // RECS80 (unit 158): 31 or 47 units of space after each mark, no leader.
 inline constexpr Pair kRecs80Symbols[] = {{158, 4898}, {158, 7426}};
 inline constexpr uint32_t kRecs80Trailer[] = {158};
+// Samsung 20 (unit 564): Samsung's 4512/4512 leader, NEC-like bits.
+inline constexpr uint32_t kSamsung20Leader[] = {4512, 4512};
+inline constexpr Pair kSamsung20Symbols[] = {{564, 564}, {564, 1692}};
+inline constexpr uint32_t kSamsung20Trailer[] = {564};
 
 inline constexpr SymbolFrame kNokiaFrame{.leader = kNokiaLeader,
                                          .repeatLeader = kNokiaLeader,
@@ -118,5 +122,36 @@ inline constexpr FormDefinition kSony8Form{.protocol = Protocol::Sony8,
                                            .framesPerPress = 3,
                                            .pack = packCommandOnly,
                                            .unpack = unpackCommandOnly};
+
+// Twenty bits without a check; the bit count alone tells it from Samsung's
+// 32- and 36-bit forms, which share its leader.
+inline constexpr FormDefinition kSamsung20Form{.protocol = Protocol::Samsung20,
+                                               .name = "samsung20",
+                                               .carrierHz = 38400,
+                                               .bits = 20,
+                                               .maxDevice = 0xFFF,
+                                               .maxCommand = 0xFF,
+                                               .symbolFrame = {.leader = kSamsung20Leader,
+                                                               .repeatLeader = kSamsung20Leader,
+                                                               .symbols = kSamsung20Symbols,
+                                                               .trailer = kSamsung20Trailer},
+                                               .periodUs = 108000,
+                                               .pack = packSamsung20,
+                                               .unpack = unpackSamsung20};
+
+// RCA's frame on a 38.7 kHz carrier: only a measured carrier tells it from
+// the 56 kHz row; without one, the earlier row (rca) wins the tie.
+inline constexpr FormDefinition kRca38Form{.protocol = Protocol::Rca38,
+                                           .name = "rca38",
+                                           .carrierHz = 38700,
+                                           .bits = kRcaForm.bits,
+                                           .msbFirst = true,
+                                           .maxDevice = kRcaForm.maxDevice,
+                                           .maxCommand = kRcaForm.maxCommand,
+                                           .symbolFrame = kRcaForm.symbolFrame,
+                                           .gapUs = kRcaForm.gapUs,
+                                           .pack = packRca,
+                                           .unpack = unpackRca,
+                                           .checkedBits = kRcaForm.checkedBits};
 
 } // namespace irform::detail

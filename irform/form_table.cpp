@@ -72,6 +72,8 @@ constexpr FormDefinition kTable[] = {
     kRecs80Form,       // 52
     kGrundig16Form,    // 53
     kSony8Form,        // 54
+    kSamsung20Form,    // 55
+    kRca38Form,        // 56
 };
 
 // A row's position is its identifier number less one, and kAllProtocols

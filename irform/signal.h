@@ -71,6 +71,8 @@ enum class Protocol {
     Recs80,
     Grundig16,
     Sony8,
+    Samsung20,
+    Rca38,
 };
 
 inline constexpr Protocol kAllProtocols[] = {
@@ -87,7 +89,7 @@ inline constexpr Protocol kAllProtocols[] = {
     Protocol::Symphony,  Protocol::Proton,      Protocol::TeacK,        Protocol::Jvc56,
     Protocol::Fujitsu56, Protocol::Metz19,      Protocol::Velleman,     Protocol::EliteScreens,
     Protocol::Xmp,       Protocol::Nokia12,     Protocol::Nokia24,      Protocol::Recs80,
-    Protocol::Grundig16, Protocol::Sony8};
+    Protocol::Grundig16, Protocol::Sony8,       Protocol::Samsung20,    Protocol::Rca38};
 
 struct Decoded {
     Protocol protocol = Protocol::Nec;

@@ -167,6 +167,8 @@ std::vector<uint32_t> factoryCodeIdentifiers() {
         0x130002, // RECS80
         0x140002, // Grundig 16
         0x150002, // Sony 8
+        0x160002, // Samsung 20
+        0x170002, // RCA-38
     };
 }
 

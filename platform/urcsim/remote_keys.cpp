@@ -11,7 +11,7 @@ namespace urcsim {
 namespace {
 
 // clang-format off
-constexpr std::array<RemoteKey, 60> kRemoteKeys = {{
+constexpr std::array<RemoteKey, 62> kRemoteKeys = {{
     {"Power", "power", "nec",    0x04,   0x08},
     {"Vol +", "volup", "nec",    0x04,   0x02},
     {"Vol -", "voldown", "nec",  0x04,   0x03},
@@ -73,6 +73,8 @@ constexpr std::array<RemoteKey, 60> kRemoteKeys = {{
     {"RECS80 Vol", "recs80_vol", "recs80",    0x2,    0x15},
     {"Grundig Ch", "grundig_ch", "grundig16", 0x61,   0x2C},
     {"Sony8 Play", "sony8_play", "sony8",     0x00,   0x1A},
+    {"Sam20 Src",  "sam20_src",  "samsung20", 0x7C5,  0x3B},
+    {"RCA38 Mute", "rca38_mute", "rca38",     0x9,    0xC6},
 }};
 // clang-format on
 

@@ -16,6 +16,12 @@ std::string nameOf(const std::optional<Press>& press) {
     return press ? std::string(protocolName(press->code.protocol)) : "nothing";
 }
 
+// Without a measurement a press reads as the first row of its timing: rca38
+// (RCA's frame at 38.7 kHz) as rca.
+Protocol readWithoutCarrier(Protocol p) {
+    return p == Protocol::Rca38 ? Protocol::Rca : p;
+}
+
 // Every form of the table, pressed once and measured at its own carrier
 // shifted by the row's percentage (nullopt: not measured). The carriers are
 // whole hundreds of Hz, so every shifted carrier is exact.
@@ -40,7 +46,8 @@ TEST(MeasuredCarrier, RulesOutAFormMoreThanTenPercentAway) {
                                      (measured ? std::to_string(*measured) : "none");
             if (row.isThatForm) {
                 ASSERT_TRUE(read) << what;
-                EXPECT_EQ(read->code, code) << what;
+                const Protocol expected = measured ? p : readWithoutCarrier(p);
+                EXPECT_EQ(read->code, (Decoded{expected, code.device, code.command})) << what;
             } else {
                 EXPECT_TRUE(!read || read->code.protocol != p) << what << ": " << nameOf(read);
                 if (read) {

@@ -211,6 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{Protocol::Mitsubishi, 1, 0, 32600, {300, 2100, 300, 900}},
         // Device 0xA most significant bit first.
         StartCase{Protocol::Rca, 0xA, 0, 56000, {3680, 3680, 460, 1840, 460, 920, 460, 1840}},
+        StartCase{Protocol::Rca38, 0xA, 0, 38700, {3680, 3680, 460, 1840, 460, 920, 460, 1840}},
         // Device 0x1B = symbols 0, 1, 2, 3 of two bits each.
         StartCase{Protocol::Nokia32,
                   0x1B00,
@@ -224,6 +225,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Device 0xC: symbols "11" then "00".
         StartCase{Protocol::DirecTv, 0xC, 0, 38000, {6000, 1200, 1200, 1200, 600, 600}},
         StartCase{Protocol::Samsung32, 0x0707, 2, 38000, {4500, 4500, 560, 1690, 560, 1690}},
+        // Device 0x7C5 least significant bit first: 1, 0, 1, 0.
+        StartCase{Protocol::Samsung20,
+                  0x7C5,
+                  0x3B,
+                  38400,
+                  {4512, 4512, 564, 1692, 564, 564, 564, 1692, 564, 564}},
         StartCase{Protocol::Jvc, 1, 0, 38000, {8400, 4200, 525, 1575, 525, 525}},
         // Address 0x80 most significant bit first.
         StartCase{Protocol::Lg, 0x80, 0, 38000, {8500, 4250, 550, 1600, 550, 550}},

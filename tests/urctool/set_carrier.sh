@@ -23,8 +23,9 @@ done
 # Pronto's carrier word 0x4A: 1e6 / (74 x 0.241246) = 56016 Hz.
 tool set 06 --pronto "0000 004A 0004 0000 0080 0040 0010 0030 0010 0010 0010 0F00" >/dev/null
 expect_sends 06 "raw 56000 "
-# One RCA frame (device 9, command 2): at 56 kHz it is that form and is sent
-# as one frame; at 38 kHz it is a raw code at 38 kHz.
+# One RCA frame (device 9, command 2): at 56 kHz it is rca and is sent as one
+# frame; at 38 kHz it is rca38 (the same frame at 38.7 kHz); at 47 kHz, far
+# from both, it is a raw code at 47 kHz.
 rca="+3680 -3680"
 for bit in 1 0 0 1 0 0 0 0 0 0 1 0 0 1 1 0 1 1 1 1 1 1 0 1; do
   ((bit)) && rca+=" +460 -1840" || rca+=" +460 -920"
@@ -35,7 +36,10 @@ tool set 07 --raw "raw 56000 $rca" >/dev/null
 words=$(sim send 07 --timings | wc -w)
 ((words == 2 + 52)) || fail "one RCA frame pressed, $((words - 2)) durations sent"
 tool set 10 --raw "raw 38000 $rca" >/dev/null
-expect_sends 10 "raw 38000 +3680 -3680 +460 -1840"
+[[ "$(sim send 10)" == "rca38 0x09 0x02" ]] || fail "the 38 kHz frame is sent as '$(sim send 10)'"
+expect_sends 10 "raw 38700 +3680 -3680 +460 -1840"
+tool set 12 --raw "raw 47000 $rca" >/dev/null
+expect_sends 12 "raw 47000 +3680 -3680 +460 -1840"
 # A carrier no raw code holds is refused, naming the limit; nothing is written.
 before=$(sim send 11 2>&1 || true)
 expect 1 "carrier 300000 Hz: the URC keeps carriers of 1 to 255 kHz" tool set 11 --raw "raw 300000 $rca"

@@ -68,7 +68,8 @@ TEST(MeasuredCarrier, AFormIsThatFormOnlyNearItsCarrier) {
     };
     const Case cases[] = {
         // 9 % off reads as 51 and 61 kHz (8.9 %), 11 % off as 50 and 62 (10.7 %).
-        {Protocol::Rca, {56000, 0, 50960, 61040}, {38000, 49840, 62160}},
+        // (At 38 kHz it is rca38: MeasuredCarrier.TellsRcaFromRca38.)
+        {Protocol::Rca, {56000, 0, 50960, 61040}, {47000, 49840, 62160}},
         // 9 % off: 33 and 39 kHz (8.3 %); 11 % off: 32 and 40 kHz (11.1 %).
         {Protocol::Rc5, {36000, 38000, 32760, 39240, 0}, {56000, 32040, 39960}},
         {Protocol::Rc6, {36000}, {56000}},
@@ -105,6 +106,32 @@ TEST(MeasuredCarrier, AFormIsThatFormOnlyNearItsCarrier) {
     }
 }
 
+// RCA's frame at 56 kHz (rca) and at 38.7 kHz (rca38): the measured carrier
+// alone tells which, in both directions; without a measurement the two fit
+// alike and the earlier row, rca, wins.
+TEST(MeasuredCarrier, TellsRcaFromRca38) {
+    struct Case {
+        Protocol pressed;
+        int measuredHz; // 0: none
+        Protocol read;
+    };
+    const Case cases[] = {
+        {Protocol::Rca, 56000, Protocol::Rca},     {Protocol::Rca, 38000, Protocol::Rca38},
+        {Protocol::Rca38, 38700, Protocol::Rca38}, {Protocol::Rca38, 36000, Protocol::Rca38},
+        {Protocol::Rca38, 56000, Protocol::Rca},   {Protocol::Rca38, 0, Protocol::Rca},
+        {Protocol::Rca, 0, Protocol::Rca}};
+    for (const Case& c : cases) {
+        const std::string capture = captureAt(*irform::encode(c.pressed, 9, 0xC6), c.measuredHz);
+        const std::string what =
+            std::string(irform::protocolName(c.pressed)) + " at " + std::to_string(c.measuredHz);
+        EXPECT_EQ(formOf(capture), irform::protocolName(c.read)) << what;
+        const auto sent = replayOf(capture);
+        ASSERT_TRUE(sent) << what;
+        EXPECT_EQ(sent->carrierHz, irform::protocolCarrierHz(c.read)) << what;
+        EXPECT_EQ(sent->durations, irform::encode(c.read, 9, 0xC6)->durations) << what;
+    }
+}
+
 // The replay holds the frames pressed, duration for duration (the press is
 // rendered exactly; only the final silence, which the URC captures as its end
 // marker, differs).
@@ -137,6 +164,8 @@ TEST(PressedFrames, AreTheFramesReplayed) {
                           {"metz19, toggled", Protocol::Metz19, 2, uint64_t{1} << 18},
                           {"velleman, toggled", Protocol::Velleman, 2, uint64_t{1} << 9},
                           {"sony8, four frames", Protocol::Sony8, 4, 0},
+                          {"samsung20, three frames", Protocol::Samsung20, 3, 0},
+                          {"rca38, two frames", Protocol::Rca38, 2, 0},
                           {"recs80, toggled", Protocol::Recs80, 2, uint64_t{1} << 9},
                           {"grundig16, toggled", Protocol::Grundig16, 2, uint64_t{1} << 15},
                           {"xmp, three frames", Protocol::Xmp, 3, 0},

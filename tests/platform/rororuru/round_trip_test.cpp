@@ -1,14 +1,14 @@
 // The whole path of a key press: the URC's capture, cutting, encoding, the
 // conversion library loaded as the program loads it, storage planning, and the
 // URC reading the stored code back.
-#include "learning/core/capture_text.h"
-#include "learning/core/code_storage.h"
 #include "irform/capture_render.h"
 #include "irform/code_form.h"
 #include "irform/compact_raw.h"
 #include "irform/protocols.h"
 #include "irform/raw_example.h"
 #include "irform/timing_body.h"
+#include "learning/core/capture_text.h"
+#include "learning/core/code_storage.h"
 #include "tests/support/capture_words.h"
 
 #include <dlfcn.h>
@@ -77,10 +77,13 @@ TEST_F(RoundTrip, EveryProtocolComesBackAsItWasPressed) {
                 continue; // indistinguishable from plain NEC
             const auto capture = irform::pressCapture(irform::protocolName(p), device, command);
             ASSERT_TRUE(capture);
+            // ConvertCode gets no carrier: RCA's frame at 38.7 kHz is rca,
+            // the earlier row of its timing.
+            const irform::Protocol read = p == irform::Protocol::Rca38 ? irform::Protocol::Rca : p;
             const std::string converted = learn(*capture);
-            EXPECT_TRUE(converted.starts_with(irform::builtinId(p) + "::")) << converted;
+            EXPECT_TRUE(converted.starts_with(irform::builtinId(read) + "::")) << converted;
             EXPECT_EQ(storeAndSend(converted),
-                      irform::describeDecoded(irform::Decoded{p, device, command}));
+                      irform::describeDecoded(irform::Decoded{read, device, command}));
         }
     }
 }

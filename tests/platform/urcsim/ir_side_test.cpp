@@ -57,6 +57,10 @@ TEST(ProtocolCapture, RendersValidPressesAndRefusesTheRest) {
         {"recs80", "8", "0", 0, 0, "DEVICE must be a number from 0 to"},
         {"nokia24", "0", "0x100", 0, 0, "COMMAND must be a number from 0 to 0xFF for nokia24"},
         {"grundig16", "0x80", "0", 0, 0, "DEVICE must be a number from 0 to 0x7F for grundig16"},
+        {"samsung20", "0xFFF", "0xFF", 0xFFF, 0xFF, nullptr},
+        {"samsung20", "0x1000", "0", 0, 0, "DEVICE must be a number from 0 to 0xFFF for samsung20"},
+        {"rca38", "0xF", "0xFF", 0xF, 0xFF, nullptr},
+        {"rca38", "0", "0x100", 0, 0, "COMMAND must be a number from 0 to 0xFF for rca38"},
         {"nosuchform", "4", "8", 0, 0, "unknown protocol nosuchform"},
     };
     for (const auto& c : cases) {

@@ -64,6 +64,8 @@ TEST_F(UrcSimIr, APressedProtocolKeyIsCollectedAsRendered) {
         {"nokia24 0x1A40 0x5C", "nokia24", 0x1A40, 0x5C},
         {"recs80 2 0x15", "recs80", 2, 0x15},
         {"grundig16 0x61 0x2C", "grundig16", 0x61, 0x2C},
+        {"samsung20 0x7C5 0x3B", "samsung20", 0x7C5, 0x3B},
+        {"rca38 9 0xC6", "rca38", 9, 0xC6},
     };
     for (const auto& c : cases) {
         ASSERT_TRUE(SetCodeCarrierWave());
@@ -156,7 +158,9 @@ TEST_F(UrcSimIr, SendDescribesALearnedBuiltInCode) {
                  {{Protocol::TeacK, 0x1020, 0x45}, "teack 0x1020 0x45\n"},
                  {{Protocol::Velleman, 5, 0x2A}, "velleman 0x05 0x2a\n"},
                  {{Protocol::Xmp, 0x2B1C, 0x4A00}, "xmp 0x2b1c 0x4a00\n"},
-                 {{Protocol::Recs80, 2, 0x15}, "recs80 0x02 0x15\n"}};
+                 {{Protocol::Recs80, 2, 0x15}, "recs80 0x02 0x15\n"},
+                 {{Protocol::Samsung20, 0x7C5, 0x3B}, "samsung20 0x7c5 0x3b\n"},
+                 {{Protocol::Rca38, 9, 0xC6}, "rca38 0x09 0xc6\n"}};
     for (const auto& c : cases) {
         LearnedKey key;
         ASSERT_TRUE(key.store(5, irform::toCodeForm(c.code)));
