@@ -71,7 +71,11 @@ TEST(FormsCommand, DescribesKnownFormsFromTheirDefinitions) {
         {"mitsubishi", "32.6 kHz 16 0-0xFF 0-0xFF pulse distance, no leader, LSB first, frame "
                        "repeats"},
         {"bose", "38.0 kHz 16 0 0-0xFF pulse distance, leader 1000/1500 us, MSB first, frame "
-                 "repeats, 8 bits checked"}};
+                 "repeats, 8 bits checked"},
+        {"samsung20", "38.4 kHz 20 0-0xFFF 0-0xFF pulse distance, leader 4512/4512 us, LSB "
+                      "first, frame repeats"},
+        {"rca38", "38.7 kHz 24 0-0xF 0-0xFF pulse distance, leader 3680/3680 us, MSB first, "
+                  "frame repeats, 12 bits checked"}};
     const std::string listing = formsOutput({});
     EXPECT_TRUE(listing.starts_with("NAME ")) << listing.substr(0, 80);
     for (const Row& row : rows)

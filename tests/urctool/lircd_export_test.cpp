@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -76,6 +77,13 @@ TEST(LircdExport, FormsLircSendsAlikeAreRemotesOfTheirEncoding) {
         const std::string form(irform::protocolName(p));
         const bool remote = conf.find("name  QZT-617_" + form + "\n") != std::string::npos;
         EXPECT_EQ(remote, !raw.count(form)) << form << (remote ? " is a remote" : " is raw");
+    }
+    // rca and rca38 are remotes of one timing: only their frequency differs.
+    for (const auto& [form, frequency] : {std::pair{"rca", "56000"}, std::pair{"rca38", "38700"}}) {
+        std::string remote = conf.substr(conf.find(std::string("name  QZT-617_") + form + "\n"));
+        remote = remote.substr(0, remote.find("end remote"));
+        EXPECT_NE(remote.find(std::string("frequency ") + frequency + "\n"), std::string::npos)
+            << remote.substr(0, 400);
     }
     // A NEC remote is written as people write it: the device as pre_data,
     // a code of command and inverse, the ditto frame as repeat.
