@@ -65,18 +65,19 @@ learned_codes_keep_the_measured_carrier() {
   for carrier in 36000 56000; do
     echo "${RAW_SIGNAL/raw 38000/raw $carrier}" >"$E2E_DIR/raw-$carrier.txt"
   done
-  echo "raw 38000 $rca" >"$E2E_DIR/rca-38000.txt"
+  # 47 kHz: more than a tenth from both RCA forms' carriers (56 and 38.7 kHz).
+  echo "raw 47000 $rca" >"$E2E_DIR/rca-47000.txt"
   echo "raw 56000 $rca" >"$E2E_DIR/rca-56000.txt"
   learn_key 05 --raw "$E2E_DIR/raw-36000.txt"
   learn_key 06 --raw "$E2E_DIR/raw-56000.txt"
-  learn_key 07 --raw "$E2E_DIR/rca-38000.txt"
+  learn_key 07 --raw "$E2E_DIR/rca-47000.txt"
   learn_key 10 --raw "$E2E_DIR/rca-56000.txt"
   out=$(sim send 05 --timings)
   [[ "$out" == "raw 36000 +3500 -1750 "* ]] || fail "key 05 sends '${out:0:40}'"
   out=$(sim send 06 --timings)
   [[ "$out" == "raw 56000 +3500 -1750 "* ]] || fail "key 06 sends '${out:0:40}'"
   out=$(sim send 07)
-  [[ "$out" == "raw 38000 +3680 -3680 "* ]] || fail "the 38 kHz code is sent as '${out:0:40}'"
+  [[ "$out" == "raw 47000 +3680 -3680 "* ]] || fail "the 47 kHz code is sent as '${out:0:40}'"
   expect_sent 10 "rca 0x09 0x02"
   out=$(sim send 10 --timings)
   [[ "$(wc -w <<<"$out")" -eq $((2 + 52)) ]] || fail "one RCA frame was pressed; key 10 sends $out"

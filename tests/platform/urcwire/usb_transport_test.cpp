@@ -81,9 +81,13 @@ private:
             if (!answer)
                 break;
             for (const auto& datagram : *answer) {
-                if (::send(urc_, datagram.data(), datagram.size(), MSG_NOSIGNAL) < 0)
-                    break;
+                // Counted before it goes: the host may take the last report
+                // and read the count before this thread runs on.
                 ++reportsOut_;
+                if (::send(urc_, datagram.data(), datagram.size(), MSG_NOSIGNAL) < 0) {
+                    --reportsOut_;
+                    break;
+                }
             }
             if (closeAfterAnswer_)
                 break;
