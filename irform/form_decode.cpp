@@ -113,6 +113,7 @@ namespace {
 // reads its frame once for six forms).
 struct CachedFrame {
     const FormDefinition* form;
+    bool adaptive; // read with the receiver's delay estimated, or as it is
     std::optional<FrameRead> frame;
     Score score;
 };
@@ -139,17 +140,22 @@ bool sameFrameShape(const FormDefinition& a, const FormDefinition& b) {
 
 std::optional<FrameRead> readFirstFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
                                         Score& score, FrameCache* cache) {
+    // Most forms are told apart by where the signal's gaps lie, before the
+    // cache is looked through.
+    if (form.shape == Shape::Symbols && !symbolFrameCanEnd(form, d, 0, true))
+        return std::nullopt;
     // A repaired frame depends on the form's own checks: never shared.
-    if (cache == nullptr || !score.adaptive || form.repairableSymbols > 0)
+    if (cache == nullptr || form.repairableSymbols > 0)
         return readFrame(form, d, 0, true, score);
     for (const auto& entry : *cache) {
-        if (sameFrameShape(*entry.form, form)) {
+        if (entry.adaptive == score.adaptive && sameFrameShape(*entry.form, form)) {
             score = entry.score;
             return entry.frame;
         }
     }
+    const bool adaptive = score.adaptive;
     auto frame = readFrame(form, d, 0, true, score);
-    cache->push_back({&form, frame, score});
+    cache->push_back({&form, adaptive, frame, score});
     return frame;
 }
 
@@ -218,7 +224,7 @@ std::optional<FormFit> fitForm(const FormDefinition& form, const std::vector<uin
         return fit;
     Score plain;
     plain.adaptive = false;
-    return fitWithShift(form, d, plain, layoutFailed, nullptr);
+    return fitWithShift(form, d, plain, layoutFailed, cache);
 }
 
 } // namespace
@@ -237,7 +243,7 @@ std::optional<Press> bestFit(std::span<const FormDefinition> forms, const std::v
     // then the more common form, wins.
     constexpr double kSameFit = 0.05;
     FrameCache cache;
-    cache.reserve(forms.size());
+    cache.reserve(2 * forms.size());
     std::optional<FormFit> best;
     int bestChecked = 0;
     for (const auto& form : forms) {

@@ -14,6 +14,7 @@
 #include "irform/protocols.h"
 #include "irform/signal.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -150,6 +151,8 @@ std::optional<Press> bestFit(std::span<const FormDefinition> forms, const std::v
 std::optional<int> shapeCarrierHz(const std::vector<uint32_t>& d);
 
 // Largest difference accepted between a duration and its nominal value.
-uint32_t slackFor(uint32_t nominal);
+inline uint32_t slackFor(uint32_t nominal) {
+    return std::max<uint32_t>(nominal / 4, 150);
+}
 
 } // namespace irform::detail

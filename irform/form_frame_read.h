@@ -35,25 +35,46 @@ struct Score {
         const int64_t value = index % 2 == 0 ? int64_t{actual} - shift : int64_t{actual} + shift;
         return static_cast<uint32_t>(std::max<int64_t>(value, 0));
     }
-    bool add(uint32_t actual, uint32_t nominal, std::size_t index) {
-        if (index % 2 == 0 && nominal <= kShortMarkUs) {
-            markExcess += int64_t{actual} - nominal;
-            ++marks;
-        }
+    // What element `index` costs as `nominal` (its difference over the
+    // slack), nullopt when it lies beyond the slack.
+    std::optional<double> cost(uint32_t actual, uint32_t nominal, std::size_t index) const {
         actual = corrected(actual, index);
         const uint32_t slack = slackFor(nominal);
         const uint32_t off = actual > nominal ? actual - nominal : nominal - actual;
         if (off > slack)
+            return std::nullopt;
+        return static_cast<double>(off) / slack;
+    }
+    bool add(uint32_t actual, uint32_t nominal, std::size_t index) {
+        noteMark(actual, nominal, index);
+        const auto c = cost(actual, nominal, index);
+        if (!c)
             return false;
-        sum += static_cast<double>(off) / slack;
-        ++count;
-        updateShift();
+        accept(*c);
         return true;
+    }
+    // Counts element `index` as `nominal` at the cost cost() gave.
+    void addCosted(uint32_t actual, uint32_t nominal, std::size_t index, double c) {
+        noteMark(actual, nominal, index);
+        accept(c);
     }
     // The estimate once a few marks tell it.
     void updateShift() {
         if (adaptive && marks >= kMarksForShift)
             shift = static_cast<int>(markExcess / marks);
+    }
+
+private:
+    void noteMark(uint32_t actual, uint32_t nominal, std::size_t index) {
+        if (index % 2 == 0 && nominal <= kShortMarkUs) {
+            markExcess += int64_t{actual} - nominal;
+            ++marks;
+        }
+    }
+    void accept(double c) {
+        sum += c;
+        ++count;
+        updateShift();
     }
 };
 
@@ -74,12 +95,21 @@ struct FrameRead {
 };
 
 // Whether the frame ends at `index`: the signal ends or a gap starts there.
-bool endsFrame(const std::vector<uint32_t>& d, std::size_t index,
-               uint32_t shortestGap = kFrameGapUs);
+inline bool endsFrame(const std::vector<uint32_t>& d, std::size_t index,
+                      uint32_t shortestGap = kFrameGapUs) {
+    return index >= d.size() || d[index] >= shortestGap;
+}
 
 // Reads the fixed durations `nominal` from `at` on; advances `at` past them.
-bool readFixed(const std::vector<uint32_t>& d, std::size_t& at, std::span<const uint32_t> nominal,
-               Score& score);
+inline bool readFixed(const std::vector<uint32_t>& d, std::size_t& at,
+                      std::span<const uint32_t> nominal, Score& score) {
+    for (uint32_t n : nominal) {
+        if (at >= d.size() || !score.add(d[at], n, at))
+            return false;
+        ++at;
+    }
+    return true;
+}
 
 // The symbol nearest to a pair of durations, if both lie within slack (the
 // mark alone when `markOnly`).
@@ -92,6 +122,25 @@ std::optional<std::size_t> nearestSymbol(const FormDefinition& form, const std::
 std::optional<FrameRead> readExpectedFrame(const FormDefinition& form,
                                            const std::vector<uint32_t>& d, std::size_t start,
                                            bool first, uint64_t expected, Score& score);
+
+// Whether a symbol frame read from `start` can end where the signal has a
+// gap (or ends): its reading could succeed.
+bool symbolFrameCanEnd(const FormDefinition& form, const std::vector<uint32_t>& d,
+                       std::size_t start, bool first);
+
+// A symbol frame from `start`; a form with repairable symbols keeps only the
+// payloads that pass its layout's checks when `checked`.
+std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
+                                         std::size_t start, bool first, Score& score,
+                                         bool checked = true);
+
+// Sets the payload bit sent `index` bits into the frame.
+inline void putBit(const FormDefinition& form, uint64_t& payload, int index, bool bit) {
+    if (bit)
+        payload |= uint64_t{1} << (form.msbFirst ? form.bits - 1 - index : index);
+}
+// The length of the frame frameDurations() gives, without building it.
+uint32_t nominalLength(const FormDefinition& form, uint64_t payload, bool first);
 
 // One frame from `start` (a first frame or a repeat), its nominal length set.
 std::optional<FrameRead> readFrame(const FormDefinition& form, const std::vector<uint32_t>& d,

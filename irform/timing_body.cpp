@@ -9,10 +9,31 @@ using timingtext::kEnd;
 using timingtext::kGapStart;
 using timingtext::kWordDigits;
 
-bool wordIs(std::string_view text, std::size_t at, std::string_view word) {
-    return text.size() >= at + kWordDigits &&
-           hextext::equalsIgnoringCase(text.substr(at, kWordDigits), word);
+// The value of the four-digit word at `at`; nullopt when the text ends first
+// or a character is no hex digit. Words are told apart by value, which reads
+// either case alike.
+std::optional<uint32_t> wordAt(std::string_view text, std::size_t at) {
+    if (text.size() < at + kWordDigits)
+        return std::nullopt;
+    uint32_t value = 0;
+    for (std::size_t i = at; i < at + kWordDigits; ++i) {
+        const int digit = hextext::digitValue(text[i]);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + static_cast<uint32_t>(digit);
+    }
+    return value;
 }
+
+constexpr uint32_t wordValue(std::string_view word) {
+    uint32_t value = 0;
+    for (char c : word)
+        value = value * 16 + static_cast<uint32_t>(c <= '9' ? c - '0' : c - 'A' + 10);
+    return value;
+}
+constexpr uint32_t kEndWord = wordValue(kEnd);
+constexpr uint32_t kGapStartWord = wordValue(kGapStart);
+constexpr uint32_t kNegativeFirstWord = wordValue(timingtext::kNegativeWord);
 
 // Appends a duration where alternation says; a second space in a row (a gap
 // after a space) lengthens the space before it.
@@ -51,17 +72,20 @@ std::optional<Signal> parseTimingBody(std::string_view body) {
     auto& d = signal.durations;
     std::size_t at = 0;
     bool ended = false;
+    d.reserve(body.size() / kWordDigits + 1);
     while (at < body.size()) {
-        if (wordIs(body, at, kEnd)) {
+        const auto word = wordAt(body, at);
+        if (!word)
+            return std::nullopt;
+        if (*word == kEndWord) {
             ended = at + kWordDigits == body.size();
             if (!ended)
                 return std::nullopt;
             break;
         }
-        if (wordIs(body, at, kGapStart)) {
-            const auto ms = hextext::parseHex(body.substr(at + kWordDigits, kWordDigits));
-            if (!ms || body.size() < at + timingtext::kGapGroupDigits ||
-                !wordIs(body, at + 2 * kWordDigits, kEnd))
+        if (*word == kGapStartWord) {
+            const auto ms = wordAt(body, at + kWordDigits);
+            if (!ms || wordAt(body, at + 2 * kWordDigits) != kEndWord)
                 return std::nullopt;
             at += timingtext::kGapGroupDigits;
             ended = at == body.size();
@@ -69,20 +93,17 @@ std::optional<Signal> parseTimingBody(std::string_view body) {
                 appendSpace(d, gapMicroseconds(*ms));
             continue;
         }
-        const std::size_t width =
-            wordIs(body, at, timingtext::kNegativeWord) ? 2 * kWordDigits : kWordDigits;
-        if (body.size() < at + width)
+        // A negative duration (its second word follows) is a mark shorter
+        // than the receiver's stretch.
+        const bool negative = *word == kNegativeFirstWord;
+        if (negative && !wordAt(body, at + kWordDigits))
             return std::nullopt;
-        const auto value = hextext::parseHex(body.substr(at, width));
-        if (!value)
-            return std::nullopt;
-        // A negative duration is a mark shorter than the receiver's stretch.
-        const uint32_t us = width == kWordDigits ? *value : 0;
+        const uint32_t us = negative ? 0 : *word;
         if (d.size() % 2 == 0)
             appendMark(d, us);
         else
             appendSpace(d, us);
-        at += width;
+        at += negative ? 2 * kWordDigits : kWordDigits;
     }
     if (!ended || d.empty())
         return std::nullopt;

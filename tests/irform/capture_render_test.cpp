@@ -102,6 +102,13 @@ INSTANTIATE_TEST_SUITE_P(
         BodyCase{"LongCount", "2041B028F00C6EDED", {1051, 655, 198, kTrailingGapUs}},
         BodyCase{"LongCarrier", "812041B028F00C6EDED", {1051, 655, 198, kTrailingGapUs}},
         BodyCase{"NegativeMark", "FFFFFFFB028F00C6EDED", {0, 655, 198, kTrailingGapUs}},
+        // Words read alike in either case, the markers too.
+        BodyCase{"LowerCase",
+                 "041b028f00c6fefe0022eded041B028F00c6eded",
+                 {1051, 655, 198, 34500, 1051, 655, 198, kTrailingGapUs}},
+        BodyCase{"NegativeCutShort", "041B028FFFFF", {}},
+        BodyCase{"NegativeNotHex", "041B028FFFFFFFXB00C6EDED", {}},
+        BodyCase{"GapEndNotHex", "041BFEFE0022EDEX041BEDED", {}},
         BodyCase{"SpaceBeforeEnd", "041B028FEDED", {1051, kTrailingGapUs}},
         BodyCase{"NoEnd", "041B028F00C6", {}}, BodyCase{"TextAfterEnd", "041BEDED028F", {}},
         BodyCase{"GapCutShort", "041BFEFE0022", {}}, BodyCase{"NotHex", "041B02G800C6EDED", {}},
