@@ -18,7 +18,9 @@ trap 'rm -f "$sanitize_log"' EXIT
 tools/sanitize.sh >"$sanitize_log" 2>&1 &
 sanitize_pid=$!
 status=0
-ctest --preset default -j"$(nproc)" -LE '^(unit|window|device)$' || status=$?
+# Those programs' placeholders in build/ (gtest's <program>_NOT_BUILT) are
+# left out too; sanitize.sh fails on any in build-asan/.
+ctest --preset default -j"$(nproc)" -LE '^(unit|window|device)$' -E '_NOT_BUILT$' || status=$?
 sanitize_status=0
 wait "$sanitize_pid" || sanitize_status=$?
 cat "$sanitize_log"
