@@ -6,6 +6,7 @@
 #include "irform/protocols.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -60,7 +61,14 @@ struct Score {
     }
     // The estimate once a few marks tell it.
     void updateShift() {
-        if (adaptive && marks >= kMarksForShift)
+        if (!adaptive || marks < kMarksForShift)
+            return;
+        // Every symbol moves the estimate: a 32-bit division where the sum
+        // allows, as it does for any capture (a 64-bit one costs several times
+        // as long), the same quotient either way.
+        if (markExcess >= INT32_MIN && markExcess <= INT32_MAX)
+            shift = static_cast<int32_t>(markExcess) / marks;
+        else
             shift = static_cast<int>(markExcess / marks);
     }
 

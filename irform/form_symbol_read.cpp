@@ -9,11 +9,16 @@
 namespace irform::detail {
 namespace {
 
+// No symbol (a plain index, not an optional: the choice is made for every
+// symbol read, and returning optionals by value stalled the loads that copy
+// them).
+constexpr std::size_t kNoSymbol = ~std::size_t{0};
+
 // The symbol nearest to a pair of durations and, when another also lies
-// within slack, the next nearest with what it costs more.
+// within slack, the next nearest (else kNoSymbol) with what it costs more.
 struct SymbolChoice {
     std::size_t best = 0;
-    std::optional<std::size_t> second;
+    std::size_t second = kNoSymbol;
     double secondExtra = 0;
 };
 
@@ -51,35 +56,33 @@ bool secondsAscend(const SymbolFrame& frame) {
 // The nearest symbol and the runner-up as they are found, by what they cost.
 class Ranking {
 public:
-    static constexpr std::size_t kNone = ~std::size_t{0};
-
     // Whether symbol i became the nearest.
     bool offer(std::size_t i, double sum) {
-        if (best_ == kNone || sum < bestSum_) {
+        if (best_ == kNoSymbol || sum < bestSum_) {
             second_ = best_;
             secondSum_ = bestSum_;
             best_ = i;
             bestSum_ = sum;
             return true;
         }
-        if (second_ == kNone || sum < secondSum_) {
+        if (second_ == kNoSymbol || sum < secondSum_) {
             second_ = i;
             secondSum_ = sum;
         }
         return false;
     }
-    bool empty() const { return best_ == kNone; }
+    bool empty() const { return best_ == kNoSymbol; }
     std::size_t best() const { return best_; }
     // The choice once the nearest symbol's comparisons came to `bestSum`.
     SymbolChoice choice(double bestSum) const {
-        if (second_ == kNone)
-            return {best_, std::nullopt, 0};
+        if (second_ == kNoSymbol)
+            return {best_, kNoSymbol, 0};
         return {best_, second_, secondSum_ - bestSum};
     }
 
 private:
-    std::size_t best_ = kNone;
-    std::size_t second_ = kNone;
+    std::size_t best_ = kNoSymbol;
+    std::size_t second_ = kNoSymbol;
     double bestSum_ = 0;
     double secondSum_ = 0;
 };
@@ -88,14 +91,13 @@ private:
 // the opening is compared once, and the run of symbols whose second duration
 // lies within slack ends at the first too long for it (a longer nominal is
 // further off by more than its slack grows).
-std::optional<SymbolChoice> chooseAscending(const SymbolFrame& frame,
-                                            const std::vector<uint32_t>& d, std::size_t at,
-                                            Score& score) {
+bool chooseAscending(const SymbolFrame& frame, const std::vector<uint32_t>& d, std::size_t at,
+                     Score& score, SymbolChoice& choice) {
     const std::span<const Pair> symbols = frame.symbols;
     Score opening;
     opening.shift = score.shift;
     if (!opening.add(d[at], symbols.front().first, at))
-        return std::nullopt;
+        return false;
     const uint32_t actual = opening.corrected(d[at + 1], at + 1);
     Ranking ranking;
     double bestCost = 0;
@@ -110,19 +112,19 @@ std::optional<SymbolChoice> chooseAscending(const SymbolFrame& frame,
             bestCost = *c;
     }
     if (ranking.empty())
-        return std::nullopt;
+        return false;
     opening.addCosted(d[at + 1], symbols[ranking.best()].second, at + 1, bestCost);
     take(score, opening);
-    return ranking.choice(opening.sum);
+    choice = ranking.choice(opening.sum);
+    return true;
 }
 
 // Reads the symbol at `at` as the nearest of the table and takes its
-// comparisons into `score`.
-std::optional<SymbolChoice> chooseSymbol(const FormDefinition& form, const std::vector<uint32_t>& d,
-                                         std::size_t at, Score& score, bool markOnly,
-                                         bool ascending) {
+// comparisons into `score`; false when no symbol fits.
+bool chooseSymbol(const FormDefinition& form, const std::vector<uint32_t>& d, std::size_t at,
+                  Score& score, bool markOnly, bool ascending, SymbolChoice& choice) {
     if (ascending && !markOnly)
-        return chooseAscending(form.symbolFrame, d, at, score);
+        return chooseAscending(form.symbolFrame, d, at, score, choice);
     Ranking ranking;
     Score best;
     for (std::size_t i = 0; i < form.symbolFrame.symbols.size(); ++i) {
@@ -132,9 +134,10 @@ std::optional<SymbolChoice> chooseSymbol(const FormDefinition& form, const std::
             best = trial;
     }
     if (ranking.empty())
-        return std::nullopt;
+        return false;
     take(score, best);
-    return ranking.choice(best.sum);
+    choice = ranking.choice(best.sum);
+    return true;
 }
 
 // A runner-up this much dearer than the nearest is no close call (a
@@ -143,8 +146,8 @@ std::optional<SymbolChoice> chooseSymbol(const FormDefinition& form, const std::
 constexpr double kCloseCallExtra = 0.25;
 
 bool closeCall(const FormDefinition& form, const SymbolChoice& choice) {
-    return choice.second && choice.secondExtra < kCloseCallExtra &&
-           symbolLength(form.symbolFrame, *choice.second) ==
+    return choice.second != kNoSymbol && choice.secondExtra < kCloseCallExtra &&
+           symbolLength(form.symbolFrame, choice.second) ==
                symbolLength(form.symbolFrame, choice.best);
 }
 
@@ -152,6 +155,10 @@ bool closeCall(const FormDefinition& form, const SymbolChoice& choice) {
 uint64_t symbolBitsAt(const FormDefinition& form, int index, std::size_t symbol) {
     const int width = symbolBits(form);
     uint64_t payload = 0;
+    if (width == 1) {
+        putBit(form, payload, index, symbol != 0);
+        return payload;
+    }
     for (int k = 0; k < width; ++k)
         putBit(form, payload, index + k, (symbol >> (width - 1 - k)) & 1);
     return payload;
@@ -205,16 +212,14 @@ std::optional<WalkedFrame> walkSymbols(const FormDefinition& form, const std::ve
         const bool markOnly = frame.lastSpaceInGap && i + width >= form.bits;
         if (at + (markOnly ? 0 : 1) >= d.size())
             return std::nullopt;
-        const auto choice = chooseSymbol(form, d, at, score, markOnly, ascending);
-        if (!choice)
+        SymbolChoice choice;
+        if (!chooseSymbol(form, d, at, score, markOnly, ascending, choice) || !onSymbol(i, choice))
             return std::nullopt;
-        if (!onSymbol(i, *choice))
-            return std::nullopt;
-        const Pair symbol = frame.symbols[choice->best];
-        const Pair tail = symbolTail(frame, choice->best);
+        const Pair symbol = frame.symbols[choice.best];
+        const Pair tail = symbolTail(frame, choice.best);
         length += symbol.first + symbol.second + tail.first + tail.second;
         lastSpace = tail.first != 0 ? tail.second : symbol.second;
-        at += symbolLength(frame, choice->best);
+        at += symbolLength(frame, choice.best);
     }
     if (frame.lastSpaceInGap) {
         --at; // back to the gap that holds the last space
@@ -314,10 +319,10 @@ bool symbolFrameCanEnd(const FormDefinition& form, const std::vector<uint32_t>& 
 
 std::optional<std::size_t> nearestSymbol(const FormDefinition& form, const std::vector<uint32_t>& d,
                                          std::size_t at, Score& score, bool markOnly) {
-    const auto choice = chooseSymbol(form, d, at, score, markOnly, secondsAscend(form.symbolFrame));
-    if (!choice)
+    SymbolChoice choice;
+    if (!chooseSymbol(form, d, at, score, markOnly, secondsAscend(form.symbolFrame), choice))
         return std::nullopt;
-    return choice->best;
+    return choice.best;
 }
 
 std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
@@ -331,7 +336,7 @@ std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::
             frame.payload |= bits;
             if (form.repairableSymbols > 0 && closeCall(form, choice))
                 alternatives.push_back(
-                    {bits ^ symbolBitsAt(form, firstBit, *choice.second), choice.secondExtra});
+                    {bits ^ symbolBitsAt(form, firstBit, choice.second), choice.secondExtra});
             return true;
         });
     if (!walked)
@@ -362,7 +367,7 @@ std::optional<FrameRead> readExpectedFrame(const FormDefinition& form,
                 expected & symbolBitsAt(form, firstBit, (std::size_t{1} << width) - 1);
             if (symbolBitsAt(form, firstBit, choice.best) == want)
                 return true;
-            if (!closeCall(form, choice) || symbolBitsAt(form, firstBit, *choice.second) != want ||
+            if (!closeCall(form, choice) || symbolBitsAt(form, firstBit, choice.second) != want ||
                 ++runnersUp > form.repairableSymbols)
                 return false;
             score.sum += choice.secondExtra;

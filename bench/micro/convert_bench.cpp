@@ -3,6 +3,7 @@
 // ConvertCodeAtCarrier, which the program calls with the measured carrier.
 #include "learning/core/capture_text.h"
 #include "irform/capture_render.h"
+#include "irform/form_definition.h"
 #include "irform/protocols.h"
 #include "irform/raw_example.h"
 
@@ -84,6 +85,18 @@ void BM_ConvertCodeAtCarrier_Form(benchmark::State& state) {
             irform::protocolCarrierHz(protocol) / 1000 * 1000);
 }
 
+// A key held down: every repeat is read and checked, so the time grows with
+// the frames the capture holds (Panasonic's 48-bit frame, state.range(0) of
+// them, through the typical receiver; the capture buffer holds six).
+void BM_ConvertCode_HeldPanasonic(benchmark::State& state) {
+    const auto& form = irform::detail::formDefinition(irform::Protocol::Panasonic);
+    const uint64_t payload = form.pack({form.maxDevice / 3, form.maxCommand / 5});
+    const auto signal = irform::asReceived(
+        irform::detail::renderPress(form, payload, static_cast<int>(state.range(0))),
+        irform::kTypicalReceiver);
+    convert(state, timingBody(irform::renderCapture(signal)));
+}
+
 void BM_ConvertCode_Raw(benchmark::State& state) {
     convert(state, timingBody(irform::renderCapture(
                        irform::rawExampleSignal(static_cast<uint32_t>(state.range(0))))));
@@ -102,6 +115,12 @@ BENCHMARK(BM_ConvertCode_Form)
     ->Apply(bench::withSpread);
 BENCHMARK(BM_ConvertCodeAtCarrier_Form)
     ->DenseRange(0, static_cast<int>(std::size(irform::kAllProtocols)) - 1)
+    ->Unit(benchmark::kMicrosecond)
+    ->Apply(bench::withSpread);
+BENCHMARK(BM_ConvertCode_HeldPanasonic)
+    ->Arg(2)
+    ->Arg(4)
+    ->Arg(6)
     ->Unit(benchmark::kMicrosecond)
     ->Apply(bench::withSpread);
 // Seeds give one-frame and two-frame raw codes of different lengths.
