@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
 
 namespace irform::detail {
 namespace {
@@ -72,7 +71,7 @@ Next readRepeat(const FormDefinition& form, const std::vector<uint32_t>& d, std:
         Score ditto = trial;
         if (readFixed(d, at, form.ditto, ditto) && endsFrame(d, at)) {
             score = ditto;
-            last = {std::accumulate(form.ditto.begin(), form.ditto.end(), 0u), true, 0};
+            last = {durationSum(form.ditto), true, 0};
             gapAt = at;
             return Next::Repeat;
         }

@@ -4,7 +4,6 @@
 #include "irform/form_frame_read.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace irform::detail {
 namespace {
@@ -95,20 +94,16 @@ std::optional<FrameRead> readBiphaseFrame(const FormDefinition& form,
     return frame;
 }
 
-uint32_t sum(std::span<const uint32_t> values) {
-    return std::accumulate(values.begin(), values.end(), 0u);
-}
-
 } // namespace
 
 // The length of the frame frameDurations() gives, without building it.
 uint32_t nominalLength(const FormDefinition& form, uint64_t payload, bool first) {
     if (form.shape == Shape::Biphase) {
         const auto nominal = frameDurations(form, payload, first);
-        return sum(nominal);
+        return durationSum(nominal);
     }
-    uint32_t length = sum(first ? form.symbolFrame.leader : form.symbolFrame.repeatLeader) +
-                      sum(form.symbolFrame.trailer);
+    uint32_t length = durationSum(first ? form.symbolFrame.leader : form.symbolFrame.repeatLeader) +
+                      durationSum(form.symbolFrame.trailer);
     const int width = symbolBits(form);
     for (int i = 0; i < form.bits; i += width) {
         if (form.symbolFrame.separatorAfter != 0 && i == form.symbolFrame.separatorAfter)

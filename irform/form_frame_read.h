@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstddef>
 #include <cstdint>
+#include <numeric>
 #include <optional>
 #include <span>
 #include <vector>
@@ -141,6 +142,11 @@ bool symbolFrameCanEnd(const FormDefinition& form, const std::vector<uint32_t>& 
 std::optional<FrameRead> readSymbolFrame(const FormDefinition& form, const std::vector<uint32_t>& d,
                                          std::size_t start, bool first, Score& score,
                                          bool checked = true);
+
+// The durations' total, in us.
+inline uint32_t durationSum(std::span<const uint32_t> durations) {
+    return std::accumulate(durations.begin(), durations.end(), 0u);
+}
 
 // Sets the payload bit sent `index` bits into the frame.
 inline void putBit(const FormDefinition& form, uint64_t& payload, int index, bool bit) {

@@ -176,13 +176,6 @@ struct WalkedFrame {
     uint32_t lengthUs = 0;
 };
 
-uint32_t sum(std::span<const uint32_t> values) {
-    uint32_t total = 0;
-    for (uint32_t v : values)
-        total += v;
-    return total;
-}
-
 // Reads a symbol frame from `start`: its leader, its symbols, each handed to
 // `onSymbol(firstBit, choice)` (false: the frame does not fit), and its
 // trailer.
@@ -197,7 +190,7 @@ std::optional<WalkedFrame> walkSymbols(const FormDefinition& form, const std::ve
     std::size_t at = start;
     if (!readFixed(d, at, leader, score))
         return std::nullopt;
-    uint32_t length = sum(leader) + sum(frame.trailer);
+    uint32_t length = durationSum(leader) + durationSum(frame.trailer);
     uint32_t lastSpace = 0;
     const int width = symbolBits(form);
     const bool ascending = secondsAscend(frame);
